@@ -1,0 +1,149 @@
+#include "platform/Files.h"
+
+#include "platform/Cp1250.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace platform {
+
+namespace fs = std::filesystem;
+
+std::string ErrnoText(int err) { return std::strerror(err); }
+
+std::optional<fs::path> FindNoCase(const fs::path& folder, std::string_view name) {
+    std::error_code ec;
+    const fs::path base = folder.empty() ? fs::path(".") : folder;
+    if (fs::exists(base / std::string(name), ec)) {
+        return base / std::string(name);
+    }
+    std::vector<std::string> matches;
+    for (fs::directory_iterator it(base, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string entry = it->path().filename().string();
+        if (Utf8EqualNoCase(entry, name)) {
+            matches.push_back(entry);
+        }
+    }
+    if (matches.empty()) {
+        return std::nullopt;
+    }
+    std::sort(matches.begin(), matches.end());
+    return base / matches.front();
+}
+
+fs::path ResolveNoCase(const fs::path& path) {
+    fs::path result = path.has_root_path() ? path.root_path() : fs::path();
+    bool found = true;
+    for (const fs::path& part : path.relative_path()) {
+        if (found && part != "." && part != "..") {
+            if (auto hit = FindNoCase(result, part.string())) {
+                result = result.empty() ? hit->filename() : result / hit->filename();
+                continue;
+            }
+            found = false;
+        }
+        result /= part;
+    }
+    return result;
+}
+
+bool ReadWholeFile(const fs::path& file, std::string& bytes, std::string* error) {
+    bytes.clear();
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        if (error != nullptr) {
+            *error = file.string() + ": " + ErrnoText(errno);
+        }
+        return false;
+    }
+    char buf[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            if (error != nullptr) {
+                *error = file.string() + ": " + ErrnoText(errno);
+            }
+            ::close(fd);
+            return false;
+        }
+        if (n == 0) {
+            break;
+        }
+        bytes.append(buf, static_cast<size_t>(n));
+    }
+    ::close(fd);
+    return true;
+}
+
+bool WriteFileAtomic(const fs::path& file, std::string_view bytes, std::string* error) {
+    const auto fail = [&](const std::string& what, int err) {
+        if (error != nullptr) {
+            *error = what + ": " + ErrnoText(err);
+        }
+        return false;
+    };
+    std::string tmp = (file.parent_path() / ("." + file.filename().string() + ".XXXXXX")).string();
+    if (file.parent_path().empty()) {
+        tmp = "." + file.filename().string() + ".XXXXXX";
+    }
+    const int fd = ::mkstemp(tmp.data());
+    if (fd < 0) {
+        return fail(file.string(), errno);
+    }
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            const int err = n < 0 ? errno : EIO;
+            ::close(fd);
+            ::unlink(tmp.c_str());
+            return fail(file.string(), err);
+        }
+        done += static_cast<size_t>(n);
+    }
+    // Other programs on the machine must be able to read what we hand them.
+    ::fchmod(fd, 0644);
+    if (::fsync(fd) != 0 || ::close(fd) != 0) {
+        const int err = errno;
+        ::unlink(tmp.c_str());
+        return fail(file.string(), err);
+    }
+    if (::rename(tmp.c_str(), file.c_str()) != 0) {
+        const int err = errno;
+        ::unlink(tmp.c_str());
+        return fail(file.string(), err);
+    }
+    return true;
+}
+
+bool StableFileCheck::IsStable(const fs::path& file) {
+    std::error_code ec;
+    Look now;
+    now.size = fs::file_size(file, ec);
+    if (!ec) {
+        now.mtime = fs::last_write_time(file, ec);
+    }
+    if (ec) {
+        seen_.erase(file);
+        return false;
+    }
+    const auto it = seen_.find(file);
+    const bool stable = it != seen_.end() && it->second == now;
+    seen_[file] = now;
+    return stable;
+}
+
+void StableFileCheck::Forget(const fs::path& file) { seen_.erase(file); }
+
+} // namespace platform

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// The text of an errno value, for messages that say what went wrong.
+std::string ErrnoText(int err);
+
+// Names that come from a convention or from another program are matched without regard to
+// case, as on Windows. An exact match wins; otherwise the first case-insensitive match in
+// the folder's listing order of sorted names.
+std::optional<std::filesystem::path> FindNoCase(const std::filesystem::path& folder,
+                                                std::string_view name);
+// Resolves every component of a path that exists in some spelling to that spelling; the part
+// that does not exist is kept as given (so the result can be created).
+std::filesystem::path ResolveNoCase(const std::filesystem::path& path);
+
+bool ReadWholeFile(const std::filesystem::path& file, std::string& bytes, std::string* error);
+// Writes under a temporary name in the same folder, then renames into place, so a reader
+// never sees half a file.
+bool WriteFileAtomic(const std::filesystem::path& file, std::string_view bytes,
+                     std::string* error);
+
+// A file another program drops for us is taken only once its size and modification time are
+// unchanged since the previous look: Linux lets us open a file its writer has not finished.
+class StableFileCheck {
+public:
+    // True when the file exists and looked the same at the previous call for it.
+    bool IsStable(const std::filesystem::path& file);
+    // Forgets a file (after it was taken and removed).
+    void Forget(const std::filesystem::path& file);
+
+private:
+    struct Look {
+        uintmax_t size = 0;
+        std::filesystem::file_time_type mtime{};
+        bool operator==(const Look&) const = default;
+    };
+    std::map<std::filesystem::path, Look> seen_;
+};
+
+} // namespace platform

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+
+// A settings file with the rules of Windows private-profile files, which the files shared with
+// the results program follow: section and key names compared without regard to case, the
+// first occurrence wins, no escaping ('/', '-' and ',' are plain characters), Windows-1250 on
+// disk. Every write goes to disk at once; lines the program does not touch are kept byte for
+// byte. Changes another program makes to the file are seen on the next call.
+class IniFile {
+public:
+    // An empty path keeps the settings in memory only (for tests and defaults).
+    explicit IniFile(std::filesystem::path path);
+
+    const std::filesystem::path& FileName() const { return path_; }
+
+    std::string ReadString(std::string_view section, std::string_view key,
+                           std::string_view def);
+    int64_t ReadInteger(std::string_view section, std::string_view key, int64_t def);
+    // Any non-zero number is true.
+    bool ReadBool(std::string_view section, std::string_view key, bool def);
+    // Accepts both '.' and ',' as the decimal separator.
+    double ReadFloat(std::string_view section, std::string_view key, double def);
+
+    // Each returns false, with LastError() saying why, when the file could not be written.
+    bool WriteString(std::string_view section, std::string_view key, std::string_view value);
+    bool WriteInteger(std::string_view section, std::string_view key, int64_t value);
+    // Stored as 1 or 0.
+    bool WriteBool(std::string_view section, std::string_view key, bool value);
+    // Stored with '.' and as few digits as give the same number back.
+    bool WriteFloat(std::string_view section, std::string_view key, double value);
+
+    bool SectionExists(std::string_view section);
+    bool ValueExists(std::string_view section, std::string_view key);
+    std::vector<std::string> ReadSections();
+    std::vector<std::string> ReadSection(std::string_view section); // key names
+    bool EraseSection(std::string_view section);
+    bool DeleteKey(std::string_view section, std::string_view key);
+
+    const std::string& LastError() const { return lastError_; }
+
+private:
+    struct Snapshot {
+        bool exists = false;
+        uintmax_t size = 0;
+        std::filesystem::file_time_type mtime{};
+        bool operator==(const Snapshot&) const = default;
+    };
+
+    void Refresh();
+    Snapshot Look() const;
+    bool Save();
+    // Index range of a section's body: the line after its header up to the next header.
+    bool FindSection(std::string_view section, size_t& header, size_t& end) const;
+    bool FindKey(size_t begin, size_t end, std::string_view key, size_t& line) const;
+
+    std::filesystem::path path_;
+    std::vector<std::string> lines_; // Windows-1250, without line ends
+    bool crlf_ = true;
+    bool finalNewline_ = true;
+    Snapshot loaded_;
+    std::string lastError_;
+};
+
+} // namespace platform

@@ -1,0 +1,136 @@
+#include "platform/Cp1250.h"
+#include "platform/IniFile.h"
+#include "testsupport/TempDir.h"
+
+#include <gtest/gtest.h>
+
+using platform::IniFile;
+using testsupport::ReadBytes;
+using testsupport::TempDir;
+using testsupport::WriteBytes;
+
+namespace {
+
+// A file as Windows programs leave it: CRLF, Windows-1250 text, mixed-case names, sections
+// with '/' and '-', a duplicate key, a comment and an unknown section.
+std::string WindowsStyleFile() {
+    return "[Ravlin]\r\n"
+           "Rok=2024\r\n"
+           "Nazev=" + platform::Utf8ToCp1250("Přebor Žďáru") + "\r\n"
+           "zavod = 12 \r\n"
+           "ZAVOD=99\r\n"
+           "\r\n"
+           "; poznámka\r\n"
+           "[D21/0]\r\n"
+           "Cas-Limit=120\r\n"
+           "Seznam=a,b/c\r\n"
+           "[Neznama]\r\n"
+           "Cokoli=\"v uvozovkach\"\r\n";
+}
+
+} // namespace
+
+TEST(IniFile, ReadsWindowsStyleFileCaseInsensitivelyFirstOccurrenceWins) {
+    TempDir dir;
+    WriteBytes(dir / "Ravlin.inf", WindowsStyleFile());
+    IniFile ini(dir / "Ravlin.inf");
+
+    EXPECT_EQ(ini.ReadString("RAVLIN", "rok", ""), "2024");
+    EXPECT_EQ(ini.ReadString("ravlin", "Nazev", ""), "Přebor Žďáru");
+    EXPECT_EQ(ini.ReadInteger("Ravlin", "Zavod", 0), 12); // blanks trimmed, first wins
+    EXPECT_EQ(ini.ReadInteger("d21/0", "CAS-LIMIT", 0), 120);
+    EXPECT_EQ(ini.ReadString("D21/0", "Seznam", ""), "a,b/c"); // no list, no groups
+    EXPECT_EQ(ini.ReadString("Neznama", "Cokoli", ""), "v uvozovkach");
+    EXPECT_EQ(ini.ReadString("Ravlin", "Chybi", "def"), "def");
+    EXPECT_EQ(ini.ReadString("Chybi", "Rok", "def"), "def");
+    EXPECT_TRUE(ini.SectionExists("d21/0"));
+    EXPECT_TRUE(ini.ValueExists("RAVLIN", "NAZEV"));
+    EXPECT_FALSE(ini.ValueExists("Ravlin", "Poradatel"));
+    EXPECT_EQ(ini.ReadSections(), (std::vector<std::string>{"Ravlin", "D21/0", "Neznama"}));
+}
+
+TEST(IniFile, WritesKeepUntouchedLinesByteForByte) {
+    TempDir dir;
+    const std::string original = WindowsStyleFile();
+    WriteBytes(dir / "x.ini", original);
+    IniFile ini(dir / "x.ini");
+
+    ASSERT_TRUE(ini.WriteInteger("RAVLIN", "ZAVOD", 13)); // replaces the first, keeps its spelling
+    ASSERT_TRUE(ini.WriteString("d21/0", "Novy", "Čeština"));
+    ASSERT_TRUE(ini.WriteString("Dalsi", "Klic", "1"));
+
+    const std::string expected = "[Ravlin]\r\n"
+                                 "Rok=2024\r\n"
+                                 "Nazev=" + platform::Utf8ToCp1250("Přebor Žďáru") + "\r\n"
+                                 "zavod=13\r\n"
+                                 "ZAVOD=99\r\n"
+                                 "\r\n"
+                                 "; poznámka\r\n"
+                                 "[D21/0]\r\n"
+                                 "Cas-Limit=120\r\n"
+                                 "Seznam=a,b/c\r\n"
+                                 "Novy=" + platform::Utf8ToCp1250("Čeština") + "\r\n"
+                                 "[Neznama]\r\n"
+                                 "Cokoli=\"v uvozovkach\"\r\n"
+                                 "[Dalsi]\r\n"
+                                 "Klic=1\r\n";
+    EXPECT_EQ(ReadBytes(dir / "x.ini"), expected);
+
+    // A fresh reader sees the values; the file is Windows-1250 on disk.
+    IniFile again(dir / "x.ini");
+    EXPECT_EQ(again.ReadString("D21/0", "novy", ""), "Čeština");
+    EXPECT_EQ(again.ReadInteger("Ravlin", "Zavod", 0), 13);
+}
+
+TEST(IniFile, NewKeyGoesBeforeBlankLinesThatSeparateSections) {
+    TempDir dir;
+    WriteBytes(dir / "x.ini", "[A]\r\nk=1\r\n\r\n[B]\r\nm=2\r\n");
+    IniFile ini(dir / "x.ini");
+    ASSERT_TRUE(ini.WriteString("a", "n", "3"));
+    EXPECT_EQ(ReadBytes(dir / "x.ini"), "[A]\r\nk=1\r\nn=3\r\n\r\n[B]\r\nm=2\r\n");
+}
+
+TEST(IniFile, TypedValues) {
+    IniFile ini(""); // in memory
+    ini.WriteBool("S", "On", true);
+    ini.WriteBool("S", "Off", false);
+    ini.WriteFloat("S", "Start00", 10.3);
+    ini.WriteString("S", "Comma", "10,45");
+    ini.WriteString("S", "Junk", "12abc");
+    ini.WriteString("S", "Hex", "$1F");
+    ini.WriteInteger("S", "Neg", -42);
+
+    EXPECT_EQ(ini.ReadString("S", "On", ""), "1");
+    EXPECT_EQ(ini.ReadString("S", "Off", ""), "0");
+    EXPECT_TRUE(ini.ReadBool("S", "On", false));
+    EXPECT_FALSE(ini.ReadBool("S", "Off", true));
+    EXPECT_TRUE(ini.ReadBool("S", "Hex", false));
+    EXPECT_DOUBLE_EQ(ini.ReadFloat("S", "Start00", 0), 10.3);
+    EXPECT_EQ(ini.ReadString("S", "Start00", ""), "10.3");
+    EXPECT_DOUBLE_EQ(ini.ReadFloat("S", "Comma", 0), 10.45);
+    EXPECT_DOUBLE_EQ(ini.ReadFloat("S", "Junk", 7.5), 7.5);
+    EXPECT_EQ(ini.ReadInteger("S", "Junk", -1), -1);
+    EXPECT_EQ(ini.ReadInteger("S", "Hex", 0), 31);
+    EXPECT_EQ(ini.ReadInteger("S", "Neg", 0), -42);
+    EXPECT_EQ(ini.ReadInteger("S", "Missing", 5), 5);
+}
+
+TEST(IniFile, SeesChangesOtherProgramsMakeAndErases) {
+    TempDir dir;
+    WriteBytes(dir / "x.ini", "[A]\nk=1\n");
+    IniFile ini(dir / "x.ini");
+    EXPECT_EQ(ini.ReadInteger("A", "k", 0), 1);
+    WriteBytes(dir / "x.ini", "[A]\nk=22\nj=5\n"); // another program rewrites it
+    EXPECT_EQ(ini.ReadInteger("A", "k", 0), 22);
+    ASSERT_TRUE(ini.DeleteKey("A", "K"));
+    EXPECT_EQ(ReadBytes(dir / "x.ini"), "[A]\nj=5\n"); // LF file stays LF
+    ASSERT_TRUE(ini.EraseSection("a"));
+    EXPECT_FALSE(ini.SectionExists("A"));
+}
+
+TEST(IniFile, WriteFailureIsReported) {
+    TempDir dir;
+    IniFile ini(dir / "missing-folder" / "x.ini");
+    EXPECT_FALSE(ini.WriteString("A", "k", "1"));
+    EXPECT_NE(ini.LastError().find("x.ini"), std::string::npos);
+}

@@ -1,0 +1,135 @@
+#include "platform/Clock.h"
+#include "platform/Cp1250.h"
+#include "platform/Files.h"
+#include "platform/Paths.h"
+#include "testsupport/TempDir.h"
+
+#include <cstring>
+#include <filesystem>
+#include <gtest/gtest.h>
+
+using testsupport::ReadBytes;
+using testsupport::TempDir;
+using testsupport::WriteBytes;
+namespace fs = std::filesystem;
+
+TEST(Cp1250, RoundTripsEveryByteAndCzechText) {
+    std::string all;
+    for (int b = 1; b < 256; ++b) {
+        all += static_cast<char>(b);
+    }
+    EXPECT_EQ(platform::Utf8ToCp1250(platform::Cp1250ToUtf8(all)), all);
+
+    const std::string czech = "Příliš žluťoučký kůň úpěl ďábelské ódy ŠČŘŽÝÁÍÉŮÚŤĎŇ";
+    const std::string bytes = platform::Utf8ToCp1250(czech);
+    EXPECT_EQ(bytes.size(), platform::Utf8Length(czech));
+    EXPECT_EQ(static_cast<unsigned char>(bytes[1]), 0xF8); // ř
+    EXPECT_EQ(platform::Cp1250ToUtf8(bytes), czech);
+}
+
+TEST(Cp1250, UnmappableAndMalformedInputBecomesQuestionMarks) {
+    EXPECT_EQ(platform::Utf8ToCp1250("a€b"), "a\x80"
+                                             "b");
+    EXPECT_EQ(platform::Utf8ToCp1250("日本"), "??");
+    EXPECT_EQ(platform::Utf8ToCp1250("x\xC3"), "x?");     // cut sequence
+    EXPECT_EQ(platform::Utf8ToCp1250("\xFF\xFE"), "??");  // not UTF-8 at all
+    EXPECT_EQ(platform::Utf8Left("žluť", 3), "žlu");
+}
+
+TEST(Cp1250, CaseInsensitiveComparisonKnowsCzechLetters) {
+    EXPECT_TRUE(platform::Utf8EqualNoCase("Přihlášky.TXT", "PŘIHLÁŠKY.txt"));
+    EXPECT_TRUE(platform::Utf8EqualNoCase("ďťň", "ĎŤŇ"));
+    EXPECT_FALSE(platform::Utf8EqualNoCase("abc", "abd"));
+    EXPECT_FALSE(platform::Utf8EqualNoCase("日", "本")); // both '?' in the code page
+}
+
+TEST(ShortString, StoresLengthCharactersAndZeroRest) {
+    uint8_t field[9];
+    std::memset(field, 0xAA, sizeof field);
+    platform::PutShortString(field, 8, "Žák");
+    const uint8_t expected[9] = {3, 0x8E, 0xE1, 'k', 0, 0, 0, 0, 0};
+    EXPECT_EQ(0, std::memcmp(field, expected, 9));
+    EXPECT_EQ(platform::GetShortString(field, 8), "Žák");
+
+    // Cut by characters: eight Czech letters fit, the ninth does not.
+    platform::PutShortString(field, 8, "ěščřžýáíé");
+    EXPECT_EQ(field[0], 8);
+    EXPECT_EQ(platform::GetShortString(field, 8), "ěščřžýáí");
+
+    // A damaged length byte never reads beyond the field.
+    field[0] = 200;
+    EXPECT_EQ(platform::GetShortString(field, 8).size(), std::string("ěščřžýáí").size());
+}
+
+TEST(Files, LooksUpNamesWithoutRegardToCase) {
+    TempDir dir;
+    fs::create_directories(dir / "Zav_2024" / "zz0012");
+    WriteBytes(dir / "Zav_2024" / "zz0012" / "DISPLAY.TXT", "x");
+    WriteBytes(dir / "exact.txt", "1");
+    WriteBytes(dir / "EXACT.txt", "2");
+
+    auto hit = platform::FindNoCase(dir.Path(), "display.txt");
+    EXPECT_FALSE(hit);
+    hit = platform::FindNoCase(dir / "Zav_2024" / "zz0012", "Display.txt");
+    ASSERT_TRUE(hit);
+    EXPECT_EQ(hit->filename(), "DISPLAY.TXT");
+    EXPECT_EQ(platform::FindNoCase(dir.Path(), "exact.txt")->filename(), "exact.txt");
+
+    EXPECT_EQ(platform::ResolveNoCase(dir / "ZAV_2024" / "ZZ0012" / "display.txt"),
+              dir / "Zav_2024" / "zz0012" / "DISPLAY.TXT");
+    // The part that does not exist stays as given, so it can be created.
+    EXPECT_EQ(platform::ResolveNoCase(dir / "zav_2024" / "New" / "f.si1"),
+              dir / "Zav_2024" / "New" / "f.si1");
+}
+
+TEST(Files, StableCheckWaitsForUnchangedSizeAndTime) {
+    TempDir dir;
+    const fs::path f = dir / "print.txt";
+    platform::StableFileCheck check;
+    EXPECT_FALSE(check.IsStable(f)); // missing
+    WriteBytes(f, "half");
+    EXPECT_FALSE(check.IsStable(f)); // first look
+    EXPECT_TRUE(check.IsStable(f));
+    WriteBytes(f, "half and the rest");
+    EXPECT_FALSE(check.IsStable(f)); // grew since the last look
+    EXPECT_TRUE(check.IsStable(f));
+    check.Forget(f);
+    EXPECT_FALSE(check.IsStable(f));
+}
+
+TEST(Files, AtomicWriteReplacesWholeFileOrReportsWhy) {
+    TempDir dir;
+    std::string error;
+    ASSERT_TRUE(platform::WriteFileAtomic(dir / "a.txt", "one", &error));
+    ASSERT_TRUE(platform::WriteFileAtomic(dir / "a.txt", "two", &error));
+    EXPECT_EQ(ReadBytes(dir / "a.txt"), "two");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 1);
+    EXPECT_FALSE(platform::WriteFileAtomic(dir / "no" / "a.txt", "x", &error));
+    EXPECT_NE(error.find("a.txt"), std::string::npos);
+}
+
+TEST(Paths, WindowsPathsBecomeLinuxPaths) {
+    TempDir dir;
+    fs::create_directories(dir / "Ravlin" / "Zav_2024");
+    platform::SetDriveRoot('d', dir.Path());
+    EXPECT_EQ(platform::FromWindowsPath("D:\\RAVLIN\\zav_2024\\"),
+              (dir / "Ravlin" / "Zav_2024").string() + "/");
+    EXPECT_EQ(platform::FromWindowsPath("print\\"), "print/");
+    EXPECT_EQ(platform::FromWindowsPath(""), "");
+    platform::SetDriveRoot('d', {});
+    EXPECT_EQ(platform::FromWindowsPath("D:\\nikde\\x"), "/nikde/x");
+    EXPECT_EQ(platform::WithTrailingSlash("a"), "a/");
+    EXPECT_EQ(platform::WithTrailingSlash("a/"), "a/");
+}
+
+TEST(Clock, FakeClockMovesBothClocksAndWrapsAtMidnight) {
+    platform::FakeClock clock;
+    clock.SetWall({2026, 12, 8, 23, 59, 59, 500});
+    const int64_t t0 = clock.MonotonicMs();
+    clock.Advance(1000);
+    EXPECT_EQ(clock.MonotonicMs() - t0, 1000);
+    const platform::WallTime w = clock.Now();
+    EXPECT_EQ(platform::TimeText(w), "00:00:00");
+    EXPECT_EQ(w.day, 9);
+    EXPECT_EQ(w.millisecond, 500);
+}

@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Sets everything up, builds and runs every test; then builds the suite again with
+# AddressSanitizer and UndefinedBehaviorSanitizer and runs it once more.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+jobs=$(nproc)
+
+scripts/setup.sh
+ctest --test-dir build --output-on-failure -j "$jobs"
+
+BUILD_DIR=build-asan BUILD_TYPE=Debug CMAKE_EXTRA_ARGS="-DSI_SANITIZE=ON -DSI_BUILD_BENCH=OFF" \
+    scripts/setup.sh
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    ctest --test-dir build-asan --output-on-failure -j "$jobs"
+echo "All tests passed (plain and sanitized builds)."
