@@ -103,13 +103,17 @@ bool ReadRavlinInf() {
     return true;
 }
 
-bool PodleRavlinOn() { return PodleRavlin == 1; }
+bool PodleRavlinOn() {
+    return PodleRavlin == 1;
+}
 
 std::string DataKomPath() {
     return platform::WithTrailingSlash((platform::ProgramDataDir() / "Data_Kom").string());
 }
 
-std::string RaceDataKomPath() { return DataKomPath() + "Z" + Tools::RaceNumberText() + "/"; }
+std::string RaceDataKomPath() {
+    return DataKomPath() + "Z" + Tools::RaceNumberText() + "/";
+}
 
 std::string KioskDataPath() {
     const std::string cwd = platform::CurrentDir().string();

@@ -20,10 +20,10 @@ struct TRavlinInf {
     uint16_t Zavod = 0;    // race number
     std::string Poradatel; // organiser code, at most 3 characters
     uint16_t Etapa = 0;
-    double Start00 = 0;    // zero time, hh.mm
-    std::string Nazev;     // race name
-    std::string Lng;       // "EN" selects English display texts
-    std::string Import;    // sub-folder for ORIS requests
+    double Start00 = 0; // zero time, hh.mm
+    std::string Nazev;  // race name
+    std::string Lng;    // "EN" selects English display texts
+    std::string Import; // sub-folder for ORIS requests
 };
 
 struct TMenzorDatum {
@@ -41,7 +41,7 @@ extern uint16_t Zavod;
 extern uint16_t Etapa;
 extern int32_t ComProDisplay; // 0 = no display station
 extern double Start00;
-extern int16_t PodleRavlin; // 1 = race number, stage and zero time follow Ravlin.inf
+extern int16_t PodleRavlin;     // 1 = race number, stage and zero time follow Ravlin.inf
 extern std::string CestaRavlin; // folder of the results program
 extern TRavlinInf RavlinInf;
 extern std::string DisplayR1A;

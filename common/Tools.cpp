@@ -124,11 +124,17 @@ void LoadFontN(platform::IniFile& ini, int n, FontSpec& font) {
     LoadFont(ini, "Font" + std::to_string(n), font);
 }
 
-int CheckIO(int code, std::string_view /*fileName*/) { return code; }
+int CheckIO(int code, std::string_view /*fileName*/) {
+    return code;
+}
 
-int64_t Stamp() { return platform::GetClock().MonotonicMs(); }
+int64_t Stamp() {
+    return platform::GetClock().MonotonicMs();
+}
 
-double TimeDiffSec(int64_t t1, int64_t t2) { return static_cast<double>(t2 - t1) / 1000.0; }
+double TimeDiffSec(int64_t t1, int64_t t2) {
+    return static_cast<double>(t2 - t1) / 1000.0;
+}
 
 void WaitMs(int n) {
     platform::Clock& clock = platform::GetClock();
@@ -147,15 +153,20 @@ float SiTimeToMinSec(int64_t stationSeconds, double reference) {
         stationSeconds += 43200;
     }
     const int64_t d = stationSeconds - referenceSeconds;
+    // Whole minutes, then the seconds as the two decimals.
+    // NOLINTNEXTLINE(bugprone-integer-division)
     return static_cast<float>(d / 60) + static_cast<float>(d % 60) / 100.0F;
 }
 
 float SiTimeToMinSecMs(int64_t stationSeconds, int subSecond, double reference) {
-    return SiTimeToMinSec(stationSeconds, reference) +
-           static_cast<float>(subSecond / 2) / 1000.0F;
+    // The station's sub-second byte adds the third decimal.
+    // NOLINTNEXTLINE(bugprone-integer-division)
+    return SiTimeToMinSec(stationSeconds, reference) + static_cast<float>(subSecond / 2) / 1000.0F;
 }
 
-int MakeWord16(int hi, int lo) { return (hi * 256 + lo) & 0xFFFF; }
+int MakeWord16(int hi, int lo) {
+    return (hi * 256 + lo) & 0xFFFF;
+}
 
 std::string SecsToHMS(int hi, int lo) {
     const int s = MakeWord16(hi, lo);
@@ -178,28 +189,43 @@ char HexDigit(int v) {
     return static_cast<char>(v < 10 ? '0' + v : 'A' + (v - 10));
 }
 
-std::string ByteToHex(uint8_t b) { return {HexDigit(b >> 4), HexDigit(b & 0x0F)}; }
+std::string ByteToHex(uint8_t b) {
+    return {HexDigit(b >> 4), HexDigit(b & 0x0F)};
+}
 
-bool SameBytes(const uint8_t* a, const uint8_t* b, size_t n) { return std::memcmp(a, b, n) == 0; }
+bool SameBytes(const uint8_t* a, const uint8_t* b, size_t n) {
+    return std::memcmp(a, b, n) == 0;
+}
 
-bool BitsSet(uint32_t value, uint32_t mask) { return (value & mask) == mask; }
+bool BitsSet(uint32_t value, uint32_t mask) {
+    return (value & mask) == mask;
+}
 
 // The version names Windows families; on this system there is none to name.
-std::string WindowsVersionText() { return "?"; }
+std::string WindowsVersionText() {
+    return "?";
+}
 
-std::string RaceNumberText() { return PadLeft(std::to_string(SI_Typ::Zavod), 4, '0'); }
+std::string RaceNumberText() {
+    return PadLeft(std::to_string(SI_Typ::Zavod), 4, '0');
+}
 
-std::string StageText() { return std::to_string(SI_Typ::Etapa); }
+std::string StageText() {
+    return std::to_string(SI_Typ::Etapa);
+}
 
 std::string RavlinRacePath() {
     const std::filesystem::path path = std::filesystem::path(SI_Typ::CestaRavlin) /
-                                       ("Zav_" + SI_Typ::RavlinInf.Rok) /
-                                       ("ZZ" + RaceNumberText());
+                                       ("Zav_" + SI_Typ::RavlinInf.Rok) / ("ZZ" + RaceNumberText());
     return platform::ResolveNoCase(path).string();
 }
 
-std::string RaceNameText() { return SI_Typ::PodleRavlinOn() ? SI_Typ::RavlinInf.Nazev : ""; }
+std::string RaceNameText() {
+    return SI_Typ::PodleRavlinOn() ? SI_Typ::RavlinInf.Nazev : "";
+}
 
-std::string PrintSubdir() { return "print/"; }
+std::string PrintSubdir() {
+    return "print/";
+}
 
 } // namespace Tools

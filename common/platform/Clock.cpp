@@ -34,15 +34,19 @@ WallTime SystemClock::Now() {
     return t;
 }
 
-void SystemClock::Pause() { std::this_thread::sleep_for(std::chrono::microseconds(200)); }
+void SystemClock::Pause() {
+    std::this_thread::sleep_for(std::chrono::microseconds(200));
+}
 
-WallTime FakeClock::Now() { return wall_; }
+WallTime FakeClock::Now() {
+    return wall_;
+}
 
 void FakeClock::Advance(int64_t ms) {
     mono_ += ms;
     // Keep the wall clock moving with the monotonic one, wrapping at midnight like a real day.
-    int64_t dayMs = ((wall_.hour * 60LL + wall_.minute) * 60 + wall_.second) * 1000 +
-                    wall_.millisecond + ms;
+    int64_t dayMs =
+        ((wall_.hour * 60LL + wall_.minute) * 60 + wall_.second) * 1000 + wall_.millisecond + ms;
     const int64_t fullDay = 24LL * 3600 * 1000;
     wall_.day += static_cast<int>(dayMs / fullDay);
     dayMs %= fullDay;
@@ -52,19 +56,22 @@ void FakeClock::Advance(int64_t ms) {
     wall_.millisecond = static_cast<int>(dayMs % 1000);
 }
 
-void FakeClock::SetWall(const WallTime& t) { wall_ = t; }
+void FakeClock::SetWall(const WallTime& t) {
+    wall_ = t;
+}
 
 Clock& GetClock() {
     static SystemClock systemClock;
     return g_clock != nullptr ? *g_clock : systemClock;
 }
 
-void SetClock(Clock* clock) { g_clock = clock; }
+void SetClock(Clock* clock) {
+    g_clock = clock;
+}
 
 std::string TimeText(const WallTime& t) {
     char buf[16];
-    std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", t.hour % 100, t.minute % 100,
-                  t.second % 100);
+    std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", t.hour % 100, t.minute % 100, t.second % 100);
     return buf;
 }
 

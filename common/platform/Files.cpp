@@ -14,7 +14,9 @@ namespace platform {
 
 namespace fs = std::filesystem;
 
-std::string ErrnoText(int err) { return std::strerror(err); }
+std::string ErrnoText(int err) {
+    return std::strerror(err);
+}
 
 std::optional<fs::path> FindNoCase(const fs::path& folder, std::string_view name) {
     std::error_code ec;
@@ -144,6 +146,8 @@ bool StableFileCheck::IsStable(const fs::path& file) {
     return stable;
 }
 
-void StableFileCheck::Forget(const fs::path& file) { seen_.erase(file); }
+void StableFileCheck::Forget(const fs::path& file) {
+    seen_.erase(file);
+}
 
 } // namespace platform

@@ -24,8 +24,7 @@ std::filesystem::path ResolveNoCase(const std::filesystem::path& path);
 bool ReadWholeFile(const std::filesystem::path& file, std::string& bytes, std::string* error);
 // Writes under a temporary name in the same folder, then renames into place, so a reader
 // never sees half a file.
-bool WriteFileAtomic(const std::filesystem::path& file, std::string_view bytes,
-                     std::string* error);
+bool WriteFileAtomic(const std::filesystem::path& file, std::string_view bytes, std::string* error);
 
 // A file another program drops for us is taken only once its size and modification time are
 // unchanged since the previous look: Linux lets us open a file its writer has not finished.

@@ -54,7 +54,9 @@ bool SplitKeyLine(std::string_view line, std::string_view& key, std::string_view
 
 } // namespace
 
-IniFile::IniFile(std::filesystem::path path) : path_(std::move(path)) { Refresh(); }
+IniFile::IniFile(std::filesystem::path path) : path_(std::move(path)) {
+    Refresh();
+}
 
 IniFile::Snapshot IniFile::Look() const {
     Snapshot s;
@@ -219,8 +221,7 @@ double IniFile::ReadFloat(std::string_view section, std::string_view key, double
     return value;
 }
 
-bool IniFile::WriteString(std::string_view section, std::string_view key,
-                          std::string_view value) {
+bool IniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
     Refresh();
     const std::string cpKey = Utf8ToCp1250(Trim(key));
     const std::string cpValue = Utf8ToCp1250(value);

@@ -20,8 +20,7 @@ public:
 
     const std::filesystem::path& FileName() const { return path_; }
 
-    std::string ReadString(std::string_view section, std::string_view key,
-                           std::string_view def);
+    std::string ReadString(std::string_view section, std::string_view key, std::string_view def);
     int64_t ReadInteger(std::string_view section, std::string_view key, int64_t def);
     // Any non-zero number is true.
     bool ReadBool(std::string_view section, std::string_view key, bool def);

@@ -32,8 +32,7 @@ fs::path FromWindowsPath(std::string_view path) {
         }
     }
     if (p.size() >= 2 && p[1] == ':' && std::isalpha(static_cast<unsigned char>(p[0])) != 0) {
-        const fs::path& root =
-            DriveRoots()[std::toupper(static_cast<unsigned char>(p[0])) - 'A'];
+        const fs::path& root = DriveRoots()[std::toupper(static_cast<unsigned char>(p[0])) - 'A'];
         std::string rest = p.substr(2);
         while (!rest.empty() && rest.front() == '/') {
             rest.erase(0, 1);

@@ -1,5 +1,5 @@
-#include "QZ_CSV.h"
 #include "Tools.h"
+#include "QZ_CSV.h"
 #include "platform/Clock.h"
 
 #include <gtest/gtest.h>

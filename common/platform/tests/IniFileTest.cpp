@@ -1,5 +1,5 @@
-#include "platform/Cp1250.h"
 #include "platform/IniFile.h"
+#include "platform/Cp1250.h"
 #include "testsupport/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -16,7 +16,9 @@ namespace {
 std::string WindowsStyleFile() {
     return "[Ravlin]\r\n"
            "Rok=2024\r\n"
-           "Nazev=" + platform::Utf8ToCp1250("Přebor Žďáru") + "\r\n"
+           "Nazev=" +
+           platform::Utf8ToCp1250("Přebor Žďáru") +
+           "\r\n"
            "zavod = 12 \r\n"
            "ZAVOD=99\r\n"
            "\r\n"
@@ -61,7 +63,9 @@ TEST(IniFile, WritesKeepUntouchedLinesByteForByte) {
 
     const std::string expected = "[Ravlin]\r\n"
                                  "Rok=2024\r\n"
-                                 "Nazev=" + platform::Utf8ToCp1250("Přebor Žďáru") + "\r\n"
+                                 "Nazev=" +
+                                 platform::Utf8ToCp1250("Přebor Žďáru") +
+                                 "\r\n"
                                  "zavod=13\r\n"
                                  "ZAVOD=99\r\n"
                                  "\r\n"
@@ -69,7 +73,9 @@ TEST(IniFile, WritesKeepUntouchedLinesByteForByte) {
                                  "[D21/0]\r\n"
                                  "Cas-Limit=120\r\n"
                                  "Seznam=a,b/c\r\n"
-                                 "Novy=" + platform::Utf8ToCp1250("Čeština") + "\r\n"
+                                 "Novy=" +
+                                 platform::Utf8ToCp1250("Čeština") +
+                                 "\r\n"
                                  "[Neznama]\r\n"
                                  "Cokoli=\"v uvozovkach\"\r\n"
                                  "[Dalsi]\r\n"

@@ -31,8 +31,8 @@ TEST(Cp1250, UnmappableAndMalformedInputBecomesQuestionMarks) {
     EXPECT_EQ(platform::Utf8ToCp1250("a€b"), "a\x80"
                                              "b");
     EXPECT_EQ(platform::Utf8ToCp1250("日本"), "??");
-    EXPECT_EQ(platform::Utf8ToCp1250("x\xC3"), "x?");     // cut sequence
-    EXPECT_EQ(platform::Utf8ToCp1250("\xFF\xFE"), "??");  // not UTF-8 at all
+    EXPECT_EQ(platform::Utf8ToCp1250("x\xC3"), "x?");    // cut sequence
+    EXPECT_EQ(platform::Utf8ToCp1250("\xFF\xFE"), "??"); // not UTF-8 at all
     EXPECT_EQ(platform::Utf8Left("žluť", 3), "žlu");
 }
 
