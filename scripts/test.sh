@@ -12,4 +12,7 @@ BUILD_DIR=build-asan BUILD_TYPE=Debug CMAKE_EXTRA_ARGS="-DSI_SANITIZE=ON -DSI_BU
     scripts/setup.sh
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     ctest --test-dir build-asan --output-on-failure -j "$jobs"
-echo "All tests passed (plain and sanitized builds)."
+
+# A short run of every fuzz target over the parsers of outside bytes.
+FUZZ_SECONDS=${FUZZ_SECONDS:-15} scripts/fuzz.sh
+echo "All tests passed (plain and sanitized builds, fuzz targets)."

@@ -91,15 +91,25 @@ void IniFile::Refresh() {
         lastError_ = error;
         return;
     }
-    crlf_ = bytes.find("\r\n") != std::string::npos || bytes.find('\n') == std::string::npos;
+    Parse(bytes);
+}
+
+void IniFile::SetContent(std::string_view bytes) {
+    Parse(bytes);
+}
+
+void IniFile::Parse(std::string_view bytes) {
+    lines_.clear();
+    crlf_ =
+        bytes.find("\r\n") != std::string_view::npos || bytes.find('\n') == std::string_view::npos;
     finalNewline_ = bytes.empty() || bytes.back() == '\n';
     size_t start = 0;
     while (start < bytes.size()) {
         size_t nl = bytes.find('\n', start);
-        if (nl == std::string::npos) {
+        if (nl == std::string_view::npos) {
             nl = bytes.size();
         }
-        std::string line = bytes.substr(start, nl - start);
+        std::string line(bytes.substr(start, nl - start));
         if (!line.empty() && line.back() == '\r') {
             line.pop_back();
         }
@@ -108,10 +118,7 @@ void IniFile::Refresh() {
     }
 }
 
-bool IniFile::Save() {
-    if (path_.empty()) {
-        return true;
-    }
+std::string IniFile::Content() const {
     std::string bytes;
     const char* eol = crlf_ ? "\r\n" : "\n";
     for (size_t i = 0; i < lines_.size(); ++i) {
@@ -120,8 +127,15 @@ bool IniFile::Save() {
             bytes += eol;
         }
     }
+    return bytes;
+}
+
+bool IniFile::Save() {
+    if (path_.empty()) {
+        return true;
+    }
     std::string error;
-    if (!WriteFileAtomic(path_, bytes, &error)) {
+    if (!WriteFileAtomic(path_, Content(), &error)) {
         lastError_ = error;
         loaded_ = Snapshot{}; // what is on disk is not what we hold: read it again next time
         return false;

@@ -19,6 +19,10 @@ public:
     explicit IniFile(std::filesystem::path path);
 
     const std::filesystem::path& FileName() const { return path_; }
+    // Replaces what an in-memory settings object holds with the bytes of a file.
+    void SetContent(std::string_view bytes);
+    // The bytes as they are (or would be) on disk.
+    std::string Content() const;
 
     std::string ReadString(std::string_view section, std::string_view key, std::string_view def);
     int64_t ReadInteger(std::string_view section, std::string_view key, int64_t def);
@@ -53,6 +57,7 @@ private:
     };
 
     void Refresh();
+    void Parse(std::string_view bytes);
     Snapshot Look() const;
     bool Save();
     // Index range of a section's body: the line after its header up to the next header.
