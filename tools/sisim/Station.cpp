@@ -1,0 +1,470 @@
+#include "Station.h"
+
+#include "SiProtocol.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace sisim {
+
+using namespace SiProtocol;
+using std::chrono::milliseconds;
+using std::chrono::nanoseconds;
+
+namespace {
+
+// A station forgets a command it has not heard the end of after this long.
+constexpr milliseconds kRxForget{500};
+// Legacy garbage without an ETX is dropped beyond this, so a stuck line cannot grow the buffer.
+constexpr size_t kRxLimit = 4096;
+constexpr size_t kLogBytes = 24;
+
+std::string Hex(const uint8_t* b, size_t n, size_t limit = kLogBytes) {
+    std::string s;
+    char buf[4];
+    for (size_t i = 0; i < n && i < limit; ++i) {
+        std::snprintf(buf, sizeof buf, i == 0 ? "%02X" : " %02X", b[i]);
+        s += buf;
+    }
+    if (n > limit) {
+        s += " ... (" + std::to_string(n) + " bytes)";
+    }
+    return s;
+}
+
+std::string Hex(const std::vector<uint8_t>& b) {
+    return Hex(b.data(), b.size());
+}
+
+std::string HexByte(uint8_t b) {
+    char buf[5];
+    std::snprintf(buf, sizeof buf, "0x%02X", b);
+    return buf;
+}
+
+// A legacy station escapes every control byte between STX and ETX with DLE.
+std::vector<uint8_t> StuffDle(const std::vector<uint8_t>& frame) {
+    std::vector<uint8_t> out;
+    out.reserve(frame.size() * 2);
+    for (size_t i = 0; i < frame.size(); ++i) {
+        if (i > 0 && i + 1 < frame.size() && frame[i] < 0x20) {
+            out.push_back(DLE);
+        }
+        out.push_back(frame[i]);
+    }
+    return out;
+}
+
+bool IsSi6(const Card& c) {
+    return c.kind == CardKind::Si6 || c.kind == CardKind::Si6Star;
+}
+bool IsSi8Family(const Card& c) {
+    return c.kind != CardKind::Si5 && !IsSi6(c);
+}
+
+} // namespace
+
+std::string FaultName(FaultKind kind) {
+    switch (kind) {
+    case FaultKind::BadCrc:
+        return "badcrc";
+    case FaultKind::BadSum:
+        return "badsum";
+    case FaultKind::Split:
+        return "split";
+    case FaultKind::Lose:
+        return "lose";
+    case FaultKind::Noise:
+        return "noise";
+    case FaultKind::Silence:
+        return "silence";
+    }
+    return "?";
+}
+
+const std::vector<uint8_t>& Station::NoiseBytes() {
+    static const std::vector<uint8_t> noise = {0xFF, 0x00, 0xFE};
+    return noise;
+}
+
+Station::Station(Log log) : log_(std::move(log)) {}
+
+void Station::Say(const std::string& text) const {
+    if (log_) {
+        log_(text);
+    }
+}
+
+bool Station::LineSpeedMatches() const {
+    return lineSpeed_ == 0 || lineSpeed_ == speed_;
+}
+
+nanoseconds Station::ByteTime() const {
+    return nanoseconds(10'000'000'000LL / speed_);
+}
+
+std::optional<Fault> Station::TakeFault(FaultKind kind) {
+    const auto it = std::find_if(faults_.begin(), faults_.end(),
+                                 [&](const Fault& f) { return f.kind == kind; });
+    if (it == faults_.end()) {
+        return std::nullopt;
+    }
+    Fault f = *it;
+    faults_.erase(it);
+    return f;
+}
+
+// ---- what the station sends ----
+
+std::vector<uint8_t> Station::CardIdBytes() const {
+    // The four bytes after the station code that name the card.
+    const int n = card_->number;
+    if (card_->kind == CardKind::Si5) {
+        const int series = n / 100000;
+        const int low = n <= 0xFFFF ? n : n % 100000;
+        return {0x00, static_cast<uint8_t>(series > 1 ? series : 1), static_cast<uint8_t>(low >> 8),
+                static_cast<uint8_t>(low)};
+    }
+    const uint8_t top = IsSi6(*card_) ? 0x00 : SeriesByte(card_->kind);
+    return {top, static_cast<uint8_t>(n >> 16), static_cast<uint8_t>(n >> 8),
+            static_cast<uint8_t>(n)};
+}
+
+Station::OutFrame Station::ExtFrame(std::string what, uint8_t cmd,
+                                    const std::vector<uint8_t>& data) const {
+    std::vector<uint8_t> t = {STX, cmd, static_cast<uint8_t>(data.size() + 2),
+                              static_cast<uint8_t>(kStationCode >> 8),
+                              static_cast<uint8_t>(kStationCode)};
+    t.insert(t.end(), data.begin(), data.end());
+    return {std::move(what), CompleteExtFrame(t), true, std::nullopt};
+}
+
+Station::OutFrame Station::LegacyDataFrame(std::string what, uint8_t cmd,
+                                           const std::vector<uint8_t>& body) const {
+    std::vector<uint8_t> f = {STX, cmd};
+    f.insert(f.end(), body.begin(), body.end());
+    const size_t sumAt = f.size();
+    f.push_back(ByteSum(body.data(), body.size()));
+    f.push_back(ETX);
+    return {std::move(what), std::move(f), false, sumAt};
+}
+
+void Station::Send(OutFrame frame, TimePoint now) {
+    if (!LineSpeedMatches()) {
+        Say("line at " + std::to_string(lineSpeed_) + " Bd, station at " + std::to_string(speed_) +
+            " Bd: " + frame.what + " not sent (the reader could only get garbage)");
+        return;
+    }
+    if (silenced_) {
+        Say("silent: " + frame.what + " not sent");
+        return;
+    }
+    std::vector<uint8_t>& b = frame.bytes;
+    if (frame.extended) {
+        if (TakeFault(FaultKind::BadCrc)) {
+            b[b.size() - 2] ^= 0x5A;
+            Say("fault badcrc on " + frame.what);
+        }
+    } else if (frame.sumAt) {
+        if (TakeFault(FaultKind::BadSum)) {
+            ++b[*frame.sumAt];
+            Say("fault badsum on " + frame.what);
+        }
+    }
+    std::vector<uint8_t> wire = frame.extended ? b : StuffDle(b);
+    if (const auto f = TakeFault(FaultKind::Lose)) {
+        const size_t from = wire.size() / 2;
+        const size_t n = std::min(static_cast<size_t>(f->value), wire.size() - from);
+        wire.erase(wire.begin() + static_cast<long>(from),
+                   wire.begin() + static_cast<long>(from + n));
+        Say("fault lose: " + std::to_string(n) + " bytes of " + frame.what + " dropped");
+    }
+    if (TakeFault(FaultKind::Noise)) {
+        wire.insert(wire.begin(), NoiseBytes().begin(), NoiseBytes().end());
+        Say("fault noise before " + frame.what);
+    }
+    if (TakeFault(FaultKind::Silence)) {
+        wire.resize(wire.size() / 2);
+        silenced_ = true;
+        Say("fault silence: " + frame.what + " cut after " + std::to_string(wire.size()) +
+            " bytes; nothing more until the card is removed");
+    }
+    Say("tx " + frame.what + ": " + Hex(wire));
+    if (const auto f = TakeFault(FaultKind::Split)) {
+        const size_t half = wire.size() / 2;
+        out_.push_back(
+            {now, nanoseconds(0), {wire.begin(), wire.begin() + static_cast<long>(half)}});
+        out_.push_back(
+            {now, milliseconds(f->value), {wire.begin() + static_cast<long>(half), wire.end()}});
+        Say("fault split: " + frame.what + " in two writes " + std::to_string(f->value) +
+            " ms apart");
+        return;
+    }
+    out_.push_back({now, nanoseconds(0), std::move(wire)});
+}
+
+void Station::Insert(Card card, TimePoint now) {
+    if (card_) {
+        Remove(now);
+    }
+    card_ = std::move(card);
+    acknowledged_ = false;
+    silenced_ = false;
+    const std::string name = CardKindName(card_->kind) + " " + std::to_string(card_->number);
+    Say("card " + name + " inserted");
+    if (protocol_ == Protocol::Extended) {
+        const uint8_t cmd = card_->kind == CardKind::Si5 ? CmdSi5Inserted
+                            : IsSi6(*card_)              ? CmdSi6Inserted
+                                                         : CmdSi8Inserted;
+        Send(ExtFrame(name + " inserted", cmd, CardIdBytes()), now);
+    } else if (card_->kind == CardKind::Si5) {
+        Send({"legacy SI5 inserted", {STX, LegacySi5Inserted, 0x49, ETX}, false, std::nullopt},
+             now);
+    } else if (IsSi6(*card_)) {
+        const int n = card_->number;
+        Send(LegacyDataFrame("legacy SI6 inserted", LegacySi6Inserted,
+                             {static_cast<uint8_t>(kStationCode >> 8),
+                              static_cast<uint8_t>(kStationCode), static_cast<uint8_t>(n >> 24),
+                              static_cast<uint8_t>(n >> 16), static_cast<uint8_t>(n >> 8),
+                              static_cast<uint8_t>(n)}),
+             now);
+    } else {
+        Say("the legacy protocol knows only SI5 and SI6 cards: nothing sent");
+    }
+}
+
+void Station::Remove(TimePoint now) {
+    if (!card_) {
+        Say("remove: no card in the station");
+        return;
+    }
+    Say("card " + CardKindName(card_->kind) + " " + std::to_string(card_->number) +
+        " removed; acknowledged: " + (acknowledged_ ? "yes" : "no"));
+    silenced_ = false;
+    if (protocol_ == Protocol::Extended) {
+        Send(ExtFrame("card removed", CmdCardRemoved, CardIdBytes()), now);
+    }
+    card_.reset();
+}
+
+// ---- what the station hears ----
+
+void Station::Receive(const uint8_t* bytes, size_t count, TimePoint now) {
+    if (count == 0) {
+        return;
+    }
+    if (!LineSpeedMatches()) {
+        Say("rx " + std::to_string(count) + " bytes at " + std::to_string(lineSpeed_) +
+            " Bd, station at " + std::to_string(speed_) + " Bd: ignored");
+        return;
+    }
+    if (!rx_.empty() && now - lastRx_ > kRxForget) {
+        Say("unfinished command dropped: " + Hex(rx_));
+        rx_.clear();
+    }
+    lastRx_ = now;
+    Say("rx " + Hex(bytes, count));
+    rx_.insert(rx_.end(), bytes, bytes + count);
+    ParseReceived(now);
+}
+
+void Station::ParseReceived(TimePoint now) {
+    while (!rx_.empty()) {
+        if (rx_[0] == ACK) {
+            rx_.erase(rx_.begin());
+            if (card_) {
+                acknowledged_ = true;
+                Say("ACK: card " + std::to_string(card_->number) + " acknowledged");
+            } else {
+                Say("ACK with no card in the station");
+            }
+            continue;
+        }
+        if (rx_[0] != STX) {
+            const auto next = std::find_if(rx_.begin(), rx_.end(),
+                                           [](uint8_t c) { return c == STX || c == ACK; });
+            Say("skipped " + std::to_string(next - rx_.begin()) + " stray bytes");
+            rx_.erase(rx_.begin(), next);
+            continue;
+        }
+        if (rx_.size() < 3) {
+            return;
+        }
+        if (rx_[1] >= 0x80) {
+            TSIFrameInfo info{};
+            const ExtFrameResult r = ParseExtFrameBytes(rx_.data(), rx_.size(), info);
+            if (r.status == ExtFrameStatus::Incomplete) {
+                return;
+            }
+            if (info.valid) {
+                HandleExtended(rx_[1], {rx_.begin() + 3, rx_.begin() + 3 + rx_[2]}, now);
+            } else {
+                Say("bad extended frame (CRC or ETX): ignored");
+            }
+            rx_.erase(rx_.begin(), rx_.begin() + static_cast<long>(r.consumed));
+            continue;
+        }
+        // Legacy: up to the first ETX that no DLE escapes.
+        size_t end = 0;
+        bool escape = false;
+        for (size_t i = 1; i < rx_.size() && end == 0; ++i) {
+            if (escape) {
+                escape = false;
+            } else if (rx_[i] == DLE) {
+                escape = true;
+            } else if (rx_[i] == ETX) {
+                end = i;
+            }
+        }
+        if (end == 0) {
+            if (rx_.size() > kRxLimit) {
+                Say("no ETX in " + std::to_string(rx_.size()) + " bytes: dropped");
+                rx_.clear();
+            }
+            return;
+        }
+        std::vector<uint8_t> frame(rx_.begin(), rx_.begin() + static_cast<long>(end) + 1);
+        rx_.erase(rx_.begin(), rx_.begin() + static_cast<long>(end) + 1);
+        size_t n = frame.size();
+        RemoveDle(frame.data(), n);
+        HandleLegacy(frame[1], {frame.begin() + 2, frame.begin() + static_cast<long>(n) - 1}, now);
+    }
+}
+
+void Station::HandleExtended(uint8_t cmd, const std::vector<uint8_t>& data, TimePoint now) {
+    const std::string name = "command " + HexByte(cmd);
+    if (protocol_ != Protocol::Extended) {
+        Say(name + " is extended, the station speaks legacy: not answered");
+        return;
+    }
+    switch (cmd) {
+    case CmdReadSi5:
+        if (!card_ || card_->kind != CardKind::Si5) {
+            Say("read SI5 without an SI5 card: not answered");
+            return;
+        }
+        Send(ExtFrame("SI5 data", CmdReadSi5, card_->memory), now);
+        return;
+    case CmdReadSi6: {
+        if (data.size() != 1 || data[0] != 0x08) {
+            Say("read SI6: only block set 8 is answered");
+            return;
+        }
+        if (!card_ || !IsSi6(*card_)) {
+            Say("read SI6 without an SI6 card: not answered");
+            return;
+        }
+        // SI6 answers with its blocks 0, 6 and 7; SI6* with all eight in order.
+        const std::vector<int> blocks = card_->kind == CardKind::Si6Star
+                                            ? std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7}
+                                            : std::vector<int>{0, 6, 7};
+        for (int b : blocks) {
+            std::vector<uint8_t> d = {static_cast<uint8_t>(b)};
+            const std::vector<uint8_t> block = card_->Block(b);
+            d.insert(d.end(), block.begin(), block.end());
+            Send(ExtFrame("SI6 block " + std::to_string(b), CmdReadSi6, d), now);
+        }
+        return;
+    }
+    case CmdReadSi8: {
+        if (data.size() != 1 || data[0] > 7) {
+            Say("read SI8 block: block number missing or beyond 7");
+            return;
+        }
+        if (!card_ || !IsSi8Family(*card_)) {
+            Say("read SI8 block without an SI8-family card: not answered");
+            return;
+        }
+        std::vector<uint8_t> d = {data[0]};
+        const std::vector<uint8_t> block = card_->Block(data[0]);
+        d.insert(d.end(), block.begin(), block.end());
+        Send(ExtFrame("block " + std::to_string(data[0]), CmdReadSi8, d), now);
+        return;
+    }
+    default:
+        Say(name + ": not answered");
+        return;
+    }
+}
+
+void Station::HandleLegacy(uint8_t cmd, const std::vector<uint8_t>& data, TimePoint now) {
+    const std::string name = "legacy command " + HexByte(cmd);
+    if (protocol_ != Protocol::Legacy) {
+        Say(name + ", the station speaks extended: not answered");
+        return;
+    }
+    if (cmd == LegacyReadSi5) {
+        if (!card_ || card_->kind != CardKind::Si5) {
+            Say("legacy read SI5 without an SI5 card: not answered");
+            return;
+        }
+        std::vector<uint8_t> body = {static_cast<uint8_t>(kStationCode)};
+        body.insert(body.end(), card_->memory.begin(), card_->memory.end());
+        Send(LegacyDataFrame("legacy SI5 data", LegacyReadSi5, body), now);
+        return;
+    }
+    if (cmd == LegacyReadSi6) {
+        if (data != std::vector<uint8_t>{0x08}) {
+            Say("legacy read SI6: only block set 8 is answered");
+            return;
+        }
+        if (!card_ || !IsSi6(*card_)) {
+            Say("legacy read SI6 without an SI6 card: not answered");
+            return;
+        }
+        for (int b : {0, 6, 7}) {
+            std::vector<uint8_t> body = {static_cast<uint8_t>(kStationCode),
+                                         static_cast<uint8_t>(b)};
+            const std::vector<uint8_t> block = card_->Block(b);
+            body.insert(body.end(), block.begin(), block.end());
+            Send(LegacyDataFrame("legacy SI6 block " + std::to_string(b), LegacyReadSi6, body),
+                 now);
+        }
+        return;
+    }
+    Say(name + ": not answered");
+}
+
+// ---- the line ----
+
+std::vector<uint8_t> Station::TakeOutput(TimePoint now) {
+    std::vector<uint8_t> result;
+    while (!out_.empty()) {
+        Segment& s = out_.front();
+        const TimePoint start = std::max(s.notBefore, lineFree_ + s.gapBefore);
+        if (now < start) {
+            break;
+        }
+        size_t n = s.bytes.size();
+        if (pacing_) {
+            const nanoseconds byteTime = ByteTime();
+            n = std::min(n, static_cast<size_t>((now - start) / byteTime));
+            if (n == 0) {
+                break;
+            }
+            lineFree_ = start + n * byteTime;
+        } else {
+            lineFree_ = start;
+        }
+        result.insert(result.end(), s.bytes.begin(), s.bytes.begin() + static_cast<long>(n));
+        if (n < s.bytes.size()) {
+            s.bytes.erase(s.bytes.begin(), s.bytes.begin() + static_cast<long>(n));
+            s.notBefore = lineFree_;
+            s.gapBefore = nanoseconds(0);
+            break;
+        }
+        out_.pop_front();
+    }
+    return result;
+}
+
+std::optional<TimePoint> Station::NextOutputTime() const {
+    if (out_.empty()) {
+        return std::nullopt;
+    }
+    const Segment& s = out_.front();
+    const TimePoint start = std::max(s.notBefore, lineFree_ + s.gapBefore);
+    return pacing_ ? start + ByteTime() : start;
+}
+
+} // namespace sisim

@@ -1,0 +1,91 @@
+#include "Commands.h"
+#include "SiProtocol.h"
+#include "testsupport/TempDir.h"
+
+#include <gtest/gtest.h>
+
+using namespace sisim;
+using std::chrono::milliseconds;
+
+namespace {
+
+const TimePoint t0 = TimePoint{} + std::chrono::hours(1);
+
+Command Parsed(const std::string& line) {
+    const ParsedLine p = ParseCommand(line);
+    const auto* c = std::get_if<Command>(&p);
+    EXPECT_NE(c, nullptr) << line;
+    return c != nullptr ? *c : Command{};
+}
+
+} // namespace
+
+TEST(CommandsTest, ParsesTheCommandLanguage) {
+    Command c = Parsed("  insert si6* 16711696   # an SI6*");
+    EXPECT_EQ(c.kind, Command::Kind::Insert);
+    EXPECT_EQ(c.card, CardKind::Si6Star);
+    EXPECT_EQ(c.number, 16711696);
+    EXPECT_EQ(Parsed("insert si5 412345 card.bin").imageFile, "card.bin");
+    EXPECT_EQ(Parsed("wait 250").number, 250);
+    EXPECT_EQ(Parsed("speed 4800").number, 4800);
+    EXPECT_EQ(Parsed("proto legacy").protocol, Protocol::Legacy);
+    c = Parsed("fault split 40");
+    EXPECT_EQ(c.fault.kind, FaultKind::Split);
+    EXPECT_EQ(c.fault.value, 40);
+    EXPECT_EQ(Parsed("fault silence").fault.kind, FaultKind::Silence);
+    EXPECT_EQ(Parsed("quit").kind, Command::Kind::Quit);
+
+    for (const char* blank : {"", "   ", "# comment only"}) {
+        EXPECT_TRUE(std::holds_alternative<std::monostate>(ParseCommand(blank))) << blank;
+    }
+    for (const char* bad :
+         {"insert", "insert si7 1", "insert si5 x", "insert si5 70000", "insert si5 70000 card.bin",
+          "wait", "wait -1", "wait 1x", "speed 9600", "proto fast", "fault", "fault split",
+          "fault noise 3", "fault gremlins", "remove now", "jump"}) {
+        EXPECT_TRUE(std::holds_alternative<std::string>(ParseCommand(bad))) << bad;
+    }
+}
+
+TEST(CommandsTest, WaitHoldsBackLaterCommands) {
+    Station s;
+    CommandRunner r(s, {});
+    for (const char* line : {"wait 100", "insert si5 12345", "wait 50", "quit", "remove"}) {
+        r.Add(Parsed(line));
+    }
+    r.Run(t0);
+    EXPECT_FALSE(s.HasCard());
+    EXPECT_EQ(r.WakeTime(), t0 + milliseconds(100));
+    r.Run(t0 + milliseconds(99));
+    EXPECT_FALSE(s.HasCard());
+    r.Run(t0 + milliseconds(100));
+    EXPECT_TRUE(s.HasCard());
+    EXPECT_FALSE(r.QuitRequested());
+    r.Run(t0 + milliseconds(150));
+    EXPECT_TRUE(r.QuitRequested());
+    EXPECT_TRUE(s.HasCard()); // nothing runs after quit
+}
+
+TEST(CommandsTest, InsertFromAnImageFile) {
+    testsupport::TempDir dir;
+    std::string image(256, '\x11');
+    image[128] = '\x42';
+    testsupport::WriteBytes(dir / "card.bin", image);
+
+    Station s;
+    std::vector<std::string> log;
+    CommandRunner r(s, [&](const std::string& line) { log.push_back(line); });
+    r.Add(Parsed("insert si8 2000001 " + (dir / "missing.bin").string()));
+    r.Add(Parsed("insert si8 2000001 " + (dir / "card.bin").string()));
+    r.Run(t0);
+    ASSERT_FALSE(log.empty());
+    EXPECT_NE(log[0].find("cannot open"), std::string::npos);
+    ASSERT_TRUE(s.HasCard());
+    s.TakeOutput(t0);
+
+    const std::vector<uint8_t> read = SiProtocol::FrameReadSi8Block1();
+    s.Receive(read.data(), read.size(), t0);
+    const std::vector<uint8_t> reply = s.TakeOutput(t0);
+    ASSERT_EQ(reply.size(), SiProtocol::ExtBlockReplySize);
+    EXPECT_EQ(reply[6], 0x42);
+    EXPECT_EQ(reply[7], 0x11);
+}

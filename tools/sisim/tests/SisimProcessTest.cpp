@@ -1,0 +1,95 @@
+// Runs the real sisim executable and talks to it through its pseudo-terminal.
+
+#include "SiProtocol.h"
+#include "testsupport/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <thread>
+#include <unistd.h>
+
+using Bytes = std::vector<uint8_t>;
+using namespace SiProtocol;
+using std::chrono::milliseconds;
+
+namespace {
+
+// Reads until n bytes came or the time is up.
+Bytes ReadFor(int fd, size_t n, milliseconds timeout) {
+    Bytes got;
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    while (got.size() < n && std::chrono::steady_clock::now() < end) {
+        pollfd p{fd, POLLIN, 0};
+        uint8_t buf[256];
+        if (poll(&p, 1, 10) > 0) {
+            const ssize_t r = read(fd, buf, std::min(sizeof buf, n - got.size()));
+            got.insert(got.end(), buf, buf + std::max<ssize_t>(r, 0));
+        }
+    }
+    return got;
+}
+
+int OpenLine(const std::string& path, speed_t speed) {
+    const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    termios t{};
+    if (fd < 0 || ioctl(fd, TIOCEXCL) != 0 || tcgetattr(fd, &t) != 0) {
+        return -1;
+    }
+    cfmakeraw(&t);
+    cfsetspeed(&t, speed);
+    return tcsetattr(fd, TCSANOW, &t) == 0 ? fd : -1;
+}
+
+} // namespace
+
+TEST(SisimProcessTest, AnswersOnItsPseudoTerminalAtTheRightSpeedOnly) {
+    testsupport::TempDir dir;
+    const auto out = dir / "stdout";
+    FILE* sim = popen((std::string(SISIM_PATH) + " > " + out.string()).c_str(), "w");
+    ASSERT_NE(sim, nullptr);
+    std::string first;
+    for (int i = 0; i < 100 && first.find('\n') == std::string::npos; ++i) {
+        std::this_thread::sleep_for(milliseconds(20));
+        first = testsupport::ReadBytes(out);
+    }
+    ASSERT_EQ(first.rfind("PTY /dev/", 0), 0u) << first;
+    const std::string path = first.substr(4, first.find('\n') - 4);
+
+    // Opened the way the programs open a serial port: exclusive, raw, with a speed.
+    int fd = OpenLine(path, B38400);
+    ASSERT_GE(fd, 0) << path;
+    std::fputs("insert si8 2000001\n", sim);
+    std::fflush(sim);
+    const Bytes inserted = ReadFor(fd, 12, milliseconds(3000));
+    TSIFrameInfo info{};
+    ParseExtFrameBytes(inserted.data(), inserted.size(), info);
+    EXPECT_EQ(info.cardType, CardSi8);
+    EXPECT_EQ(info.cardNumber, 2000001);
+
+    const Bytes read0 = FrameReadSi8Block0();
+    ASSERT_EQ(write(fd, read0.data(), read0.size()), static_cast<ssize_t>(read0.size()));
+    const Bytes reply = ReadFor(fd, ExtBlockReplySize, milliseconds(3000));
+    ASSERT_EQ(reply.size(), ExtBlockReplySize);
+    ParseExtFrameBytes(reply.data(), reply.size(), info);
+    EXPECT_EQ(info.valid, 1);
+    EXPECT_EQ(info.cmd, CmdReadSi8);
+
+    // Closed and opened again (exclusive access must not outlive the close), now at 4800 Bd:
+    // the station at 38400 Bd stays deaf and mute.
+    close(fd);
+    fd = OpenLine(path, B4800);
+    ASSERT_GE(fd, 0) << "reopen " << path;
+    ASSERT_EQ(write(fd, read0.data(), read0.size()), static_cast<ssize_t>(read0.size()));
+    EXPECT_TRUE(ReadFor(fd, 1, milliseconds(400)).empty());
+    close(fd);
+
+    const int status = pclose(sim); // end of input ends the simulator
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+}
