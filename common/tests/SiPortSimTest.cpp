@@ -1,0 +1,176 @@
+// End to end: the station simulator on a real pseudo-terminal, a port reading through TPort,
+// and the chip data file compared byte for byte with the card images.
+
+#ifdef SISIM_PATH
+
+#include "SI_Port.h"
+#include "SI_Typ.h"
+#include "SiPortTestSupport.h"
+#include "testsupport/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+#include <thread>
+
+using namespace sitest;
+namespace fs = std::filesystem;
+using sisim::CardKind;
+using Steady = std::chrono::steady_clock;
+
+namespace {
+
+// Polls fn every 10 ms until it is true or 10 s have passed.
+bool Eventually(const std::function<bool()>& fn) {
+    for (const auto until = Steady::now() + std::chrono::seconds(10); Steady::now() < until;) {
+        if (fn()) {
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
+
+class SiPortSimTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SI_Typ::ResetGlobals();
+        SI_Typ::Zavod = 12;
+        SI_Typ::Etapa = 1;
+        // Commands go to its standard input; it says its device on standard output.
+        const std::string cmd = std::string(SISIM_PATH) + " --stdin > " + (dir / "out").string() +
+                                " 2> " + (dir / "log").string();
+        sim = popen(cmd.c_str(), "w");
+        ASSERT_NE(sim, nullptr);
+        std::string out;
+        ASSERT_TRUE(Eventually([&] {
+            out = testsupport::ReadBytes(dir / "out");
+            return out.find('\n') != std::string::npos;
+        }));
+        ASSERT_EQ(out.rfind("PTY ", 0), 0u) << out;
+        slave = out.substr(4, out.find('\n') - 4);
+        sip.view = &view;
+        sip.Path = dir.Path().string();
+        sip.Rezim = 1;
+        sip.MaxTime = 1;
+    }
+    void TearDown() override {
+        sip.port.reset();
+        if (sim != nullptr) {
+            pclose(sim); // end of input ends the simulator
+        }
+        SI_Typ::ResetGlobals();
+        if (HasFailure()) {
+            std::cerr << testsupport::ReadBytes(dir / "log");
+        }
+    }
+    void Send(const std::string& commands) {
+        std::fputs((commands + "\n").c_str(), sim);
+        std::fflush(sim);
+    }
+    void OpenLine(int baud) {
+        auto p = std::make_unique<TPort>();
+        p->name = "COM3";
+        p->device = slave;
+        p->baudRate = baud;
+        ASSERT_TRUE(p->Open()) << p->lastError;
+        sip.port = std::move(p);
+    }
+    uintmax_t DataSize() const {
+        std::error_code ec;
+        const uintmax_t n = fs::file_size(dir / "C3_0012.si1", ec);
+        return ec ? 0 : n;
+    }
+    // Inserts a card from its memory image and reads it; checks the records appended.
+    void ReadCard(const std::string& kind, CardKind cardKind, int number, int type) {
+        SCOPED_TRACE(kind + " " + std::to_string(number));
+        const sisim::Card card = sisim::MakeCard(cardKind, number);
+        const fs::path image = dir / (kind + ".img");
+        testsupport::WriteBytes(image, std::string(card.memory.begin(), card.memory.end()));
+        const uintmax_t before = DataSize();
+        const uintmax_t after = before + ExpectedBlocks(type).size() * TCardBlockRec::Size;
+        Send("insert " + kind + " " + std::to_string(number) + " " + image.string());
+        ASSERT_TRUE(Eventually([&] {
+            sip.Poll();
+            return sip.state == 0 && DataSize() >= after;
+        })) << "state "
+            << sip.state << ", error " << view.error;
+        Send("remove");
+        EXPECT_EQ(view.error, "");
+        EXPECT_EQ(DataSize(), after);
+        ExpectCardRecords(testsupport::ReadBytes(dir / "C3_0012.si1"), before, card, type);
+    }
+    void ExpectFailure(const std::string& commands, const std::string& error) {
+        view.error.clear();
+        const uintmax_t before = DataSize();
+        Send(commands);
+        EXPECT_TRUE(Eventually([&] {
+            sip.Poll();
+            return sip.state == 0 && !view.error.empty();
+        }));
+        EXPECT_EQ(view.error, error);
+        Send("remove");
+        EXPECT_EQ(DataSize(), before);
+    }
+
+    testsupport::TempDir dir;
+    FILE* sim = nullptr;
+    std::string slave;
+    TSIPort sip{3};
+    RecordingView view;
+};
+
+TEST_F(SiPortSimTest, ExtendedStationReadsEveryCardTypeAt38400) {
+    OpenLine(38400);
+    ReadCard("si5", CardKind::Si5, 412345, 105);
+    ReadCard("si6", CardKind::Si6, 1234567, 106);
+    ReadCard("si6star", CardKind::Si6Star, 2345678, 206);
+    ReadCard("si8", CardKind::Si8, 2012345, 108);
+    ReadCard("si9", CardKind::Si9, 1123456, 109);
+    ReadCard("pcard", CardKind::PCard, 4123456, 181);
+    ReadCard("si10", CardKind::Si10, 7123456, 110);
+    ReadCard("siac", CardKind::Si10, 8123456, 110);
+    ReadCard("si11", CardKind::Si10, 9123456, 110);
+    EXPECT_EQ(DataSize(), (1 + 3 + 3 + 2 + 2 + 2 + 4 + 4 + 4) * TCardBlockRec::Size);
+
+    sip.Rezim = 2;
+    Send("insert siac 8123456");
+    const fs::path numberFile = dir / "N3_0012.si1";
+    ASSERT_TRUE(Eventually([&] {
+        sip.Poll();
+        return sip.state == 0 && fs::exists(numberFile);
+    }));
+    const std::string bytes = testsupport::ReadBytes(numberFile);
+    ASSERT_EQ(bytes.size(), 63u);
+    EXPECT_EQ(TCardNumberRec::FromBytes(reinterpret_cast<const uint8_t*>(bytes.data())).cardNumber,
+              8123456);
+}
+
+TEST_F(SiPortSimTest, LegacyStationReadsSi5AndSi6At4800) {
+    Send("speed 4800\nproto legacy");
+    OpenLine(4800);
+    ReadCard("si5", CardKind::Si5, 312345, 5);
+    ReadCard("si6", CardKind::Si6, 654321, 6);
+    ExpectFailure("insert si5 12345\nfault badsum", "Chyba Check SUM");
+}
+
+TEST_F(SiPortSimTest, LineFaultsEndAsTheyShouldAndLeaveTheFileWhole) {
+    OpenLine(38400);
+    Send("fault split 300");
+    ReadCard("si10", CardKind::Si10, 1234567, 110);
+    Send("fault noise");
+    ReadCard("si8", CardKind::Si8, 2012345, 108);
+    ExpectFailure("fault badcrc\ninsert si9 1123456", "Ext -1");
+    // The block reply stops half-way, or loses bytes on the way.
+    ExpectFailure("insert si10 1234567\nfault silence", "Chyba při čtení");
+    ExpectFailure("insert si6 1234567\nfault lose 20", "Chyba při čtení");
+    ExpectFailure("insert si5 12345\nfault badcrc", "Chyba Check SUM");
+    ReadCard("si5", CardKind::Si5, 12345, 105);
+}
+
+} // namespace
+
+#endif
