@@ -1,26 +1,53 @@
 #pragma once
 
-// The simulator's command language, one command a line, '#' starts a comment:
-//   insert <type> <cardnumber> [imagefile]   remove   wait <ms>   speed 38400|4800
-//   proto extended|legacy   fault badcrc|badsum|split <ms>|lose <n>|noise|silence   quit
+// The simulator's command language, one command a line, '#' starts a comment; CommandHelp()
+// lists the commands.
 
 #include "Station.h"
 
 #include <deque>
 #include <string>
 #include <variant>
+#include <vector>
 
 namespace sisim {
 
 struct Command {
-    enum class Kind { Insert, Remove, Wait, Speed, Proto, Fault, Quit };
+    enum class Kind {
+        Insert,
+        Remove,
+        Wait,
+        Speed,
+        Proto,
+        ExtMode,
+        Control,
+        Punch,
+        Backup,
+        AutoSend,
+        Role,
+        Fault,
+        Quit
+    };
     Kind kind;
     CardKind card = CardKind::Si5;
-    int number = 0;        // insert: card number; wait: ms; speed: baud
+    // insert, punch, autosend: card number; wait: ms; speed: baud; control: station code;
+    // backup: number of punches
+    int number = 0;
     std::string imageFile; // insert: optional memory image
     Protocol protocol = Protocol::Extended;
+    bool on = false; // extmode
+    int seconds = 0; // punch, autosend: time of day
+    int code = 0;    // autosend: station code, 0 for the station's own
+    sisim::Role role = sisim::Role::Station;
     sisim::Fault fault{FaultKind::BadCrc, 0};
 };
+
+// The command list for the usage text.
+const char* CommandHelp();
+
+// The punches "backup <n>" fills the memory with: card 10000 + i at 08:00:00 plus i seconds,
+// for i from 1 to n.
+std::vector<BackupPunch> GeneratedPunches(int n);
 
 // A command, nothing for a blank or comment line, or an error text.
 using ParsedLine = std::variant<std::monostate, Command, std::string>;

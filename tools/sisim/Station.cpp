@@ -3,6 +3,7 @@
 #include "SiProtocol.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 
 namespace sisim {
@@ -12,6 +13,11 @@ using std::chrono::milliseconds;
 using std::chrono::nanoseconds;
 
 namespace {
+
+// The legacy autosend punch record.
+constexpr uint8_t kPunchRecord = 0x53;
+// Station clocks count the half day; a flag byte says afternoon where a record has room for it.
+constexpr int kHalfDay = 43200;
 
 // A station forgets a command it has not heard the end of after this long.
 constexpr milliseconds kRxForget{500};
@@ -62,7 +68,51 @@ bool IsSi8Family(const Card& c) {
     return c.kind != CardKind::Si5 && !IsSi6(c);
 }
 
+// The series, number-low and number-high bytes of a backup record: 16 bits of number, and a
+// series counting hundred thousands from 2 on.
+std::array<uint8_t, 3> BackupCardBytes(int card) {
+    const int series = card <= 0xFFFF ? 1 : card / 100000;
+    const int low = card <= 0xFFFF ? card : card % 100000;
+    return {static_cast<uint8_t>(series), static_cast<uint8_t>(low),
+            static_cast<uint8_t>(low >> 8)};
+}
+
 } // namespace
+
+std::string CheckBackupCard(int card) {
+    if (CheckCardNumber(CardKind::Si5, card).empty()) {
+        return {};
+    }
+    return "a backup record holds card numbers up to 65535, or S*100000 plus up to 65535 with S "
+           "from 2 to 255";
+}
+
+std::optional<std::array<uint8_t, 3>> AutosendCardBytes(int card) {
+    // The reader takes a series below 2 as nothing, 2 to 4 as hundred thousands and 5 on as
+    // the top byte of a 24-bit number.
+    const auto bytes = [](int series, int low) {
+        return std::array<uint8_t, 3>{static_cast<uint8_t>(series), static_cast<uint8_t>(low >> 8),
+                                      static_cast<uint8_t>(low)};
+    };
+    if (card >= 1 && card <= 0xFFFF) {
+        return bytes(1, card);
+    }
+    const int series = card / 100000;
+    if (series >= 2 && series <= 4 && card % 100000 <= 0xFFFF) {
+        return bytes(series, card % 100000);
+    }
+    if (card >= 5 * 0x10000 && card <= 0xFFFFFF) {
+        return bytes(card >> 16, card & 0xFFFF);
+    }
+    return std::nullopt;
+}
+
+std::string TimeText(int secondsOfDay) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", secondsOfDay / 3600, secondsOfDay / 60 % 60,
+                  secondsOfDay % 60);
+    return buf;
+}
 
 std::string FaultName(FaultKind kind) {
     switch (kind) {
@@ -87,7 +137,20 @@ const std::vector<uint8_t>& Station::NoiseBytes() {
     return noise;
 }
 
-Station::Station(Log log) : log_(std::move(log)) {}
+Station::Station(Log log) : log_(std::move(log)), display_(log_) {}
+
+void Station::SetRole(Role role) {
+    role_ = role;
+    speed_ = role == Role::Display ? sisim::Display::kBaud : 38400;
+}
+
+bool Station::DisplayRefuses(const std::string& what) const {
+    if (role_ == Role::Display) {
+        Say("a display has no " + what + ": ignored");
+        return true;
+    }
+    return false;
+}
 
 void Station::Say(const std::string& text) const {
     if (log_) {
@@ -133,8 +196,7 @@ std::vector<uint8_t> Station::CardIdBytes() const {
 Station::OutFrame Station::ExtFrame(std::string what, uint8_t cmd,
                                     const std::vector<uint8_t>& data) const {
     std::vector<uint8_t> t = {STX, cmd, static_cast<uint8_t>(data.size() + 2),
-                              static_cast<uint8_t>(kStationCode >> 8),
-                              static_cast<uint8_t>(kStationCode)};
+                              static_cast<uint8_t>(code_ >> 8), static_cast<uint8_t>(code_)};
     t.insert(t.end(), data.begin(), data.end());
     return {std::move(what), CompleteExtFrame(t), true, std::nullopt};
 }
@@ -204,6 +266,9 @@ void Station::Send(OutFrame frame, TimePoint now) {
 }
 
 void Station::Insert(Card card, TimePoint now) {
+    if (DisplayRefuses("cards")) {
+        return;
+    }
     if (card_) {
         Remove(now);
     }
@@ -223,10 +288,9 @@ void Station::Insert(Card card, TimePoint now) {
     } else if (IsSi6(*card_)) {
         const int n = card_->number;
         Send(LegacyDataFrame("legacy SI6 inserted", LegacySi6Inserted,
-                             {static_cast<uint8_t>(kStationCode >> 8),
-                              static_cast<uint8_t>(kStationCode), static_cast<uint8_t>(n >> 24),
-                              static_cast<uint8_t>(n >> 16), static_cast<uint8_t>(n >> 8),
-                              static_cast<uint8_t>(n)}),
+                             {static_cast<uint8_t>(code_ >> 8), static_cast<uint8_t>(code_),
+                              static_cast<uint8_t>(n >> 24), static_cast<uint8_t>(n >> 16),
+                              static_cast<uint8_t>(n >> 8), static_cast<uint8_t>(n)}),
              now);
     } else {
         Say("the legacy protocol knows only SI5 and SI6 cards: nothing sent");
@@ -264,6 +328,10 @@ void Station::Receive(const uint8_t* bytes, size_t count, TimePoint now) {
     }
     lastRx_ = now;
     Say("rx " + Hex(bytes, count));
+    if (role_ == Role::Display) {
+        display_.Receive(bytes, count);
+        return;
+    }
     rx_.insert(rx_.end(), bytes, bytes + count);
     ParseReceived(now);
 }
@@ -338,6 +406,29 @@ void Station::HandleExtended(uint8_t cmd, const std::vector<uint8_t>& data, Time
         return;
     }
     switch (cmd) {
+    case CmdSetMsMode:
+        if (data.size() != 1) {
+            Say("set master mode: one mode byte expected");
+            return;
+        }
+        Send(ExtFrame("master mode reply", CmdSetMsMode, data), now);
+        return;
+    case CmdGetSystemValue: {
+        if (data != std::vector<uint8_t>{0x74, 0x10}) {
+            Say("get system value: only address 0x74, 16 bytes is answered");
+            return;
+        }
+        // The address, then its 16 bytes: the protocol byte first (bit 0 extended mode, bit 2
+        // handshake), the rest of the configuration blank.
+        std::vector<uint8_t> d(1 + 16, 0x00);
+        d[0] = 0x74;
+        d[1] = static_cast<uint8_t>(0x04 | (extendedMode_ ? 0x01 : 0x00));
+        Send(ExtFrame(std::string("system value 0x74, extended mode ") +
+                          (extendedMode_ ? "on" : "off"),
+                      CmdGetSystemValue, d),
+             now);
+        return;
+    }
     case CmdReadSi5:
         if (!card_ || card_->kind != CardKind::Si5) {
             Say("read SI5 without an SI5 card: not answered");
@@ -389,8 +480,25 @@ void Station::HandleExtended(uint8_t cmd, const std::vector<uint8_t>& data, Time
 
 void Station::HandleLegacy(uint8_t cmd, const std::vector<uint8_t>& data, TimePoint now) {
     const std::string name = "legacy command " + HexByte(cmd);
+    // Backup memory is only ever read with the legacy request, whichever protocol is set.
+    if (cmd == LegacyReadBackup) {
+        AnswerBackup(data, now);
+        return;
+    }
     if (protocol_ != Protocol::Legacy) {
         Say(name + ", the station speaks extended: not answered");
+        return;
+    }
+    if (cmd == LegacyProbe) {
+        if (data.size() != 1) {
+            Say("legacy probe: one mode byte expected");
+            return;
+        }
+        Send({"legacy probe reply",
+              {STX, LegacyProbe, static_cast<uint8_t>(code_), data[0], ETX},
+              false,
+              std::nullopt},
+             now);
         return;
     }
     if (cmd == LegacyReadSi5) {
@@ -398,7 +506,7 @@ void Station::HandleLegacy(uint8_t cmd, const std::vector<uint8_t>& data, TimePo
             Say("legacy read SI5 without an SI5 card: not answered");
             return;
         }
-        std::vector<uint8_t> body = {static_cast<uint8_t>(kStationCode)};
+        std::vector<uint8_t> body = {static_cast<uint8_t>(code_)};
         body.insert(body.end(), card_->memory.begin(), card_->memory.end());
         Send(LegacyDataFrame("legacy SI5 data", LegacyReadSi5, body), now);
         return;
@@ -413,8 +521,7 @@ void Station::HandleLegacy(uint8_t cmd, const std::vector<uint8_t>& data, TimePo
             return;
         }
         for (int b : {0, 6, 7}) {
-            std::vector<uint8_t> body = {static_cast<uint8_t>(kStationCode),
-                                         static_cast<uint8_t>(b)};
+            std::vector<uint8_t> body = {static_cast<uint8_t>(code_), static_cast<uint8_t>(b)};
             const std::vector<uint8_t> block = card_->Block(b);
             body.insert(body.end(), block.begin(), block.end());
             Send(LegacyDataFrame("legacy SI6 block " + std::to_string(b), LegacyReadSi6, body),
@@ -423,6 +530,118 @@ void Station::HandleLegacy(uint8_t cmd, const std::vector<uint8_t>& data, TimePo
         return;
     }
     Say(name + ": not answered");
+}
+
+// ---- backup memory and punches ----
+
+void Station::AddPunch(BackupPunch punch) {
+    if (backup_.size() >= kBackupCapacity) {
+        Say("backup memory full: punch not kept");
+        return;
+    }
+    if (const std::string why = CheckBackupCard(punch.card); !why.empty()) {
+        Say("punch not kept: " + why);
+        return;
+    }
+    backup_.push_back(punch);
+    Say("backup punch " + std::to_string(backup_.size()) + ": card " + std::to_string(punch.card) +
+        " at " + TimeText(punch.secondsOfDay % kHalfDay));
+}
+
+void Station::SetBackup(std::vector<BackupPunch> punches) {
+    backup_.clear();
+    for (const BackupPunch& p : punches) {
+        if (backup_.size() >= kBackupCapacity || !CheckBackupCard(p.card).empty()) {
+            Say("backup punch of card " + std::to_string(p.card) + " does not fit: not kept");
+            continue;
+        }
+        backup_.push_back(p);
+    }
+    Say("backup memory holds " + std::to_string(backup_.size()) + " punches");
+}
+
+// The memory is one run of 6-byte records (series, half-day flag, time low, time high, number
+// low, number high), oldest first, read in pages of 256 bytes; a record may begin on one page
+// and end on the next. Each reply's header holds the station code, the page's number, where the
+// write pointer stands in the newest page, and the count of data bytes (0 for 256). Pages are
+// numbered downwards, the newest 1. The first request (all zero) gets the oldest page; each
+// later one names the page it wants, repeats the pointer, and repeats it once more when it asks
+// for page 1.
+void Station::AnswerBackup(const std::vector<uint8_t>& request, TimePoint now) {
+    if (request.size() != 3) {
+        Say("backup request: 3 bytes expected, got " + Hex(request));
+        return;
+    }
+    std::vector<uint8_t> memory;
+    memory.reserve(backup_.size() * kBackupRecordSize);
+    for (const BackupPunch& p : backup_) {
+        const std::array<uint8_t, 3> card = BackupCardBytes(p.card);
+        const int t = p.secondsOfDay % kHalfDay;
+        memory.insert(memory.end(),
+                      {card[0], static_cast<uint8_t>(p.secondsOfDay >= kHalfDay),
+                       static_cast<uint8_t>(t), static_cast<uint8_t>(t >> 8), card[1], card[2]});
+    }
+    if (memory.empty()) {
+        Say("backup memory empty: request not answered");
+        return;
+    }
+    const size_t pages = (memory.size() + kBackupPageSize - 1) / kBackupPageSize;
+    const auto pointer = static_cast<uint8_t>(memory.size() % kBackupPageSize);
+    const uint8_t a = request[0];
+    const uint8_t b = request[1];
+    const uint8_t d = request[2];
+    const bool first = a == 0 && b == 0 && d == 0;
+    const bool next = a > 0 && a < pages && b == pointer && d == (a == 1 ? pointer : 0);
+    if (!first && !next) {
+        Say("backup request " + Hex(request) + " does not follow from the replies (" +
+            std::to_string(pages) + " pages, pointer " + HexByte(pointer) + "): not answered");
+        return;
+    }
+    const size_t page = first ? pages : a;
+    const size_t from = (pages - page) * kBackupPageSize;
+    const size_t n = std::min(kBackupPageSize, memory.size() - from);
+    std::vector<uint8_t> f = {STX, LegacyReadBackup, static_cast<uint8_t>(code_)};
+    f.insert(f.end(), {static_cast<uint8_t>(page), pointer, static_cast<uint8_t>(n)});
+    f.insert(f.end(), memory.begin() + static_cast<long>(from),
+             memory.begin() + static_cast<long>(from + n));
+    f.push_back(ETX);
+    Send({"backup page " + std::to_string(page) + " (" + std::to_string(n) + " bytes)",
+          std::move(f), false, std::nullopt},
+         now);
+}
+
+void Station::AutoSend(int card, int secondsOfDay, int stationCode, TimePoint now) {
+    if (DisplayRefuses("punches")) {
+        return;
+    }
+    const auto cardBytes = AutosendCardBytes(card);
+    if (!cardBytes) {
+        Say("autosend: card " + std::to_string(card) + " cannot be written in a punch record");
+        return;
+    }
+    const int code = stationCode > 0 ? stationCode : code_;
+    const int t = secondsOfDay % kHalfDay;
+    ++punchRecords_;
+    // STX, 0x53, the record's running number, station code, card series and number, the
+    // half-day flag, time, sub-second, two blank bytes, ETX.
+    std::vector<uint8_t> f = {STX,
+                              kPunchRecord,
+                              static_cast<uint8_t>(punchRecords_),
+                              static_cast<uint8_t>(code),
+                              (*cardBytes)[0],
+                              (*cardBytes)[1],
+                              (*cardBytes)[2],
+                              static_cast<uint8_t>(secondsOfDay >= kHalfDay),
+                              static_cast<uint8_t>(t >> 8),
+                              static_cast<uint8_t>(t),
+                              0x00,
+                              0x00,
+                              0x00,
+                              ETX};
+    Send({"punch record " + std::to_string(punchRecords_) + ": card " + std::to_string(card) +
+              " at " + TimeText(t) + ", station " + std::to_string(code),
+          std::move(f), false, std::nullopt},
+         now);
 }
 
 // ---- the line ----

@@ -4,7 +4,9 @@
 // to write come out. The executable pumps them between a pseudo-terminal and this class.
 
 #include "Card.h"
+#include "Display.h"
 
+#include <array>
 #include <chrono>
 #include <cstdint>
 #include <deque>
@@ -19,6 +21,9 @@ using Clock = std::chrono::steady_clock;
 using TimePoint = Clock::time_point;
 
 enum class Protocol { Extended, Legacy };
+
+// A station reads cards, keeps a backup memory and sends punches; a display only shows text.
+enum class Role { Station, Display };
 
 enum class FaultKind {
     BadCrc,  // next extended frame: wrong CRC
@@ -36,10 +41,30 @@ struct Fault {
 
 std::string FaultName(FaultKind kind);
 
+// A punch kept in the station's backup memory.
+struct BackupPunch {
+    int card;
+    int secondsOfDay;
+};
+
+// The backup memory is read in pages of up to 256 bytes numbered by one byte, 6 bytes a punch.
+inline constexpr size_t kBackupRecordSize = 6;
+inline constexpr size_t kBackupPageSize = 256;
+inline constexpr size_t kBackupCapacity = 255 * kBackupPageSize / kBackupRecordSize;
+
+// Empty when a backup record can hold the card number, else the reason.
+std::string CheckBackupCard(int card);
+// The series, number-high and number-low bytes of an autosend punch record; none when the
+// number cannot be written so that it reads back the same.
+std::optional<std::array<uint8_t, 3>> AutosendCardBytes(int card);
+// "hh:mm:ss".
+std::string TimeText(int secondsOfDay);
+
 class Station {
 public:
     using Log = std::function<void(const std::string&)>;
 
+    // The station code until told otherwise.
     static constexpr uint16_t kStationCode = 1;
     // The stray bytes the noise fault puts in front of a frame.
     static const std::vector<uint8_t>& NoiseBytes();
@@ -55,6 +80,22 @@ public:
     Protocol GetProtocol() const { return protocol_; }
     // Pace output as the line would at the station's speed: 10 bit times a byte.
     void SetWirePacing(bool on) { pacing_ = on; }
+    // A display runs at 9600 Bd, a station at 38400 Bd until set otherwise.
+    void SetRole(Role role);
+    Role GetRole() const { return role_; }
+    // 1 to 255: the legacy replies and punch records hold it in one byte.
+    void SetStationCode(int code) { code_ = code; }
+    int StationCode() const { return code_; }
+    // The extended-mode bit the station reports in its system value at 0x74.
+    void SetExtendedMode(bool on) { extendedMode_ = on; }
+
+    // The backup memory, oldest punch first.
+    void AddPunch(BackupPunch punch);
+    void SetBackup(std::vector<BackupPunch> punches);
+    const std::vector<BackupPunch>& Backup() const { return backup_; }
+    // Sends the punch record a station in autosend mode sends when a card punches it; a code of
+    // 0 stands for the station's own.
+    void AutoSend(int card, int secondsOfDay, int stationCode, TimePoint now);
 
     void Insert(Card card, TimePoint now);
     void Remove(TimePoint now);
@@ -69,6 +110,7 @@ public:
     bool HasCard() const { return card_.has_value(); }
     // Whether the card now (or last) in the station was acknowledged by the reader.
     bool Acknowledged() const { return acknowledged_; }
+    const sisim::Display& GetDisplay() const { return display_; }
 
 private:
     struct Segment {
@@ -92,12 +134,20 @@ private:
     void ParseReceived(TimePoint now);
     void HandleExtended(uint8_t cmd, const std::vector<uint8_t>& data, TimePoint now);
     void HandleLegacy(uint8_t cmd, const std::vector<uint8_t>& data, TimePoint now);
+    void AnswerBackup(const std::vector<uint8_t>& request, TimePoint now);
+    bool DisplayRefuses(const std::string& what) const;
 
     OutFrame ExtFrame(std::string what, uint8_t cmd, const std::vector<uint8_t>& data) const;
     OutFrame LegacyDataFrame(std::string what, uint8_t cmd, const std::vector<uint8_t>& body) const;
     std::vector<uint8_t> CardIdBytes() const;
 
     Log log_;
+    Role role_ = Role::Station;
+    sisim::Display display_;
+    int code_ = kStationCode;
+    bool extendedMode_ = true;
+    std::vector<BackupPunch> backup_;
+    int punchRecords_ = 0;
     int speed_ = 38400;
     int lineSpeed_ = 0;
     Protocol protocol_ = Protocol::Extended;

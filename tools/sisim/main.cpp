@@ -31,7 +31,8 @@ void OnSignal(int) {
 }
 
 int Usage() {
-    std::fprintf(stderr, "usage: sisim [--script FILE] [--stdin] [--no-wire-delay]\n");
+    std::fprintf(stderr, "usage: sisim [--script FILE] [--stdin] [--no-wire-delay]\n%s",
+                 CommandHelp());
     return 2;
 }
 

@@ -34,6 +34,19 @@ TEST(CommandsTest, ParsesTheCommandLanguage) {
     EXPECT_EQ(c.fault.value, 40);
     EXPECT_EQ(Parsed("fault silence").fault.kind, FaultKind::Silence);
     EXPECT_EQ(Parsed("quit").kind, Command::Kind::Quit);
+    EXPECT_FALSE(Parsed("extmode off").on);
+    EXPECT_EQ(Parsed("control 255").number, 255);
+    c = Parsed("punch 312345 09:59:59");
+    EXPECT_EQ(c.kind, Command::Kind::Punch);
+    EXPECT_EQ(c.number, 312345);
+    EXPECT_EQ(c.seconds, 9 * 3600 + 59 * 60 + 59);
+    c = Parsed("autosend 2000001 23:59:59 31");
+    EXPECT_EQ(c.kind, Command::Kind::AutoSend);
+    EXPECT_EQ(c.seconds, 86399);
+    EXPECT_EQ(c.code, 31);
+    EXPECT_EQ(Parsed("autosend 12345 10:00:00").code, 0);
+    EXPECT_EQ(Parsed("backup 10880").number, 10880);
+    EXPECT_EQ(Parsed("role display").role, Role::Display);
 
     for (const char* blank : {"", "   ", "# comment only"}) {
         EXPECT_TRUE(std::holds_alternative<std::monostate>(ParseCommand(blank))) << blank;
@@ -41,7 +54,14 @@ TEST(CommandsTest, ParsesTheCommandLanguage) {
     for (const char* bad :
          {"insert", "insert si7 1", "insert si5 x", "insert si5 70000", "insert si5 70000 card.bin",
           "wait", "wait -1", "wait 1x", "speed 9600", "proto fast", "fault", "fault split",
-          "fault noise 3", "fault gremlins", "remove now", "jump"}) {
+          "fault noise 3", "fault gremlins", "remove now", "jump", "extmode", "extmode 1"}) {
+        EXPECT_TRUE(std::holds_alternative<std::string>(ParseCommand(bad))) << bad;
+    }
+    for (const char* bad :
+         {"control 0", "control 256", "punch 12345", "punch 70000 10:00:00", "punch 12345 24:00:00",
+          "punch 12345 10:60:00", "punch 12345 9:00:00", "autosend 299999 10:00:00",
+          "autosend 12345 10:00:00 0", "autosend 1 10:00:00 1 2", "backup -1", "backup 10881",
+          "role reader"}) {
         EXPECT_TRUE(std::holds_alternative<std::string>(ParseCommand(bad))) << bad;
     }
 }

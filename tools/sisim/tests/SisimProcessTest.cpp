@@ -47,20 +47,50 @@ int OpenLine(const std::string& path, speed_t speed) {
     return tcsetattr(fd, TCSANOW, &t) == 0 ? fd : -1;
 }
 
-} // namespace
-
-TEST(SisimProcessTest, AnswersOnItsPseudoTerminalAtTheRightSpeedOnly) {
-    testsupport::TempDir dir;
+// Starts sisim with commands from our pipe; its pseudo-terminal's path, empty on failure.
+std::string StartSim(const testsupport::TempDir& dir, FILE*& sim) {
     const auto out = dir / "stdout";
-    FILE* sim = popen((std::string(SISIM_PATH) + " > " + out.string()).c_str(), "w");
-    ASSERT_NE(sim, nullptr);
+    sim = popen((std::string(SISIM_PATH) + " > " + out.string()).c_str(), "w");
+    if (sim == nullptr) {
+        return {};
+    }
     std::string first;
     for (int i = 0; i < 100 && first.find('\n') == std::string::npos; ++i) {
         std::this_thread::sleep_for(milliseconds(20));
         first = testsupport::ReadBytes(out);
     }
-    ASSERT_EQ(first.rfind("PTY /dev/", 0), 0u) << first;
-    const std::string path = first.substr(4, first.find('\n') - 4);
+    if (first.rfind("PTY /dev/", 0) != 0) {
+        return {};
+    }
+    return first.substr(4, first.find('\n') - 4);
+}
+
+void Command(FILE* sim, const char* line) {
+    std::fputs(line, sim);
+    std::fflush(sim);
+}
+
+// Writes the frame until n bytes come back or the tries run out: commands sent to the
+// simulator just before take effect a little later.
+Bytes Ask(int fd, const Bytes& frame, size_t n, int tries = 10) {
+    Bytes got;
+    for (int i = 0; i < tries && got.size() < n; ++i) {
+        if (write(fd, frame.data(), frame.size()) != static_cast<ssize_t>(frame.size())) {
+            break;
+        }
+        got = ReadFor(fd, n, milliseconds(300));
+    }
+    return got;
+}
+
+} // namespace
+
+TEST(SisimProcessTest, AnswersOnItsPseudoTerminalAtTheRightSpeedOnly) {
+    testsupport::TempDir dir;
+    FILE* sim = nullptr;
+    const std::string path = StartSim(dir, sim);
+    ASSERT_NE(sim, nullptr);
+    ASSERT_FALSE(path.empty());
 
     // Opened the way the programs open a serial port: exclusive, raw, with a speed.
     int fd = OpenLine(path, B38400);
@@ -91,5 +121,51 @@ TEST(SisimProcessTest, AnswersOnItsPseudoTerminalAtTheRightSpeedOnly) {
     close(fd);
 
     const int status = pclose(sim); // end of input ends the simulator
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+}
+
+TEST(SisimProcessTest, DetectionReplies) {
+    testsupport::TempDir dir;
+    FILE* sim = nullptr;
+    const std::string path = StartSim(dir, sim);
+    ASSERT_NE(sim, nullptr);
+    ASSERT_FALSE(path.empty());
+
+    int fd = OpenLine(path, B38400);
+    ASSERT_GE(fd, 0) << path;
+    Bytes reply = Ask(fd, FrameSetMasterMode(), 9);
+    TSIFrameInfo info{};
+    ParseExtFrameBytes(reply.data(), reply.size(), info);
+    EXPECT_EQ(info.valid, 1);
+    EXPECT_EQ(info.cmd, CmdSetMsMode);
+
+    reply = Ask(fd, FrameGetSystemValue(), 25);
+    ParseExtFrameBytes(reply.data(), reply.size(), info);
+    ASSERT_EQ(info.valid, 1);
+    EXPECT_EQ(info.cmd, CmdGetSystemValue);
+    EXPECT_EQ(reply[6] & 1, 1);
+    Command(sim, "extmode off\n");
+    for (int i = 0; i < 10 && (reply[6] & 1) != 0; ++i) {
+        reply = Ask(fd, FrameGetSystemValue(), 25);
+        ASSERT_EQ(reply.size(), 25u);
+    }
+    EXPECT_EQ(reply[6] & 1, 0);
+
+    // The reader's later stages run at 4800 Bd: the station at 38400 Bd stays silent.
+    close(fd);
+    fd = OpenLine(path, B4800);
+    ASSERT_GE(fd, 0) << "reopen " << path;
+    EXPECT_TRUE(Ask(fd, FrameSetMasterMode(), 1, 1).empty());
+    EXPECT_TRUE(Ask(fd, FrameLegacyProbe(), 1, 1).empty());
+
+    Command(sim, "proto legacy\nspeed 4800\n");
+    reply = Ask(fd, FrameLegacyProbe(), 7);
+    size_t n = reply.size();
+    RemoveDle(reply.data(), n);
+    EXPECT_EQ(n, 5u);
+    EXPECT_EQ(reply[1], LegacyProbe);
+    close(fd);
+
+    const int status = pclose(sim);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }
