@@ -62,7 +62,24 @@ public:
     virtual void InfoAddLine(const std::string& line) = 0;
     // Continues the last line (hex bytes arriving piece by piece).
     virtual void InfoAppend(const std::string& text) = 0;
+
+    // The panel around the state: group-box caption, the path label, whether the panel (with
+    // its indicator), the info window and the backup buttons are shown, and where the panel
+    // stands. A view without a panel ignores them.
+    virtual void ShowCaption(const std::string& /*caption*/) {}
+    virtual void ShowPath(const std::string& /*text*/) {}
+    virtual void SetPanelVisible(bool /*visible*/) {}
+    virtual void SetInfoVisible(bool /*visible*/) {}
+    virtual void SetReadButtonVisible(bool /*visible*/) {}
+    virtual void SetWriteButtonVisible(bool /*visible*/) {}
+    virtual void SetPanelTop(int /*top*/) {}
+    virtual int PanelHeight() const { return 70; }
 };
+
+// Opens the serial line of a port; tests put in their own to hand out fake lines. The default
+// opens a TPort on the device the settings file names for the COM number.
+using TLineOpener =
+    std::function<std::unique_ptr<ISerialLine>(int comNumber, int baudRate, std::string& error)>;
 
 // Texts for the display station, line 1 and line 2 in Czech and in English; the main window
 // picks the language.
@@ -128,6 +145,31 @@ public:
     std::string PortName() const { return "COM" + std::to_string(comNumber); }
     // Number of records a card of the type fills.
     static int RecordCount(int cardType);
+
+    // ---- Lines, settings and station detection ----
+    // Settings variants: 0 chip reader, 1 commentator, 2 self-service, 3 canteen.
+    enum : int {
+        VariantReader = 0,
+        VariantCommentator = 1,
+        VariantSelfService = 2,
+        VariantCanteen = 3
+    };
+
+    // Creates an SI port (with its view) or a display port, which opens its line at 9600 Bd at
+    // once when the COM number is not 0.
+    static std::unique_ptr<TSIPort> Create(int comNumber, bool display, ISIPortView* view);
+    void OpenPort(int mode);
+    void SetMode(int mode);
+    void SetRychlost(int value);
+    void SetMaxTime(int seconds);
+    void SetInfoOkno(bool on);
+    void UpdateCaption();
+    void LoadSettings(int variant);
+    void SaveSettings(int variant);
+    void Detect();
+    void TestExtendMode();
+    // Display station: both lines, blank-filled and cut to 20 characters.
+    void ShowOnDisplay(const std::string& line1, const std::string& line2);
 
     std::unique_ptr<ISerialLine> port;
     int32_t DisableCOM = 0;
@@ -195,6 +237,15 @@ namespace SI_Port {
 
 // The SI ports by COM number; element 0 exists but is never opened.
 extern std::array<std::unique_ptr<TSIPort>, 19> Porty;
+
+// How ports open their lines (a TPort by default).
+extern TLineOpener LineOpener;
+// The main window's status line, told which port detection is probing.
+extern std::function<void(const std::string&)> StatusLine;
+// While set, LayoutPorts does nothing (the menu's auto-detection runs).
+extern bool LayoutOff;
+// Stacks the visible port panels (see the port views' SetPanelTop).
+void LayoutPorts();
 
 // The card-number file a port in mode 2 writes for COM<com>, looked up in the folder without
 // regard to the case of its name (the port writes ".si", readers ask for ".SI").

@@ -1,0 +1,135 @@
+#include "TextPrinter.h"
+
+#include "SI_FontForm.h"
+
+#include <QFontMetrics>
+#include <QPaintDevice>
+#include <QPainter>
+#include <QString>
+
+#include <algorithm>
+
+namespace printing {
+
+TextPrinter::TextPrinter(PrintJob& job)
+    : job_(job), pageWidth_(job.Painter().device()->width()),
+      pageHeight_(job.Painter().device()->height()) {}
+
+void TextPrinter::SetFont(const Tools::FontSpec& font) {
+    QPainter& p = job_.Painter();
+    p.setFont(SI_Font::ToQFont(font));
+    p.setPen(SI_Font::ToQColor(font.color));
+}
+
+void TextPrinter::Write(std::string_view utf8) {
+    size_t from = 0;
+    for (size_t i = 0; i <= utf8.size(); ++i) {
+        const bool end = i == utf8.size();
+        const char c = end ? '\0' : utf8[i];
+        if (!end && c != '\t' && c != '\f' && c != '\n' && c != '\r') {
+            continue;
+        }
+        if (i > from) {
+            DrawRun(QString::fromUtf8(utf8.data() + from, static_cast<qsizetype>(i - from)));
+        }
+        from = i + 1;
+        if (c == '\t') {
+            Tab();
+        } else if (c == '\f') {
+            FormFeed();
+        } else if (c == '\n') {
+            EndLine();
+        }
+    }
+}
+
+void TextPrinter::DrawRun(const QString& text) {
+    QPainter& p = job_.Painter();
+    const QFontMetrics fm = p.fontMetrics();
+    QString rest = text;
+    while (!rest.isEmpty()) {
+        const int room = pageWidth_ - x_;
+        // The longest start of the text that fits on the line.
+        qsizetype fit = rest.size();
+        if (fm.horizontalAdvance(rest) > room) {
+            qsizetype lo = 0;
+            qsizetype hi = rest.size();
+            while (lo < hi) {
+                const qsizetype mid = (lo + hi + 1) / 2;
+                if (fm.horizontalAdvance(rest.left(mid)) <= room) {
+                    lo = mid;
+                } else {
+                    hi = mid - 1;
+                }
+            }
+            fit = lo;
+        }
+        if (fit > 0 && fit < rest.size() && rest.at(fit - 1).isHighSurrogate()) {
+            --fit;
+        }
+        if (fit == 0) {
+            if (x_ > 0) {
+                EndLine();
+                continue;
+            }
+            // Not even one character fits a whole line: draw it anyway rather than loop.
+            fit = rest.at(0).isHighSurrogate() && rest.size() > 1 ? 2 : 1;
+        }
+        if (x_ == 0) {
+            FitLine(fm.height());
+        }
+        StartOwedPages();
+        if (!ok_) {
+            return;
+        }
+        const QString piece = rest.left(fit);
+        p.drawText(QPoint(x_, y_ + fm.ascent()), piece);
+        drawn_ = true;
+        lineHeight_ = std::max(lineHeight_, fm.height());
+        x_ += fm.horizontalAdvance(piece);
+        rest.remove(0, fit);
+        if (!rest.isEmpty()) {
+            EndLine();
+        }
+    }
+}
+
+void TextPrinter::Tab() {
+    const int width = std::max(8 * job_.Painter().fontMetrics().averageCharWidth(), 1);
+    x_ = (x_ / width + 1) * width;
+    if (x_ > pageWidth_) {
+        EndLine();
+    }
+}
+
+void TextPrinter::EndLine() {
+    const int fontHeight = job_.Painter().fontMetrics().height();
+    y_ += lineHeight_ > 0 ? lineHeight_ : fontHeight;
+    x_ = 0;
+    lineHeight_ = 0;
+    if (y_ + fontHeight > pageHeight_) {
+        FormFeed();
+    }
+}
+
+void TextPrinter::FormFeed() {
+    ++owedPages_;
+    x_ = 0;
+    y_ = 0;
+    lineHeight_ = 0;
+}
+
+void TextPrinter::FitLine(int height) {
+    if (y_ > 0 && y_ + height > pageHeight_) {
+        FormFeed();
+    }
+}
+
+void TextPrinter::StartOwedPages() {
+    for (; owedPages_ > 0 && ok_; --owedPages_) {
+        ok_ = job_.NewPage();
+        ++pages_;
+    }
+}
+
+} // namespace printing

@@ -1,0 +1,166 @@
+#pragma once
+
+#include "PrintBackend.h"
+#include "PrintMarkup.h"
+#include "SI_Font.h"
+#include "TextPrinter.h"
+#include "Tools.h"
+#include "platform/Files.h"
+#include "platform/IniFile.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <string_view>
+
+class QPainter;
+
+// The print-folder spooler: every few seconds it prints the text files the results program
+// drops into the print folder, in name order, and deletes each once printed; when no text
+// file is waiting it hands one control-description file (Pikt*.dat) on.
+namespace fDefTisk {
+
+// Section of the spooler's settings.
+inline constexpr const char* Sekce = "DefPrint";
+
+struct Nastaveni {
+    int16_t Tisknout = 1;     // 1 = the spooler runs
+    int16_t TisknoutPikt = 0; // 1 = print control-description files
+    int32_t PridatFF = -1;    // form feed at the end of a file: 1 add, 0 leave, -1 remove
+    std::string Cesta;        // print folder when neither Ravlin nor the commentator decides
+    std::string Maska = "*.txt";
+    uint16_t Cyklus = 10;    // least seconds between two runs; 0 = never
+    int32_t TiskMaxZav = 50; // the commentator's runner limit per category
+};
+
+// The main window's status label InfoPrint.
+class PrintStatus {
+public:
+    virtual ~PrintStatus() = default;
+    virtual void ShowPrintStatus(const std::string& text) = 0;
+};
+
+// Error boxes (OK button). Tests record them instead of blocking.
+class PrintMessages {
+public:
+    virtual ~PrintMessages() = default;
+    virtual void ShowError(const std::string& text) = 0;
+};
+
+// The file steps of the spooler. Tests put in failures that a real folder cannot produce
+// when they run as root.
+class PrintFiles {
+public:
+    virtual ~PrintFiles() = default;
+    virtual bool Read(const std::filesystem::path& file, std::string& bytes, std::string& error);
+    virtual bool Remove(const std::filesystem::path& file, std::string& error);
+};
+
+// Prints one control-description file (see TDefTisk::PrintPage) and deletes it once printed.
+// False when the file is stuck (printed or refused, and cannot be taken away): sheet printing
+// is then switched off, or the same file would come again in every run.
+using TiskniPiktogramyHook = std::function<bool(const std::filesystem::path& file)>;
+
+// Windows wildcards ('*', '?'), letter case ignored as on Windows.
+bool MaskMatches(std::string_view mask, std::string_view name);
+
+// The folder "print/" in the current folder, created at start-up when missing.
+void VytvorTiskovouSlozku();
+
+// What the settings dialog shows and hands back.
+struct DialogValues {
+    bool zpracovat = false;  // check_Zpracovat
+    bool piktogramy = false; // Check_Piktogramy
+    int32_t pridatFF = -1;   // rbPridat 1, rbNic 0, rbOdstranit -1
+    std::string slozkaTisku; // Edit_Cesta: the print folder in use
+    std::string cesta;       // the folder chooser
+    std::string maska;
+    std::string cyklus;     // text of the cycle field
+    std::string tiskMaxZav; // text of the runner-limit field
+    bool showFolderChooser = false;
+    bool showPiktogramy = false;
+};
+
+class TDefTisk {
+public:
+    // Reads the settings (the form's creation); the last run counts from now.
+    TDefTisk(platform::IniFile& ini, printing::PrintBackend& backend, PrintStatus& status,
+             PrintMessages& messages);
+
+    Nastaveni nastaveni;
+
+    // The main window's 5 s timer: one run while printing is on, then InfoPrint is cleared.
+    void TimerPrinterTimer();
+    // One run: nothing while busy, with Cyklus 0, or before Cyklus seconds since the last run.
+    void ZpracujTiskovouSlozku();
+
+    // Prints one file; true when it was read whole and the job ended without error. The file
+    // is read before the job starts and every failure aborts the job, so a file that fails
+    // leaves nothing printed and prints once when tried again. `error` says why it failed.
+    bool TiskniSoubor(const std::filesystem::path& file, uintmax_t size, std::string& error);
+    // Printer tag of a file's first line; printer 0 from the start when none or unreadable.
+    PrinterTag CtiTiskarnuSouboru(const std::filesystem::path& file);
+    // Applies printer setting n; the control-description sheets print on it too.
+    void NastavTiskarnu(int n);
+    const printing::PrinterSetting& AktualniTiskarna() const { return tiskarna_; }
+    // While a file prints: one line with its font tags.
+    void TiskniRadek(std::string_view line);
+    void NastavFontTisku(std::string_view tagText);
+    void NastavKlicFontu(std::string_view key, std::string_view value);
+    // One page as one print job, portrait, on the printer the last file chose: the job of a
+    // control-description sheet. False, with the reason, when the job failed (no output).
+    bool PrintPage(const std::function<void(QPainter& painter)>& draw, std::string& error);
+    // InfoPrint := file + " (" + bytes still to print + " B)".
+    void ZobrazPostupTisku(const std::string& file, int64_t remaining);
+
+    // The print folder with a trailing '/'; empty when none is set.
+    std::string SlozkaTisku() const;
+
+    void SetTiskniPiktogramy(TiskniPiktogramyHook hook) { piktogramy_ = std::move(hook); }
+    void SetFiles(PrintFiles& files) { files_ = &files; }
+    printing::PrintBackend& Backend() { return backend_; }
+    PrintStatus& Status() { return status_; }
+    bool Busy() const { return busy_; }
+
+    // The settings dialog: what it shows, the check of the pictogram box, and OK. OK checks
+    // the fields first and stores nothing while one is wrong (false: the dialog stays open).
+    DialogValues FormActivate() const;
+    bool Check_PiktogramyClick(bool ticked,
+                               const std::function<bool(const std::string&)>& fontInstalled);
+    bool BitBtnOkClick(const DialogValues& values);
+
+private:
+    struct Candidate {
+        std::filesystem::path path;
+        uintmax_t size = 0;
+        bool stable = false;
+    };
+    // Files of the folder matching a mask, in name order, each with whether it is stable.
+    std::vector<Candidate> Look(const std::filesystem::path& folder, std::string_view mask);
+    void Report(const std::filesystem::path& file, const std::string& error);
+
+    platform::IniFile& ini_;
+    printing::PrintBackend& backend_;
+    PrintStatus& status_;
+    PrintMessages& messages_;
+    PrintFiles* files_;
+    TiskniPiktogramyHook piktogramy_;
+
+    bool busy_ = false;
+    int64_t lastRun_;
+    platform::StableFileCheck stable_;
+    std::set<std::filesystem::path> looked_;
+    std::map<std::filesystem::path, std::string> reported_; // last failure shown per file
+    // Printed files that could not be deleted, with their modification time.
+    std::map<std::filesystem::path, std::filesystem::file_time_type> undeleted_;
+
+    printing::PrinterSetting tiskarna_;
+    printing::TextPrinter* device_ = nullptr; // while a file prints
+    SI_Font::UserFonts userFonts_;
+    Tools::FontSpec font_;
+};
+
+} // namespace fDefTisk
