@@ -919,6 +919,13 @@ bool TSIPort::WriteChipData(const std::filesystem::path& file, std::string& reas
         }
         done += static_cast<size_t>(w);
     }
+    // A read card must survive a power cut at the finish: the card is already acknowledged.
+    if (::fdatasync(fd) != 0 && errno != EINVAL) {
+        reason = platform::ErrnoText(errno);
+        (void)::ftruncate(fd, size);
+        ::close(fd);
+        return false;
+    }
     if (::close(fd) != 0) {
         reason = platform::ErrnoText(errno);
         (void)::truncate(file.c_str(), size);
