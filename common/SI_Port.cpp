@@ -716,6 +716,10 @@ void TSIPort::Poll() {
     }
     if (Rezim == 1 || Rezim == 2) {
         PollReadout();
+    } else if (Rezim == 3) {
+        PollBackup();
+    } else if (Rezim == 9) {
+        PollAutoSend();
     }
 }
 
@@ -935,6 +939,9 @@ bool TSIPort::WriteChipData(const std::filesystem::path& file, std::string& reas
 }
 
 bool TSIPort::WriteCardData() {
+    if (Rezim == 9) {
+        return WritePunch();
+    }
     if (Rezim != 1 && Rezim != 2) {
         return true;
     }

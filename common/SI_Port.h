@@ -3,6 +3,8 @@
 // One SI station on one serial line: the readout state machine polled every 200 ms, the
 // decoders of every card type, and the files a read card is handed on in.
 
+#include "SI_Backup.h"
+#include "SI_Punch.h"
 #include "SiProtocol.h"
 #include "port.h"
 
@@ -15,6 +17,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // One card memory block as the results program reads it from the chip data file: 154 bytes,
 // little-endian.
@@ -72,6 +75,7 @@ public:
     virtual void SetInfoVisible(bool /*visible*/) {}
     virtual void SetReadButtonVisible(bool /*visible*/) {}
     virtual void SetWriteButtonVisible(bool /*visible*/) {}
+    // The group box's top; the indicator stands 20 pixels lower.
     virtual void SetPanelTop(int /*top*/) {}
     virtual int PanelHeight() const { return 70; }
 };
@@ -208,6 +212,45 @@ public:
     ISIPortView* view = nullptr;
     TDisplayHook displayHook;
 
+    // ---- Station backup readout (mode 3, SI_PortBackup.cpp) and PC Auto punch records
+    // (mode 9, SI_PortAutoSend.cpp) ----
+    // The read button "čti": asks the station for the first page of its backup memory.
+    void StartBackupRead();
+    // The write button "Zapiš": runs the control-number dialog and writes the list to the file
+    // it chose. False when nothing was written (cancelled, no control number, write failed).
+    bool SaveBackupList();
+    void ReadBackupStep();
+    // Cuts the whole 6-byte records collected so far into the list.
+    void CutBackupRecords();
+    // A punch record's start found on the line (and kept in the receive buffer).
+    bool ReadAutoSend();
+    void AppendAutoSend();
+    // Takes the punch record at the start of the receive buffer; false (error label set) when
+    // it is not one.
+    bool DecodePunch();
+    // The card number of a punch record (after DLE removal).
+    static int32_t PunchCardNumber(const uint8_t* record);
+
+    TBackup backup;
+    TPunchRec punch;
+    // The next backup request's three values; the data count of the reply being read; the page
+    // of the last reply (0 before the first).
+    std::array<uint8_t, 3> backupNext{};
+    int32_t backupDataLen = 0;
+    int32_t backupLastPage = 0;
+
+private:
+    void PollBackup();
+    void EndBackupReply();
+    void FailBackupRead(const std::string& error);
+    void PollAutoSend();
+    // Drops what cannot begin a punch record from the front of the receive buffer.
+    void SyncAutoSend();
+    bool WritePunch();
+
+public:
+    // ---- end of backup readout and PC Auto ----
+
 private:
     void InfoLine(const std::string& line);
     void InfoAppend(const std::string& text);
@@ -246,6 +289,17 @@ extern std::function<void(const std::string&)> StatusLine;
 extern bool LayoutOff;
 // Stacks the visible port panels (see the port views' SetPanelTop).
 void LayoutPorts();
+
+// Where LayoutPorts puts the panels: the top of each shown panel, by COM number.
+struct TPanelPlace {
+    int com;
+    int top;
+    bool operator==(const TPanelPlace&) const = default;
+};
+std::vector<TPanelPlace> PanelPlaces(const std::array<std::unique_ptr<TSIPort>, 19>& ports,
+                                     int32_t comProDisplay, uint16_t programKind);
+// Width of a port's group box (its buttons stand 80 pixels in from the right edge).
+int GroupBoxWidth(uint16_t programKind);
 
 // The card-number file a port in mode 2 writes for COM<com>, looked up in the folder without
 // regard to the case of its name (the port writes ".si", readers ask for ".SI").

@@ -1,0 +1,316 @@
+// Station detection and the display station end to end: ports open real pseudo-terminals
+// through the device named in the settings file, with the station simulator (or nothing) on
+// the other side.
+
+#ifdef SISIM_PATH
+
+#include "PortPanelTestSupport.h"
+#include "SI_Port.h"
+#include "SI_Typ.h"
+#include "SiPortTestSupport.h"
+#include "platform/Cp1250.h"
+#include "testsupport/TempDir.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <fcntl.h>
+#include <filesystem>
+#include <iostream>
+#include <poll.h>
+#include <termios.h>
+#include <thread>
+#include <unistd.h>
+
+using namespace sitest;
+namespace fs = std::filesystem;
+using Steady = std::chrono::steady_clock;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+
+namespace {
+
+bool Eventually(const std::function<bool()>& fn) {
+    for (const auto until = Steady::now() + std::chrono::seconds(10); Steady::now() < until;) {
+        if (fn()) {
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
+
+// A pseudo-terminal with nobody answering on it: the master is only held open.
+class SilentPty {
+public:
+    SilentPty() {
+        master = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+        if (master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0) {
+            slave = ptsname(master);
+        }
+    }
+    ~SilentPty() {
+        if (master >= 0) {
+            close(master);
+        }
+    }
+    SilentPty(const SilentPty&) = delete;
+    SilentPty& operator=(const SilentPty&) = delete;
+
+    // Everything written to the slave so far.
+    Bytes Drain() const {
+        Bytes out;
+        uint8_t buf[256];
+        for (;;) {
+            pollfd p{master, POLLIN, 50};
+            if (poll(&p, 1, 50) <= 0) {
+                return out;
+            }
+            const ssize_t n = read(master, buf, sizeof buf);
+            if (n <= 0) {
+                return out;
+            }
+            out.insert(out.end(), buf, buf + n);
+        }
+    }
+    // The speed the slave's user set, seen through the master.
+    speed_t Speed() const {
+        termios t{};
+        tcgetattr(master, &t);
+        return cfgetospeed(&t);
+    }
+
+    int master = -1;
+    std::string slave;
+};
+
+class DetectSimTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SI_Typ::ResetGlobals();
+        SI_Typ::Zavod = 12;
+        SI_Typ::Etapa = 1;
+        SI_Typ::IniNastaveni = std::make_unique<platform::IniFile>(dir / "QZ_SI.ini");
+        SI_Port::StatusLine = nullptr;
+    }
+    void TearDown() override {
+        ports.clear();
+        SI_Port::StatusLine = nullptr;
+        if (sim != nullptr) {
+            pclose(sim);
+        }
+        SI_Typ::ResetGlobals();
+        if (HasFailure() && fs::exists(dir / "log")) {
+            std::cerr << testsupport::ReadBytes(dir / "log");
+        }
+    }
+    // Starts the simulator with its first commands; returns its device.
+    std::string StartSim(const std::string& commands) {
+        const std::string cmd = std::string(SISIM_PATH) + " --stdin > " + (dir / "out").string() +
+                                " 2> " + (dir / "log").string();
+        sim = popen(cmd.c_str(), "w");
+        EXPECT_NE(sim, nullptr);
+        std::string out;
+        EXPECT_TRUE(Eventually([&] {
+            out = testsupport::ReadBytes(dir / "out");
+            return out.find('\n') != std::string::npos;
+        }));
+        EXPECT_EQ(out.rfind("PTY ", 0), 0u) << out;
+        Send(commands);
+        return out.substr(4, out.find('\n') - 4);
+    }
+    void Send(const std::string& commands) {
+        if (sim == nullptr) {
+            return;
+        }
+        std::fputs((commands + "\n").c_str(), sim);
+        std::fflush(sim);
+    }
+    std::string SimLog() const { return testsupport::ReadBytes(dir / "log"); }
+    // Waits until the simulator has taken every command sent so far.
+    void SimSettled(const std::string& lastEffect) {
+        ASSERT_TRUE(Eventually([&] { return SimLog().find(lastEffect) != std::string::npos; }))
+            << "waiting for: " << lastEffect;
+    }
+    TSIPort& Port(int com, const std::string& device, PanelView* v) {
+        SI_Typ::IniNastaveni->WriteString("COM" + std::to_string(com), "Zarizeni", device);
+        SI_Typ::IniNastaveni->WriteString("COM" + std::to_string(com), "Path", dir.Path().string());
+        ports.push_back(TSIPort::Create(com, false, v));
+        ports.back()->LoadSettings(TSIPort::VariantReader);
+        return *ports.back();
+    }
+    std::string Guard(int com) {
+        return SI_Typ::IniNastaveni->ReadString("DisableCOM", "COM" + std::to_string(com), "none");
+    }
+    uintmax_t DataSize() const {
+        std::error_code ec;
+        const uintmax_t n = fs::file_size(dir / "C3_0012.si1", ec);
+        return ec ? 0 : n;
+    }
+    // A card read at whatever speed detection left the line: its records reach the file.
+    void ReadCard(TSIPort& p, const std::string& kind, int number, size_t records) {
+        const uintmax_t before = DataSize();
+        Send("insert " + kind + " " + std::to_string(number));
+        EXPECT_TRUE(Eventually([&] {
+            p.Poll();
+            return p.state == 0 && DataSize() >= before + records * TCardBlockRec::Size;
+        })) << "state "
+            << p.state << ", error " << view.error;
+        Send("remove");
+        EXPECT_EQ(view.error, "");
+        EXPECT_EQ(DataSize(), before + records * TCardBlockRec::Size);
+        EXPECT_THAT(view.card, HasSubstr(std::to_string(number)));
+    }
+
+    testsupport::TempDir dir;
+    FILE* sim = nullptr;
+    PanelView view;
+    RecordingMessages messages;
+    std::vector<std::unique_ptr<TSIPort>> ports;
+};
+
+// Detection on a fresh start, then a card read at whatever speed detection left the line.
+struct StationCase {
+    const char* commands;
+    const char* settled; // the simulator's log line once it has taken the commands
+    int protocol;
+    int baud;
+    int extendMode;
+    const char* caption;
+    const char* card;
+    int number;
+    size_t records;
+};
+
+class DetectStationTest : public DetectSimTest,
+                          public ::testing::WithParamInterface<StationCase> {};
+
+TEST_P(DetectStationTest, StationIsFoundAndReadsAtItsSpeed) {
+    const StationCase& c = GetParam();
+    const std::string device = StartSim(c.commands);
+    SimSettled(c.settled);
+    TSIPort& p = Port(3, device, &view);
+    p.Detect();
+    EXPECT_EQ(p.protocol, c.protocol);
+    EXPECT_EQ(p.detectedBaud, c.baud);
+    EXPECT_EQ(p.extendMode, c.extendMode);
+    EXPECT_EQ(p.Rezim, 1);
+    EXPECT_EQ(p.Rychlost, c.baud == 38400 ? 1 : 0);
+    EXPECT_EQ(view.caption, c.caption);
+    EXPECT_EQ(Guard(3), "0");
+    EXPECT_THAT(messages.errors, IsEmpty());
+    ReadCard(p, c.card, c.number, c.records);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Stations, DetectStationTest,
+    ::testing::Values(StationCase{"extmode on", "extended mode bit on", 7, 38400, 1,
+                                  " COM 3 (38400)  extend mode  :  načítání čipů s mezičasy ",
+                                  "si8", 2012345, 2},
+                      StationCase{"speed 4800\nextmode off", "extended mode bit off", 7, 4800, 0,
+                                  " COM 3 (4800)   :  načítání čipů s mezičasy ", "si5", 412345, 1},
+                      StationCase{"speed 4800\nproto legacy", "protocol legacy", 6, 4800, -1,
+                                  " COM 3 (4800)   :  načítání čipů s mezičasy ", "si6", 654321,
+                                  3}));
+
+TEST_F(DetectSimTest, NoStationEndsWithinTheWaitsWithThePortOff) {
+    SilentPty pty;
+    ASSERT_FALSE(pty.slave.empty());
+    TSIPort& p = Port(3, pty.slave, &view);
+    // While the line is probed, the file on disk marks the port.
+    std::vector<std::string> guardOnDisk;
+    SI_Port::StatusLine = [&](const std::string&) {
+        platform::IniFile onDisk(dir / "QZ_SI.ini");
+        guardOnDisk.push_back(onDisk.ReadString("DisableCOM", "COM3", ""));
+    };
+    const auto start = Steady::now();
+    p.Detect();
+    const auto took = Steady::now() - start;
+    EXPECT_GE(took, std::chrono::milliseconds(550));
+    EXPECT_LT(took, std::chrono::milliseconds(2000));
+    EXPECT_EQ(p.Rezim, 0);
+    EXPECT_FALSE(p.port);
+    EXPECT_EQ(p.protocol, -1);
+    EXPECT_THAT(guardOnDisk, ::testing::ElementsAre("1", "1", "1"));
+    EXPECT_EQ(Guard(3), "0");
+    EXPECT_EQ(view.caption, " COM 3 (4800)   :  port není aktivní ");
+    // What the probe sent: set master mode twice, then the legacy probe.
+    Bytes expected = SiProtocol::FrameSetMasterMode();
+    const Bytes again = SiProtocol::FrameSetMasterMode();
+    expected.insert(expected.end(), again.begin(), again.end());
+    expected.insert(expected.end(), {0x02, 0x70, 0x00, 0x03});
+    EXPECT_EQ(pty.Drain(), expected);
+
+    // A device that is not there: off at once.
+    TSIPort& gone = Port(4, (dir / "ttyNone").string(), nullptr);
+    gone.Detect();
+    EXPECT_EQ(gone.Rezim, 0);
+    EXPECT_EQ(Guard(4), "0");
+    EXPECT_THAT(messages.errors, IsEmpty());
+}
+
+TEST_F(DetectSimTest, TwoPortsNeverShareALine) {
+    SilentPty pty;
+    ASSERT_FALSE(pty.slave.empty());
+    SI_Typ::IniNastaveni->WriteString("COM5", "Zarizeni", pty.slave);
+
+    // The SI port holds the line: the display port on the same device cannot open it.
+    TSIPort& p = Port(3, pty.slave, &view);
+    p.SetMode(1);
+    ASSERT_TRUE(p.port);
+    auto display = TSIPort::Create(5, true, nullptr);
+    EXPECT_FALSE(display->port);
+    EXPECT_EQ(display->Rezim, 0);
+    // The dialog names the port, its device and why it could not be opened.
+    ASSERT_EQ(messages.errors.size(), 1U);
+    EXPECT_THAT(messages.errors[0], ::testing::StartsWith("Aktivace portu se nepodařila !\nCOM"));
+    EXPECT_THAT(messages.errors[0], ::testing::HasSubstr("Device or resource busy"));
+    display->ShowOnDisplay("OK", "OK");
+    EXPECT_THAT(pty.Drain(), IsEmpty());
+
+    // The other way round: the display holds it, and the probe of the SI port ends quietly.
+    p.SetMode(0);
+    display = TSIPort::Create(5, true, nullptr);
+    ASSERT_TRUE(display->port);
+    p.Detect();
+    EXPECT_EQ(p.Rezim, 0);
+    EXPECT_EQ(Guard(3), "0");
+    EXPECT_EQ(messages.errors.size(), 1u);
+}
+
+TEST_F(DetectSimTest, DisplayGetsTheBytesAt9600) {
+    SilentPty pty;
+    ASSERT_FALSE(pty.slave.empty());
+    SI_Typ::IniNastaveni->WriteString("COM5", "Zarizeni", pty.slave);
+    auto display = TSIPort::Create(5, true, nullptr);
+    ASSERT_TRUE(display->port);
+    EXPECT_EQ(pty.Speed(), B9600);
+    display->ShowOnDisplay("Příliš žluťoučký kůň úpěl", "OK");
+    const std::string first = platform::Utf8ToCp1250("Příliš žluťoučký kůň");
+    Bytes expected = {0x1B, 'Q', 'A'};
+    expected.insert(expected.end(), first.begin(), first.end());
+    expected.insert(expected.end(), {0x0D, 0x1B, 'Q', 'B', 'O', 'K'});
+    expected.insert(expected.end(), 18, ' ');
+    expected.push_back(0x0D);
+    EXPECT_EQ(expected.size(), 48u);
+    EXPECT_EQ(pty.Drain(), expected);
+}
+
+TEST_F(DetectSimTest, DisplayStationShowsWhatItIsSent) {
+    const std::string device = StartSim("role display");
+    SimSettled("role display");
+    SI_Typ::IniNastaveni->WriteString("COM5", "Zarizeni", device);
+    auto display = TSIPort::Create(5, true, nullptr);
+    ASSERT_TRUE(display->port);
+    display->ShowOnDisplay("Cíl", "Pořadí 1 - výborně, skvělý čas");
+    SimSettled("display \"Cíl                 \" \"Pořadí 1 - výborně, \"");
+    display->ShowOnDisplay("", "");
+    SimSettled("display \"                    \" \"                    \"");
+    EXPECT_THAT(SimLog(), ::testing::Not(HasSubstr("skipped")));
+}
+
+} // namespace
+
+#endif
