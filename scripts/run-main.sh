@@ -1,9 +1,156 @@
 #!/usr/bin/env bash
-# Sets everything up and runs the main job. Cardvane is not built yet; until it is, this runs
-# the newest thing that exists and says so.
+# Sets everything up, then runs the main job: Cardvane reading chips from the SI station
+# simulator. The simulator sits on a pseudo-terminal that Cardvane's COM1 is mapped to, in a
+# scratch event folder; a card goes in every few seconds and Cardvane appends its memory to the
+# chip data file. Without a display Cardvane runs offscreen. At the end it says where the data
+# went and what the file holds.
+#
+#   scripts/run-main.sh [--duration SECONDS]
+#
+# --duration: how long the cards keep coming (default 30); 0 runs until the window is closed
+# or Ctrl+C. The event folder is $DEMO_DIR, else /tmp/cardvane-demo.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+root=$PWD
+
+usage() { sed -n '2,12p' "$0" | sed 's/^# \{0,1\}//'; }
+
+duration=30
+while (($#)); do
+    case "$1" in
+    --duration) duration=${2:-}; shift 2 || { usage; exit 2; } ;;
+    --duration=*) duration=${1#*=}; shift ;;
+    -h | --help) usage; exit 0 ;;
+    *) echo "run-main.sh: unknown option $1" >&2; usage >&2; exit 2 ;;
+    esac
+done
+if ! [[ $duration =~ ^[0-9]+$ ]]; then
+    echo "run-main.sh: --duration takes a number of seconds" >&2
+    exit 2
+fi
+
 scripts/setup.sh
-echo "Cardvane does not exist yet: only the shared foundation is built."
-echo "Running its tests instead:"
-ctest --test-dir build --output-on-failure
+build_dir=${BUILD_DIR:-build}
+cardvane=$root/$build_dir/reader/cardvane
+sisim=$root/$build_dir/tools/sisim/sisim
+for tool in "$cardvane" "$sisim"; do
+    [ -x "$tool" ] || { echo "run-main.sh: $tool was not built" >&2; exit 1; }
+done
+
+demo=${DEMO_DIR:-/tmp/cardvane-demo}
+mkdir -p "$demo"
+demo=$(cd "$demo" && pwd)
+marker="; scratch event folder of scripts/run-main.sh"
+# Never overwrite the settings of a real event folder.
+if [ -f "$demo/QZ_SI.ini" ] && ! head -n 1 "$demo/QZ_SI.ini" | grep -qF "$marker"; then
+    echo "run-main.sh: $demo/QZ_SI.ini was not written by this script; choose another DEMO_DIR" >&2
+    exit 1
+fi
+
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+    export QT_QPA_PLATFORM=offscreen
+    echo "No display: Cardvane runs offscreen (no window to see; the summary follows)."
+fi
+
+sim_pid=""
+cv_pid=""
+cleanup() {
+    exec 3>&- 2>/dev/null || true
+    [ -n "$cv_pid" ] && kill "$cv_pid" 2>/dev/null || true
+    [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null || true
+    rm -f "$demo/.sisim-commands"
+}
+trap cleanup EXIT
+stop=0
+trap 'stop=1' INT TERM
+# Ctrl+C also stops a sleep and the simulator; the run then ends in order, with its summary.
+pause() { sleep "$1" || true; }
+trap '' PIPE
+send() { echo "$1" >&3 2>/dev/null || true; }
+
+# The simulator takes its commands from a pipe that this script writes.
+rm -f "$demo/.sisim-commands" "$demo/sisim.out"
+mkfifo "$demo/.sisim-commands"
+"$sisim" --stdin <"$demo/.sisim-commands" >"$demo/sisim.out" 2>"$demo/sisim.log" &
+sim_pid=$!
+exec 3>"$demo/.sisim-commands"
+for _ in $(seq 50); do
+    grep -q '^PTY ' "$demo/sisim.out" 2>/dev/null && break
+    sleep 0.1
+done
+pty=$(sed -n 's/^PTY //p' "$demo/sisim.out")
+[ -n "$pty" ] || { echo "run-main.sh: the simulator gave no pseudo-terminal" >&2; exit 1; }
+
+# COM1 is the simulator; COM2..COM9 are left alone so no real device is probed.
+{
+    echo "$marker"
+    printf '[fQZ_SI]\nZavod=1\nEtapa=1\nPodleRavlin=0\n'
+    printf '[COM1]\nZarizeni=%s\nRezim=1\nPath=%s\n' "$pty" "$demo"
+    printf '[DisableCOM]\nCOM1=0\n'
+    for n in 2 3 4 5 6 7 8 9; do echo "COM$n=1"; done
+} | sed 's/$/\r/' >"$demo/QZ_SI.ini"
+
+chips=$demo/C1_0001.si1
+record=154
+records() { local n; n=$(stat -c %s "$chips" 2>/dev/null || echo 0); echo $((n / record)); }
+before=$(records)
+
+echo "Event folder: $demo"
+echo "Station simulator on $pty, mapped to COM1 in $demo/QZ_SI.ini"
+(cd "$demo" && exec "$cardvane") >"$demo/cardvane.log" 2>&1 &
+cv_pid=$!
+
+cards=(si10:7123456 si5:412345 si8:2012345 siac:8123456 si6:1234567 si9:1123456 pcard:4123456
+    si11:9123456)
+started=$SECONDS
+inserted=0
+# Start-up probes the station first.
+pause 3
+while [ "$stop" = 0 ] && kill -0 "$cv_pid" 2>/dev/null; do
+    if [ "$duration" -gt 0 ] && [ $((SECONDS - started)) -ge "$duration" ]; then
+        break
+    fi
+    card=${cards[$((inserted % ${#cards[@]}))]}
+    kind=${card%%:*}
+    number=$((${card#*:} + inserted / ${#cards[@]}))
+    send "insert $kind $number"
+    inserted=$((inserted + 1))
+    pause 2
+    send "remove"
+    echo "  card $inserted: ${kind^^} $number  ->  $(basename "$chips"): $(records) records"
+    [ "$stop" = 0 ] && pause 1
+done
+
+cv_status=0
+if kill -0 "$cv_pid" 2>/dev/null; then
+    kill -TERM "$cv_pid" # closes like the window's close button: settings are stored
+fi
+wait "$cv_pid" || cv_status=$?
+cv_pid=""
+after=$(records)
+
+echo
+echo "Chip data file: $chips"
+echo "  $after records of $record bytes ($((after - before)) added in this run; cards inserted: $inserted)"
+if [ "$after" -gt 0 ]; then
+    echo "  last cards read (card number of each card's first block):"
+    shown=0
+    for ((i = after - 1; i >= 0 && shown < 5; i--)); do
+        block=$(od -An -tu2 -j $((i * record + 22)) -N 2 "$chips" | tr -d ' ')
+        if [ "$block" = 1 ]; then
+            number=$(dd if="$chips" bs=1 skip=$((i * record + 12)) count=8 2>/dev/null | tr -d ' \0')
+            echo "    $number"
+            shown=$((shown + 1))
+        fi
+    done
+fi
+echo "Settings stored at close: $demo/QZ_SI.ini"
+echo "Logs: $demo/cardvane.log, $demo/sisim.log"
+if [ "$cv_status" -ne 0 ]; then
+    echo "run-main.sh: Cardvane ended with status $cv_status (see $demo/cardvane.log)" >&2
+    exit 1
+fi
+if [ "$inserted" -gt 0 ] && [ "$after" -le "$before" ]; then
+    echo "run-main.sh: no card was read (see the logs)" >&2
+    exit 1
+fi

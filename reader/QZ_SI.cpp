@@ -1,0 +1,328 @@
+#include "QZ_SI.h"
+
+#include "FormPosQt.h"
+#include "SI_Typ.h"
+#include "Tools.h"
+#include "platform/Clock.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QStatusBar>
+
+#include <algorithm>
+#include <iostream>
+
+using namespace SI_Typ;
+
+namespace {
+
+constexpr int Ports = 19;
+constexpr int ContentWidth = TPortPanel::Left + TPortPanel::Width + 10;
+// Height for the labels above the panels when no port is active.
+constexpr int EmptyHeight = 130;
+
+QString Q(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+} // namespace
+
+TfQZ_SI::TfQZ_SI(QWidget* parent) : QMainWindow(parent) {
+    setObjectName("fQZ_SI");
+    scroll_ = new QScrollArea(this);
+    scroll_->setFrameShape(QFrame::NoFrame);
+    scroll_->setWidgetResizable(true);
+    content_ = new QWidget;
+    scroll_->setWidget(content_);
+    setCentralWidget(scroll_);
+    content_->installEventFilter(this);
+
+    auto label = [&] {
+        auto* l = new QLabel(content_);
+        l->setFixedHeight(l->fontMetrics().height() + 2);
+        return l;
+    };
+    labelTime_ = label();
+    labelZavod_ = label();
+    labelNazevZavodu_ = label();
+    infoPrint_ = label();
+    labelInternet_ = label();
+    labelDisplayR1_ = label();
+    labelDisplayR2_ = label();
+    QFont bold = labelNazevZavodu_->font();
+    bold.setBold(true);
+    labelNazevZavodu_->setFont(bold);
+    // The display station shows fixed-width characters; so do its two lines here.
+    QFont fixed("Monospace");
+    fixed.setStyleHint(QFont::TypeWriter);
+    for (QLabel* l : {labelDisplayR1_, labelDisplayR2_}) {
+        l->setFont(fixed);
+        l->setFixedHeight(l->fontMetrics().height() + 2);
+        l->setTextFormat(Qt::PlainText);
+        l->setToolTip(Q(LangText("Text na displeji", "Text on the display station")));
+    }
+
+    warning_ = new QLabel;
+    warning_->setStyleSheet("color: #b00000");
+    warning_->setWordWrap(true);
+    statusBar()->addWidget(warning_, 1);
+
+    autodetekce_ = menuBar()->addAction("&Autodetekce");
+    connect(autodetekce_, &QAction::triggered, this, [this] { Autodetekce1Click(); });
+
+    FormCreate();
+
+    timer1_.setInterval(Timer1Ms);
+    connect(&timer1_, &QTimer::timeout, this, [this] { Timer1Timer(); });
+    timer1_.start();
+}
+
+TfQZ_SI::~TfQZ_SI() {
+    ReleasePorts();
+}
+
+void TfQZ_SI::FormCreate() {
+    IniNastaveni = std::make_unique<platform::IniFile>(Tools::IniFileName());
+    platform::IniFile& ini = *IniNastaveni;
+    QZ_SI::NactiNastaveni(ini);
+    ShowWarning(QZ_SI::PrevezmiZavodPriStartu(ini));
+
+    labelZavod_->setText(Q(QZ_SI::ZavodText()));
+    labelNazevZavodu_->setText(Q(Tools::RaceNameText()));
+    setWindowTitle(Q(QZ_SI::Titulek()));
+    resize(ContentWidth, EmptyHeight);
+    const bool placed = FormPosQt::Load(ini, "fQZ_SI", *this);
+
+    SI_Port::StatusLine = [this](const std::string& text) { SetStatus(text, true); };
+    CreatePorts();
+    for (int n = 1; n < Ports; ++n) {
+        SI_Port::Porty[n]->Detect();
+    }
+
+    SetDisplayLabels("", "");
+    DisplayCas = Tools::Stamp();
+    portDisplay_ = TSIPort::Create(ComProDisplay, true, nullptr);
+    display_.SetPort(portDisplay_.get());
+    display_.SetProblemReport([this](const std::string& text) { ShowWarning(text); });
+    display_.ZobrazDisplay();
+    labelInternet_->clear();
+
+    FitContent();
+    if (!placed) {
+        // First start: tall enough for the panels found.
+        resize(width(), content_->minimumHeight() + menuBar()->sizeHint().height() +
+                            statusBar()->sizeHint().height());
+    }
+}
+
+void TfQZ_SI::CreatePorts() {
+    platform::IniFile& ini = *IniNastaveni;
+    for (int n = 0; n < Ports; ++n) {
+        panels_[n] = std::make_unique<TPortPanel>(n, content_);
+        TPortPanel* panel = panels_[n].get();
+        panel->onLayoutChanged = [this] { FitContent(); };
+        FormPosQt::Load(ini, "fCOM" + std::to_string(n), *panel->InfoWindow());
+
+        SI_Port::Porty[n] = TSIPort::Create(n, false, panel);
+        TSIPort& port = *SI_Port::Porty[n];
+        port.displayHook = QZ_SI::PortDisplayHook();
+        port.LoadSettings(TSIPort::VariantReader);
+        // The hooks look the port up by number: it is gone once the window has closed.
+        panel->Indicator()->onShiftClick = [n] {
+            if (TSIPort* p = SI_Port::Porty[n].get()) {
+                p->SetRychlost(p->Rychlost == 1 ? 0 : 1);
+                p->UpdateCaption();
+            }
+        };
+        connect(panel->ReadButton(), &QPushButton::clicked, this, [n] {
+            if (TSIPort* p = SI_Port::Porty[n].get()) {
+                p->StartBackupRead();
+            }
+        });
+        connect(panel->WriteButton(), &QPushButton::clicked, this, [n] {
+            if (TSIPort* p = SI_Port::Porty[n].get()) {
+                p->SaveBackupList();
+            }
+        });
+    }
+}
+
+void TfQZ_SI::FormClose() {
+    closed_ = true;
+    timer1_.stop();
+    if (portDisplay_) {
+        const auto [line1, line2] = QZ_SI::TextyMimoProvoz();
+        portDisplay_->ShowOnDisplay(line1, line2);
+    }
+    if (IniNastaveni) {
+        platform::IniFile& ini = *IniNastaveni;
+        if (!QZ_SI::UlozPriZavreni(ini)) {
+            // No dialog: a close by the system must not wait for someone to press OK.
+            std::cerr << "cardvane: " << ini.FileName().string() << ": "
+                      << LangText("nastavení nelze uložit: ", "settings cannot be stored: ")
+                      << ini.LastError() << '\n';
+        }
+        for (int n = 0; n < Ports; ++n) {
+            if (SI_Port::Porty[n]) {
+                SI_Port::Porty[n]->SaveSettings(TSIPort::VariantReader);
+                FormPosQt::Save(ini, "fCOM" + std::to_string(n), *panels_[n]->InfoWindow());
+                SI_Port::Porty[n].reset();
+            }
+        }
+        FormPosQt::Save(ini, "fQZ_SI", *this);
+    }
+    ReleasePorts();
+    IniNastaveni.reset();
+}
+
+void TfQZ_SI::ReleasePorts() {
+    timer1_.stop();
+    display_.SetPort(nullptr);
+    portDisplay_.reset();
+    // The ports talk to their panels: they go first.
+    for (auto& port : SI_Port::Porty) {
+        port.reset();
+    }
+    for (auto& panel : panels_) {
+        panel.reset();
+    }
+    SI_Port::StatusLine = nullptr;
+}
+
+void TfQZ_SI::closeEvent(QCloseEvent* event) {
+    if (!closed_) {
+        FormClose();
+    }
+    event->accept();
+}
+
+bool TfQZ_SI::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == content_ && event->type() == QEvent::Resize) {
+        FormResize();
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TfQZ_SI::FormResize() {
+    const int w = content_->width();
+    const int h = labelTime_->height();
+    labelTime_->setGeometry(w - 60, 0, 60, h);
+    labelZavod_->setGeometry(w - 165, 0, 100, h);
+    labelNazevZavodu_->setGeometry(50, 0, std::max(0, w - 165 - 10 - 50), h);
+    infoPrint_->setGeometry(50, 20, std::max(0, w - 50), h);
+    labelInternet_->setGeometry(50, 20 + h, std::max(0, w - 50), h);
+    labelDisplayR1_->setGeometry(50, 20 + 2 * h, 200, h);
+    labelDisplayR2_->setGeometry(255, 20 + 2 * h, 200, h);
+    infoPrint_->clear();
+    labelInternet_->clear();
+    labelDisplayR1_->clear();
+    labelDisplayR2_->clear();
+}
+
+void TfQZ_SI::FitContent() {
+    int bottom = EmptyHeight - 10;
+    for (const auto& panel : panels_) {
+        if (panel) {
+            bottom = std::max(bottom, panel->Bottom());
+        }
+    }
+    content_->setMinimumSize(ContentWidth, bottom + 10);
+}
+
+void TfQZ_SI::Timer1Timer() {
+    for (int n = 1; n < Ports; ++n) {
+        if (SI_Port::Porty[n]) {
+            SI_Port::Porty[n]->Poll();
+        }
+    }
+    labelTime_->setText(Q(platform::TimeText(platform::GetClock().Now())));
+    display_.ZobrazDisplay();
+    if (tickHook_) {
+        tickHook_();
+    }
+}
+
+void TfQZ_SI::Autodetekce1Click() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    SI_Port::LayoutOff = true;
+    for (int n = 1; n < Ports; ++n) {
+        SetStatus(QZ_SI::TextDetekce(n), true);
+        Tools::WaitMs(100);
+        SI_Port::Porty[n]->Detect();
+    }
+    SI_Port::LayoutOff = false;
+    for (int n = 1; n < Ports; ++n) {
+        SI_Port::Porty[n]->UpdateCaption();
+    }
+    SI_Port::LayoutPorts();
+    SetStatus("", false);
+    QApplication::restoreOverrideCursor();
+}
+
+void TfQZ_SI::SetStatus(const std::string& text, bool shownAtOnce) {
+    infoPrint_->setText(Q(text));
+    if (shownAtOnce) {
+        // The work that follows blocks the event loop.
+        infoPrint_->repaint();
+    }
+}
+
+void TfQZ_SI::ShowWarning(const std::string& text) {
+    warning_->setText(Q(text));
+    warning_->setToolTip(Q(text));
+}
+
+void TfQZ_SI::BringToFront() {
+    ++raised_;
+    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    show();
+    raise();
+    activateWindow();
+}
+
+void TfQZ_SI::SetDisplayLabelsVisible(bool visible) {
+    labelDisplayR1_->setVisible(visible);
+    labelDisplayR2_->setVisible(visible);
+}
+
+void TfQZ_SI::SetDisplayLabels(const std::string& line1, const std::string& line2) {
+    labelDisplayR1_->setText(Q(line1));
+    labelDisplayR2_->setText(Q(line2));
+}
+
+std::string TfQZ_SI::DisplayLabel1() const {
+    return labelDisplayR1_->text().toStdString();
+}
+
+std::string TfQZ_SI::DisplayLabel2() const {
+    return labelDisplayR2_->text().toStdString();
+}
+
+std::string TfQZ_SI::StateText() const {
+    std::string s;
+    auto add = [&s](const char* key, const QString& value) {
+        s += std::string(key) + "=" + value.toStdString() + "\n";
+    };
+    add("title", windowTitle());
+    add("time", labelTime_->text());
+    add("zavod", labelZavod_->text());
+    add("nazev", labelNazevZavodu_->text());
+    add("infoprint", infoPrint_->text());
+    add("internet", labelInternet_->text());
+    add("display1", labelDisplayR1_->isHidden() ? QString() : labelDisplayR1_->text());
+    add("display2", labelDisplayR2_->isHidden() ? QString() : labelDisplayR2_->text());
+    add("warning", warning_->text());
+    add("raised", QString::number(raised_));
+    add("minimized", isMinimized() ? "1" : "0");
+    for (int n = 1; n < Ports; ++n) {
+        if (panels_[n] && panels_[n]->PanelVisible()) {
+            s += panels_[n]->StateText();
+        }
+    }
+    return s;
+}

@@ -1,0 +1,164 @@
+// The control-number dialog and the about box.
+#include "ZapKont.h"
+#include "AboutBox.h"
+#include "AboutTexts.h"
+#include "DialogTestSupport.h"
+#include "SI_Backup.h"
+#include "SI_Typ.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+using dlgtest::Child;
+using dlgtest::Click;
+namespace fs = std::filesystem;
+
+namespace {
+
+class ZapKontTest : public dlgtest::DialogTest {
+protected:
+    void SetUp() override {
+        DialogTest::SetUp();
+        Port(1).Path = (dir / "Zavod").string();
+        fs::create_directories(dir / "Zavod");
+    }
+    void TearDown() override {
+        SI_Backup::ControlNumberDialog = nullptr;
+        DialogTest::TearDown();
+    }
+
+    static void Type(QWidget& w, const QString& text) {
+        for (const QChar c : text) {
+            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(&w, &press);
+        }
+    }
+};
+
+TEST_F(ZapKontTest, FileNameFollowsTheNumberTyped) {
+    ZapKont::TZapKontLogic logic(1);
+    SI_Typ::SouborKontroly = "/somewhere/SI_99.bck"; // from an earlier list
+    logic.FormActivate();
+    EXPECT_EQ(SI_Typ::SouborKontroly, "");
+
+    logic.CisloKontrolyChange("3");
+    logic.CisloKontrolyChange(" 31 ");
+    EXPECT_EQ(logic.VystSoubor(), (dir / "Zavod" / "SI_31.bck").string());
+    EXPECT_EQ(SI_Typ::SouborKontroly, logic.VystSoubor());
+
+    // A Path ending in a slash gives one slash, not two.
+    Port(1).Path += "/";
+    logic.CisloKontrolyChange("31");
+    EXPECT_EQ(SI_Typ::SouborKontroly, (dir / "Zavod" / "SI_31.bck").string());
+
+    // Anything but digits names no file: it would leave the folder ("../x") or name "SI_.bck".
+    for (const char* text : {"", "  ", "3a", "../1", "-5"}) {
+        logic.CisloKontrolyChange(text);
+        EXPECT_EQ(SI_Typ::SouborKontroly, "") << text;
+        EXPECT_EQ(logic.VystSoubor(), "") << text;
+    }
+}
+
+TEST_F(ZapKontTest, OkNeedsANumberAndCancelWritesNothing) {
+    ZapKont::TZapKontLogic logic(1);
+    logic.FormActivate();
+    EXPECT_FALSE(logic.BitBtnOkClick());
+    EXPECT_EQ(messages.errors, std::vector<std::string>{"Musí být zadáno číslo kontroly"});
+
+    logic.CisloKontrolyChange("31");
+    messages.errors.clear();
+    EXPECT_TRUE(logic.BitBtnOkClick());
+    EXPECT_TRUE(messages.errors.empty());
+    EXPECT_FALSE(SI_Typ::SouborKontroly.empty());
+
+    logic.BitBtnCancelClick();
+    EXPECT_EQ(SI_Typ::SouborKontroly, "");
+}
+
+TEST_F(ZapKontTest, FormTakesDigitsOnlyAndEscapeCancels) {
+    TfZapKont form(1);
+    form.show();
+    auto* cislo = Child<QLineEdit>(form, "CisloKontroly");
+    ASSERT_NE(cislo, nullptr);
+    Type(*cislo, "3a/1");
+    EXPECT_EQ(cislo->text(), "31");
+    EXPECT_EQ(Child<QLabel>(form, "VystSoubor")->text().toStdString(),
+              (dir / "Zavod" / "SI_31.bck").string());
+    dlgtest::SavePicture(form, "fZapKont.png");
+
+    // The close box keeps the name built so far.
+    form.close();
+    EXPECT_EQ(SI_Typ::SouborKontroly, (dir / "Zavod" / "SI_31.bck").string());
+
+    form.show();
+    EXPECT_EQ(cislo->text(), "");
+    Type(*cislo, "7");
+    QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(&form, &esc);
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(SI_Typ::SouborKontroly, "");
+}
+
+// The write button's path: the port runs the dialog through SI_Backup::ControlNumberDialog
+// and writes the list only under a name with a number.
+TEST_F(ZapKontTest, BackupListIsWrittenOnlyWithANumber) {
+    Port(2).backup.Add({12345, "09:59:59"});
+    QString answer;
+    bool pressOk = true;
+    SI_Backup::ControlNumberDialog = [&] {
+        TfZapKont form(1);
+        QTimer::singleShot(0, &form, [&] {
+            Child<QLineEdit>(form, "CisloKontroly")->setText(answer);
+            if (pressOk) {
+                Click(form, "BitBtnOk");
+            } else {
+                form.close();
+            }
+        });
+        form.exec();
+    };
+
+    // Closed by the close box with no number: nothing, and no "SI_.bck".
+    pressOk = false;
+    EXPECT_FALSE(Port(2).SaveBackupList());
+    EXPECT_TRUE(fs::is_empty(dir / "Zavod"));
+
+    pressOk = true;
+    answer = "31";
+    EXPECT_TRUE(Port(2).SaveBackupList());
+    EXPECT_EQ(testsupport::ReadBytes(dir / "Zavod" / "SI_31.bck"), " 12345 09:59:59\r\n");
+}
+
+TEST(AboutBoxTest, TextsByTagAndLanguage) {
+    SI_Typ::ResetGlobals();
+    fAbout::TAboutTexts t = fAbout::AboutTexts(0);
+    EXPECT_EQ(t.productName, "QZ - načítání SI čipů");
+    EXPECT_EQ(t.datumVerze, "Verze 3.0.2.0. (6.3.2018)");
+    EXPECT_EQ(fAbout::AboutTexts(1).datumVerze, "Verze 1.9.8.1. (19.3.2013)");
+
+    SI_Typ::Language = 1;
+    // The chip reader's name is Czech in both languages.
+    EXPECT_EQ(fAbout::AboutTexts(0).productName, "QZ - načítání SI čipů");
+    EXPECT_EQ(fAbout::AboutTexts(7).productName, "Orienteering for speaker");
+
+    printtest::EnsureQtApp();
+    TAboutBox box(1);
+    box.show();
+    EXPECT_EQ(Child<QLabel>(box, "ProductName")->text(), "Orienteering for speaker");
+    dlgtest::SavePicture(box, "AboutBox-1.png");
+    SI_Typ::Language = 0;
+    box.SetTag(0);
+    Click(box, "OKButton");
+    EXPECT_FALSE(box.isVisible());
+    box.show();
+    EXPECT_EQ(Child<QLabel>(box, "ProductName")->text(), "QZ - načítání SI čipů");
+    dlgtest::SavePicture(box, "AboutBox-0.png");
+    SI_Typ::ResetGlobals();
+}
+
+} // namespace
