@@ -1,19 +1,8 @@
 #include "QZ_CSV.h"
 
-namespace QZ_CSV {
+#include "Tools.h"
 
-namespace {
-// Blanks and control characters, as the files' writers pad fields with them.
-std::string Trimmed(std::string_view s) {
-    while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ') {
-        s.remove_prefix(1);
-    }
-    while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ') {
-        s.remove_suffix(1);
-    }
-    return std::string(s);
-}
-} // namespace
+namespace QZ_CSV {
 
 void SplitFields(std::string_view line, char separator, Fields& fields) {
     for (std::string& f : fields) {
@@ -23,7 +12,7 @@ void SplitFields(std::string_view line, char separator, Fields& fields) {
     std::string_view rest = line;
     size_t sep = rest.find(separator);
     while (sep != std::string_view::npos && n + 1 < MaxFields) {
-        fields[n++] = Trimmed(rest.substr(0, sep));
+        fields[n++] = std::string(Tools::Trim(rest.substr(0, sep)));
         rest = rest.substr(sep + 1);
         sep = rest.find(separator);
     }
@@ -33,10 +22,10 @@ void SplitFields(std::string_view line, char separator, Fields& fields) {
         if (!rest.empty() && rest.back() == separator) {
             rest.remove_suffix(1);
         }
-        fields[n] = Trimmed(rest);
+        fields[n] = std::string(Tools::Trim(rest));
         return;
     }
-    const std::string last = Trimmed(rest);
+    const std::string last = std::string(Tools::Trim(rest));
     if (!last.empty()) {
         fields[n] = last;
     }

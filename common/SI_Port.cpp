@@ -888,54 +888,15 @@ std::string TSIPort::OutputFileName(int mode) const {
 }
 
 bool TSIPort::WriteChipData(const std::filesystem::path& file, std::string& reason) {
-    std::vector<uint8_t> bytes;
+    std::string bytes;
     const int count = RecordCount(static_cast<int>(cardType));
     for (int i = 0; i < count; ++i) {
         const auto rec = cardRecords[i].ToBytes();
-        bytes.insert(bytes.end(), rec.begin(), rec.end());
-    }
-    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        reason = platform::ErrnoText(errno);
-        return false;
-    }
-    struct stat st {};
-    if (::fstat(fd, &st) != 0) {
-        reason = platform::ErrnoText(errno);
-        ::close(fd);
-        return false;
+        bytes.append(reinterpret_cast<const char*>(rec.data()), rec.size());
     }
     // The card goes on in one piece: a write that fails half-way is cut back off, so the
     // retry never leaves part of a card in front of the whole card.
-    const off_t size = st.st_size;
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t w =
-            ::pwrite(fd, bytes.data() + done, bytes.size() - done, size + static_cast<off_t>(done));
-        if (w < 0 && errno == EINTR) {
-            continue;
-        }
-        if (w <= 0) {
-            reason = platform::ErrnoText(w < 0 ? errno : EIO);
-            (void)::ftruncate(fd, size);
-            ::close(fd);
-            return false;
-        }
-        done += static_cast<size_t>(w);
-    }
-    // A read card must survive a power cut at the finish: the card is already acknowledged.
-    if (::fdatasync(fd) != 0 && errno != EINVAL) {
-        reason = platform::ErrnoText(errno);
-        (void)::ftruncate(fd, size);
-        ::close(fd);
-        return false;
-    }
-    if (::close(fd) != 0) {
-        reason = platform::ErrnoText(errno);
-        (void)::truncate(file.c_str(), size);
-        return false;
-    }
-    return true;
+    return platform::AppendWhole(file, bytes, &reason);
 }
 
 bool TSIPort::WriteCardData() {

@@ -102,46 +102,10 @@ std::vector<std::string> PunchFiles(const TPunchRec& punch) {
 }
 
 bool AppendPunchRec(const fs::path& file, const TPunchRec& punch, std::string* error) {
-    const auto fail = [&](int err) {
-        if (error != nullptr) {
-            *error = platform::ErrnoText(err);
-        }
-        return false;
-    };
-    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        return fail(errno);
-    }
-    struct stat st {};
-    if (::fstat(fd, &st) != 0) {
-        const int err = errno;
-        ::close(fd);
-        return fail(err);
-    }
     // Readers take the file as whole records: a torn record would shift every later one.
-    const off_t size = st.st_size;
     const auto bytes = punch.ToBytes();
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t w =
-            ::pwrite(fd, bytes.data() + done, bytes.size() - done, size + static_cast<off_t>(done));
-        if (w < 0 && errno == EINTR) {
-            continue;
-        }
-        if (w <= 0) {
-            const int err = w < 0 ? errno : EIO;
-            (void)::ftruncate(fd, size);
-            ::close(fd);
-            return fail(err);
-        }
-        done += static_cast<size_t>(w);
-    }
-    if (::close(fd) != 0) {
-        const int err = errno;
-        (void)::truncate(file.c_str(), size);
-        return fail(err);
-    }
-    return true;
+    return platform::AppendWhole(
+        file, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), error);
 }
 
 bool SavePunch(const TPunchRec& punch, std::string* error) {

@@ -175,6 +175,16 @@ std::string SecsToHMS(int hi, int lo) {
            PadLeft(std::to_string(s % 60), 2, '0');
 }
 
+std::string_view Trim(std::string_view s) {
+    while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ') {
+        s.remove_prefix(1);
+    }
+    while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ') {
+        s.remove_suffix(1);
+    }
+    return s;
+}
+
 std::string PadLeft(std::string_view s, size_t n, char ch) {
     const size_t len = platform::Utf8Length(s);
     return len >= n ? std::string(s) : std::string(n - len, ch) + std::string(s);

@@ -62,6 +62,8 @@ float SiTimeToMinSecMs(int64_t stationSeconds, int subSecond, double reference);
 int MakeWord16(int hi, int lo);
 std::string SecsToHMS(int hi, int lo);
 
+// The text without blanks and control characters at either end (as Delphi-era files pad them).
+std::string_view Trim(std::string_view s);
 // Fill to at least n characters; a longer text is not cut.
 std::string PadLeft(std::string_view s, size_t n, char ch);
 std::string PadRight(std::string_view s, size_t n, char ch);

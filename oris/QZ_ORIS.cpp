@@ -3,6 +3,7 @@
 #include "OrisConvert.h"
 #include "QZ_CSV.h"
 #include "SI_Typ.h"
+#include "Tools.h"
 #include "platform/Cp1250.h"
 #include "platform/Paths.h"
 
@@ -24,16 +25,6 @@ constexpr size_t kMaxErrorText = 200;
 const char* const kNoInternet = "Nepodařilo se připojit k internetu. Zkontrolujte připojení.";
 const char* const kUnknownMethod = "Nedefinovaný požadavek ";
 const char* const kDownloadFailed = "Nepodařilo se stáhnout soubor : ";
-
-std::string Trimmed(std::string_view s) {
-    while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ') {
-        s.remove_prefix(1);
-    }
-    while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ') {
-        s.remove_suffix(1);
-    }
-    return std::string(s);
-}
 
 std::string Slashes(std::string_view s) {
     std::string out(s);
@@ -166,7 +157,8 @@ TParamOris::TParamOris(std::string_view n, std::string_view v)
 std::string AdresaOris() {
     std::string adresa = kVychoziAdresa;
     if (SI_Typ::IniNastaveni) {
-        adresa = Trimmed(SI_Typ::IniNastaveni->ReadString(kSekceOris, kKlicAdresa, adresa));
+        adresa = std::string(
+            Tools::Trim(SI_Typ::IniNastaveni->ReadString(kSekceOris, kKlicAdresa, adresa)));
     }
     while (!adresa.empty() && adresa.back() == '/') {
         adresa.pop_back();
@@ -175,7 +167,7 @@ std::string AdresaOris() {
 }
 
 std::string SlozkaPozadavkuOris() {
-    std::string cesta = Slashes(Trimmed(SI_Typ::CestaRavlin));
+    std::string cesta = Slashes(std::string(Tools::Trim(SI_Typ::CestaRavlin)));
     if (cesta.empty()) {
         return {};
     }

@@ -22,19 +22,9 @@ namespace CisZav {
 
 namespace {
 
-std::string_view Trim(std::string_view s) {
-    while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ') {
-        s.remove_prefix(1);
-    }
-    while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ') {
-        s.remove_suffix(1);
-    }
-    return s;
-}
-
 // A whole number in the trimmed text, sign allowed; nothing for anything else.
 std::optional<long long> CeleCislo(std::string_view text) {
-    std::string_view t = Trim(text);
+    std::string_view t = Tools::Trim(text);
     if (!t.empty() && t.front() == '+') {
         t.remove_prefix(1);
         if (!t.empty() && t.front() == '-') {
@@ -50,7 +40,7 @@ std::optional<long long> CeleCislo(std::string_view text) {
 }
 
 std::optional<fs::path> RavlinInfSoubor(const std::string& folder) {
-    if (Trim(folder).empty()) {
+    if (Tools::Trim(folder).empty()) {
         return std::nullopt;
     }
     std::error_code ec;
@@ -106,7 +96,7 @@ std::string TextStart00(double start00) {
 }
 
 std::optional<double> CtiStart00(std::string_view text) {
-    std::string t(Trim(text));
+    std::string t(Tools::Trim(text));
     for (char& c : t) {
         if (c == ':') {
             c = '.';

@@ -4,24 +4,11 @@
 #include "SI_Backup.h"
 #include "SI_Port.h"
 #include "SI_Typ.h"
+#include "Tools.h"
 
 #include <algorithm>
 
 namespace ZapKont {
-
-namespace {
-
-std::string_view Trim(std::string_view s) {
-    while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ') {
-        s.remove_prefix(1);
-    }
-    while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ') {
-        s.remove_suffix(1);
-    }
-    return s;
-}
-
-} // namespace
 
 bool PlatneCislo(std::string_view trimmed) {
     return !trimmed.empty() &&
@@ -33,7 +20,7 @@ void TZapKontLogic::FormActivate() {
 }
 
 void TZapKontLogic::CisloKontrolyChange(std::string_view text) {
-    const std::string_view cislo = Trim(text);
+    const std::string_view cislo = Tools::Trim(text);
     cislo_ = PlatneCislo(cislo) ? std::string(cislo) : std::string();
     vystSoubor_.clear();
     if (!cislo_.empty()) {

@@ -2,6 +2,7 @@
 
 #include "SI_Port.h"
 #include "SI_Typ.h"
+#include "Tools.h"
 #include "platform/Cp1250.h"
 
 #include <charconv>
@@ -18,18 +19,8 @@ constexpr int PathMaxChars = 255;
 // The modes the dialog offers: 0..3. PC Auto (9) is set by no dialog.
 constexpr int PocetFunkci = 4;
 
-std::string_view Trim(std::string_view s) {
-    while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ') {
-        s.remove_prefix(1);
-    }
-    while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ') {
-        s.remove_suffix(1);
-    }
-    return s;
-}
-
 bool CeleCislo(std::string_view text, int& value) {
-    std::string_view t = Trim(text);
+    std::string_view t = Tools::Trim(text);
     if (!t.empty() && t.front() == '+') {
         t.remove_prefix(1);
         if (!t.empty() && t.front() == '-') {

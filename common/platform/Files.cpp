@@ -129,6 +129,53 @@ bool WriteFileAtomic(const fs::path& file, std::string_view bytes, std::string* 
     return true;
 }
 
+bool AppendWhole(const fs::path& file, std::string_view bytes, std::string* error) {
+    const auto fail = [&](int err) {
+        if (error != nullptr) {
+            *error = ErrnoText(err);
+        }
+        return false;
+    };
+    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        return fail(errno);
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        const int err = errno;
+        ::close(fd);
+        return fail(err);
+    }
+    const off_t size = st.st_size;
+    const auto rollBack = [&](int err) {
+        (void)::ftruncate(fd, size);
+        ::close(fd);
+        return fail(err);
+    };
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t w =
+            ::pwrite(fd, bytes.data() + done, bytes.size() - done, size + static_cast<off_t>(done));
+        if (w < 0 && errno == EINTR) {
+            continue;
+        }
+        if (w <= 0) {
+            return rollBack(w < 0 ? errno : EIO);
+        }
+        done += static_cast<size_t>(w);
+    }
+    // What was appended must survive a power cut: the station has already been answered.
+    if (::fdatasync(fd) != 0 && errno != EINVAL) {
+        return rollBack(errno);
+    }
+    if (::close(fd) != 0) {
+        const int err = errno;
+        (void)::truncate(file.c_str(), size);
+        return fail(err);
+    }
+    return true;
+}
+
 bool StableFileCheck::IsStable(const fs::path& file) {
     std::error_code ec;
     Look now;

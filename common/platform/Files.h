@@ -26,6 +26,11 @@ bool ReadWholeFile(const std::filesystem::path& file, std::string& bytes, std::s
 // never sees half a file.
 bool WriteFileAtomic(const std::filesystem::path& file, std::string_view bytes, std::string* error);
 
+// Appends the bytes to a file of fixed-size records (created when missing) in one piece: when
+// any step fails, the file is cut back to its size before, so readers never meet a torn
+// record, and the data is on disk before the call reports success.
+bool AppendWhole(const std::filesystem::path& file, std::string_view bytes, std::string* error);
+
 // A file another program drops for us is taken only once its size and modification time are
 // unchanged since the previous look: Linux lets us open a file its writer has not finished.
 class StableFileCheck {
