@@ -8,7 +8,7 @@ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=
     -DSI_FUZZ=ON -DSI_BUILD_BENCH=OFF >/dev/null
 cmake --build build-fuzz --target fuzzers
 for f in build-fuzz/*/*Fuzz; do
-    [ -x "$f" ] || continue
+    [ -f "$f" ] && [ -x "$f" ] || continue
     name=$(basename "$f")
     mkdir -p "build-fuzz/corpus/$name"
     echo "Fuzzing $name for $seconds s"

@@ -1,6 +1,7 @@
 // The chip data and card-number files: record bytes, names and folders, appending a card in one
 // piece, and finding the card-number file whatever the case of its extension.
 
+#include "RaceTestSupport.h"
 #include "SI_Port.h"
 #include "SI_Typ.h"
 #include "Tools.h"
@@ -14,6 +15,7 @@
 #include <sys/resource.h>
 
 using Bytes = std::vector<uint8_t>;
+using sitest::RaceTest;
 namespace fs = std::filesystem;
 
 namespace {
@@ -54,19 +56,17 @@ TEST(CardRecords, BlockRecordIsLaidOutByteForByte) {
     EXPECT_TRUE(std::all_of(empty.begin(), empty.end(), [](uint8_t v) { return v == 0; }));
 }
 
-class CardFilesTest : public ::testing::Test {
+class CardFilesTest : public RaceTest {
 protected:
     void SetUp() override {
-        SI_Typ::ResetGlobals();
-        SI_Typ::Zavod = 12;
-        SI_Typ::Etapa = 1;
+        RaceTest::SetUp();
         platform::SetClock(&clock);
         port.Path = dir.Path().string();
         port.Rezim = 1;
     }
     void TearDown() override {
         platform::SetClock(nullptr);
-        SI_Typ::ResetGlobals();
+        RaceTest::TearDown();
     }
     // Puts a card of the type into the record slots, as a readout leaves them.
     void PrepareCard(int type, int number, uint8_t fill) {

@@ -5,134 +5,57 @@
 #ifdef SISIM_PATH
 
 #include "PortPanelTestSupport.h"
+#include "RaceTestSupport.h"
 #include "SI_Port.h"
 #include "SI_Typ.h"
 #include "SiPortTestSupport.h"
 #include "platform/Cp1250.h"
+#include "testsupport/SimProcess.h"
 #include "testsupport/TempDir.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdio>
-#include <fcntl.h>
 #include <filesystem>
-#include <iostream>
-#include <poll.h>
+#include <optional>
 #include <termios.h>
-#include <thread>
-#include <unistd.h>
 
 using namespace sitest;
 namespace fs = std::filesystem;
 using Steady = std::chrono::steady_clock;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
+using testsupport::Eventually;
+using testsupport::SilentPty;
 
 namespace {
 
-bool Eventually(const std::function<bool()>& fn) {
-    for (const auto until = Steady::now() + std::chrono::seconds(10); Steady::now() < until;) {
-        if (fn()) {
-            return true;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return false;
-}
-
-// A pseudo-terminal with nobody answering on it: the master is only held open.
-class SilentPty {
-public:
-    SilentPty() {
-        master = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
-        if (master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0) {
-            slave = ptsname(master);
-        }
-    }
-    ~SilentPty() {
-        if (master >= 0) {
-            close(master);
-        }
-    }
-    SilentPty(const SilentPty&) = delete;
-    SilentPty& operator=(const SilentPty&) = delete;
-
-    // Everything written to the slave so far.
-    Bytes Drain() const {
-        Bytes out;
-        uint8_t buf[256];
-        for (;;) {
-            pollfd p{master, POLLIN, 50};
-            if (poll(&p, 1, 50) <= 0) {
-                return out;
-            }
-            const ssize_t n = read(master, buf, sizeof buf);
-            if (n <= 0) {
-                return out;
-            }
-            out.insert(out.end(), buf, buf + n);
-        }
-    }
-    // The speed the slave's user set, seen through the master.
-    speed_t Speed() const {
-        termios t{};
-        tcgetattr(master, &t);
-        return cfgetospeed(&t);
-    }
-
-    int master = -1;
-    std::string slave;
-};
-
-class DetectSimTest : public ::testing::Test {
+class DetectSimTest : public RaceTest {
 protected:
     void SetUp() override {
-        SI_Typ::ResetGlobals();
-        SI_Typ::Zavod = 12;
-        SI_Typ::Etapa = 1;
+        RaceTest::SetUp();
         SI_Typ::IniNastaveni = std::make_unique<platform::IniFile>(dir / "QZ_SI.ini");
         SI_Port::StatusLine = nullptr;
     }
     void TearDown() override {
         ports.clear();
         SI_Port::StatusLine = nullptr;
-        if (sim != nullptr) {
-            pclose(sim);
+        if (sim) {
+            sim->StopAndPrintLog(HasFailure());
         }
-        SI_Typ::ResetGlobals();
-        if (HasFailure() && fs::exists(dir / "log")) {
-            std::cerr << testsupport::ReadBytes(dir / "log");
-        }
+        RaceTest::TearDown();
     }
     // Starts the simulator with its first commands; returns its device.
     std::string StartSim(const std::string& commands) {
-        const std::string cmd = std::string(SISIM_PATH) + " --stdin > " + (dir / "out").string() +
-                                " 2> " + (dir / "log").string();
-        sim = popen(cmd.c_str(), "w");
-        EXPECT_NE(sim, nullptr);
-        std::string out;
-        EXPECT_TRUE(Eventually([&] {
-            out = testsupport::ReadBytes(dir / "out");
-            return out.find('\n') != std::string::npos;
-        }));
-        EXPECT_EQ(out.rfind("PTY ", 0), 0u) << out;
-        Send(commands);
-        return out.substr(4, out.find('\n') - 4);
+        sim.emplace(SISIM_PATH);
+        EXPECT_FALSE(sim->Slave().empty()) << sim->Output();
+        sim->Send(commands);
+        return sim->Slave();
     }
-    void Send(const std::string& commands) {
-        if (sim == nullptr) {
-            return;
-        }
-        std::fputs((commands + "\n").c_str(), sim);
-        std::fflush(sim);
-    }
-    std::string SimLog() const { return testsupport::ReadBytes(dir / "log"); }
     // Waits until the simulator has taken every command sent so far.
     void SimSettled(const std::string& lastEffect) {
-        ASSERT_TRUE(Eventually([&] { return SimLog().find(lastEffect) != std::string::npos; }))
-            << "waiting for: " << lastEffect;
+        ASSERT_TRUE(sim->WaitForLog(lastEffect)) << "waiting for: " << lastEffect;
     }
     TSIPort& Port(int com, const std::string& device, PanelView* v) {
         SI_Typ::IniNastaveni->WriteString("COM" + std::to_string(com), "Zarizeni", device);
@@ -152,20 +75,20 @@ protected:
     // A card read at whatever speed detection left the line: its records reach the file.
     void ReadCard(TSIPort& p, const std::string& kind, int number, size_t records) {
         const uintmax_t before = DataSize();
-        Send("insert " + kind + " " + std::to_string(number));
+        sim->Send("insert " + kind + " " + std::to_string(number));
         EXPECT_TRUE(Eventually([&] {
             p.Poll();
             return p.state == 0 && DataSize() >= before + records * TCardBlockRec::Size;
         })) << "state "
             << p.state << ", error " << view.error;
-        Send("remove");
+        sim->Send("remove");
         EXPECT_EQ(view.error, "");
         EXPECT_EQ(DataSize(), before + records * TCardBlockRec::Size);
         EXPECT_THAT(view.card, HasSubstr(std::to_string(number)));
     }
 
     testsupport::TempDir dir;
-    FILE* sim = nullptr;
+    std::optional<testsupport::SimProcess> sim; // for the tests that want a station
     PanelView view;
     RecordingMessages messages;
     std::vector<std::unique_ptr<TSIPort>> ports;
@@ -217,8 +140,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(DetectSimTest, NoStationEndsWithinTheWaitsWithThePortOff) {
     SilentPty pty;
-    ASSERT_FALSE(pty.slave.empty());
-    TSIPort& p = Port(3, pty.slave, &view);
+    ASSERT_FALSE(pty.Slave().empty());
+    TSIPort& p = Port(3, pty.Slave(), &view);
     // While the line is probed, the file on disk marks the port.
     std::vector<std::string> guardOnDisk;
     SI_Port::StatusLine = [&](const std::string&) {
@@ -253,11 +176,11 @@ TEST_F(DetectSimTest, NoStationEndsWithinTheWaitsWithThePortOff) {
 
 TEST_F(DetectSimTest, TwoPortsNeverShareALine) {
     SilentPty pty;
-    ASSERT_FALSE(pty.slave.empty());
-    SI_Typ::IniNastaveni->WriteString("COM5", "Zarizeni", pty.slave);
+    ASSERT_FALSE(pty.Slave().empty());
+    SI_Typ::IniNastaveni->WriteString("COM5", "Zarizeni", pty.Slave());
 
     // The SI port holds the line: the display port on the same device cannot open it.
-    TSIPort& p = Port(3, pty.slave, &view);
+    TSIPort& p = Port(3, pty.Slave(), &view);
     p.SetMode(1);
     ASSERT_TRUE(p.port);
     auto display = TSIPort::Create(5, true, nullptr);
@@ -282,8 +205,8 @@ TEST_F(DetectSimTest, TwoPortsNeverShareALine) {
 
 TEST_F(DetectSimTest, DisplayGetsTheBytesAt9600) {
     SilentPty pty;
-    ASSERT_FALSE(pty.slave.empty());
-    SI_Typ::IniNastaveni->WriteString("COM5", "Zarizeni", pty.slave);
+    ASSERT_FALSE(pty.Slave().empty());
+    SI_Typ::IniNastaveni->WriteString("COM5", "Zarizeni", pty.Slave());
     auto display = TSIPort::Create(5, true, nullptr);
     ASSERT_TRUE(display->port);
     EXPECT_EQ(pty.Speed(), B9600);
@@ -308,7 +231,7 @@ TEST_F(DetectSimTest, DisplayStationShowsWhatItIsSent) {
     SimSettled("display \"Cíl                 \" \"Pořadí 1 - výborně, \"");
     display->ShowOnDisplay("", "");
     SimSettled("display \"                    \" \"                    \"");
-    EXPECT_THAT(SimLog(), ::testing::Not(HasSubstr("skipped")));
+    EXPECT_THAT(sim->Log(), ::testing::Not(HasSubstr("skipped")));
 }
 
 } // namespace

@@ -3,55 +3,29 @@
 
 #ifdef SISIM_PATH
 
+#include "RaceTestSupport.h"
 #include "SI_Port.h"
 #include "SI_Typ.h"
 #include "SiPortTestSupport.h"
+#include "testsupport/SimProcess.h"
 #include "testsupport/TempDir.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <cstdio>
 #include <filesystem>
-#include <iostream>
-#include <thread>
 
 using namespace sitest;
 namespace fs = std::filesystem;
 using sisim::CardKind;
-using Steady = std::chrono::steady_clock;
+using testsupport::Eventually;
 
 namespace {
 
-// Polls fn every 10 ms until it is true or 10 s have passed.
-bool Eventually(const std::function<bool()>& fn) {
-    for (const auto until = Steady::now() + std::chrono::seconds(10); Steady::now() < until;) {
-        if (fn()) {
-            return true;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return false;
-}
-
-class SiPortSimTest : public ::testing::Test {
+class SiPortSimTest : public RaceTest {
 protected:
     void SetUp() override {
-        SI_Typ::ResetGlobals();
-        SI_Typ::Zavod = 12;
-        SI_Typ::Etapa = 1;
-        // Commands go to its standard input; it says its device on standard output.
-        const std::string cmd = std::string(SISIM_PATH) + " --stdin > " + (dir / "out").string() +
-                                " 2> " + (dir / "log").string();
-        sim = popen(cmd.c_str(), "w");
-        ASSERT_NE(sim, nullptr);
-        std::string out;
-        ASSERT_TRUE(Eventually([&] {
-            out = testsupport::ReadBytes(dir / "out");
-            return out.find('\n') != std::string::npos;
-        }));
-        ASSERT_EQ(out.rfind("PTY ", 0), 0u) << out;
-        slave = out.substr(4, out.find('\n') - 4);
+        RaceTest::SetUp();
+        ASSERT_FALSE(sim.Slave().empty()) << sim.Output();
         sip.view = &view;
         sip.Path = dir.Path().string();
         sip.Rezim = 1;
@@ -59,22 +33,14 @@ protected:
     }
     void TearDown() override {
         sip.port.reset();
-        if (sim != nullptr) {
-            pclose(sim); // end of input ends the simulator
-        }
-        SI_Typ::ResetGlobals();
-        if (HasFailure()) {
-            std::cerr << testsupport::ReadBytes(dir / "log");
-        }
+        sim.StopAndPrintLog(HasFailure()); // end of input ends the simulator
+        RaceTest::TearDown();
     }
-    void Send(const std::string& commands) {
-        std::fputs((commands + "\n").c_str(), sim);
-        std::fflush(sim);
-    }
+    void Send(const std::string& commands) { sim.Send(commands); }
     void OpenLine(int baud) {
         auto p = std::make_unique<TPort>();
         p->name = "COM3";
-        p->device = slave;
+        p->device = sim.Slave();
         p->baudRate = baud;
         ASSERT_TRUE(p->Open()) << p->lastError;
         sip.port = std::move(p);
@@ -117,8 +83,7 @@ protected:
     }
 
     testsupport::TempDir dir;
-    FILE* sim = nullptr;
-    std::string slave;
+    testsupport::SimProcess sim{SISIM_PATH}; // started before each test, ended after it
     TSIPort sip{3};
     RecordingView view;
 };

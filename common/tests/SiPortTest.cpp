@@ -1,6 +1,7 @@
 // The readout state machine against the simulated station on a line in memory: every card
 // type, the faults of lines and stations, the time-outs and the visible state.
 
+#include "RaceTestSupport.h"
 #include "SI_Port.h"
 #include "SI_Typ.h"
 #include "SiPortTestSupport.h"
@@ -20,12 +21,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class SiPortTest : public ::testing::Test {
+class SiPortTest : public RaceTest {
 protected:
     void SetUp() override {
-        SI_Typ::ResetGlobals();
-        SI_Typ::Zavod = 12;
-        SI_Typ::Etapa = 1;
+        RaceTest::SetUp();
         SI_Typ::ProgramKind = SI_Typ::KindSelfService; // card label without the readout time
         platform::SetClock(&clock);
         auto l = std::make_unique<FakeLine>();
@@ -43,7 +42,7 @@ protected:
     }
     void TearDown() override {
         platform::SetClock(nullptr);
-        SI_Typ::ResetGlobals();
+        RaceTest::TearDown();
     }
 
     void Tick() {

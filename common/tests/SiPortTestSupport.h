@@ -122,6 +122,23 @@ private:
     platform::FakeClock& clock_;
 };
 
+// The 12 bytes the punch files hold for one punch, written out by hand.
+inline Bytes FileRecord(int station, int card, uint8_t recordNo, int secs, uint8_t sub = 0) {
+    const auto c = static_cast<uint32_t>(card);
+    return {static_cast<uint8_t>(station),
+            0,
+            0,
+            0,
+            static_cast<uint8_t>(c),
+            static_cast<uint8_t>(c >> 8),
+            static_cast<uint8_t>(c >> 16),
+            static_cast<uint8_t>(c >> 24),
+            recordNo,
+            static_cast<uint8_t>(secs >> 8),
+            static_cast<uint8_t>(secs & 0xFF),
+            sub};
+}
+
 // The card blocks a card's records hold, in order: an SI6 answers with its blocks 0, 6 and 7,
 // an SI6* with all eight, of which the port keeps those; an SI10 is asked for 0, 4, 5 and 6.
 inline std::vector<int> ExpectedBlocks(int type) {

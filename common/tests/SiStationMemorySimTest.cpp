@@ -4,77 +4,39 @@
 
 #ifdef SISIM_PATH
 
+#include "RaceTestSupport.h"
 #include "SI_Backup.h"
 #include "SI_Port.h"
 #include "SI_Punch.h"
 #include "SI_Typ.h"
-#include "testsupport/TempDir.h"
-
 #include "SiPortTestSupport.h"
+#include "testsupport/SimProcess.h"
+#include "testsupport/TempDir.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <iostream>
-#include <thread>
 
 using namespace sitest;
 namespace fs = std::filesystem;
-using Steady = std::chrono::steady_clock;
+using testsupport::Eventually;
 
 namespace {
-
-bool Eventually(const std::function<bool()>& fn) {
-    for (const auto until = Steady::now() + std::chrono::seconds(10); Steady::now() < until;) {
-        if (fn()) {
-            return true;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return false;
-}
 
 int Secs(int h, int m, int s) {
     return h * 3600 + m * 60 + s;
 }
 
-Bytes FileRecord(int station, int card, uint8_t recordNo, int secs) {
-    const auto c = static_cast<uint32_t>(card);
-    return {static_cast<uint8_t>(station),
-            0,
-            0,
-            0,
-            static_cast<uint8_t>(c),
-            static_cast<uint8_t>(c >> 8),
-            static_cast<uint8_t>(c >> 16),
-            static_cast<uint8_t>(c >> 24),
-            recordNo,
-            static_cast<uint8_t>(secs >> 8),
-            static_cast<uint8_t>(secs & 0xFF),
-            0};
-}
-
-class SiStationMemorySimTest : public ::testing::Test {
+class SiStationMemorySimTest : public RaceTest {
 protected:
+    SiStationMemorySimTest() : RaceTest(2) {}
     void SetUp() override {
-        SI_Typ::ResetGlobals();
-        SI_Typ::Zavod = 12;
-        SI_Typ::Etapa = 2;
-        const std::string cmd = std::string(SISIM_PATH) + " --stdin > " + (dir / "out").string() +
-                                " 2> " + (dir / "log").string();
-        sim = popen(cmd.c_str(), "w");
-        ASSERT_NE(sim, nullptr);
-        std::string out;
-        ASSERT_TRUE(Eventually([&] {
-            out = testsupport::ReadBytes(dir / "out");
-            return out.find('\n') != std::string::npos;
-        }));
-        ASSERT_EQ(out.rfind("PTY ", 0), 0u) << out;
+        RaceTest::SetUp();
+        ASSERT_FALSE(sim.Slave().empty()) << sim.Output();
         auto p = std::make_unique<TPort>();
         p->name = "COM4";
-        p->device = out.substr(4, out.find('\n') - 4);
+        p->device = sim.Slave();
         p->baudRate = 38400;
         ASSERT_TRUE(p->Open()) << p->lastError;
         sip.port = std::move(p);
@@ -84,25 +46,17 @@ protected:
     void TearDown() override {
         SI_Punch::PunchFolderOverride = nullptr;
         sip.port.reset();
-        if (sim != nullptr) {
-            pclose(sim);
-        }
-        SI_Typ::ResetGlobals();
-        if (HasFailure()) {
-            std::cerr << testsupport::ReadBytes(dir / "log");
-        }
+        sim.StopAndPrintLog(HasFailure()); // end of input ends the simulator
+        RaceTest::TearDown();
     }
     // Sends the commands and waits until the simulator has logged the text.
     void Send(const std::string& commands, const std::string& logged) {
-        std::fputs((commands + "\n").c_str(), sim);
-        std::fflush(sim);
-        ASSERT_TRUE(Eventually([&] {
-            return testsupport::ReadBytes(dir / "log").find(logged) != std::string::npos;
-        })) << logged;
+        sim.Send(commands);
+        ASSERT_TRUE(sim.WaitForLog(logged)) << logged;
     }
 
     testsupport::TempDir dir;
-    FILE* sim = nullptr;
+    testsupport::SimProcess sim{SISIM_PATH}; // started before each test, ended after it
     TSIPort sip{4};
     RecordingView view;
 };
@@ -120,7 +74,7 @@ TEST_F(SiStationMemorySimTest, BackupOfThreePagesBecomesTheSortedListFile) {
     }));
     EXPECT_EQ(view.error, "");
     ASSERT_TRUE(view.InfoHas("Přečteno OK"));
-    const std::string log = testsupport::ReadBytes(dir / "log");
+    const std::string log = sim.Log();
     EXPECT_NE(log.find("fault split: backup page 3"), std::string::npos);
     EXPECT_NE(log.find("fault noise before backup page 3"), std::string::npos);
 
@@ -171,7 +125,7 @@ TEST_F(SiStationMemorySimTest, AutosendPunchesGoIntoThePunchFiles) {
     cilExpected.insert(cilExpected.end(), third.begin(), third.end());
     EXPECT_EQ(Bytes(cil.begin(), cil.end()), cilExpected);
     EXPECT_EQ(sip.lastCard, 7);
-    const std::string log = testsupport::ReadBytes(dir / "log");
+    const std::string log = sim.Log();
     EXPECT_NE(log.find("fault split: punch record 2"), std::string::npos);
     EXPECT_NE(log.find("fault noise before punch record 3"), std::string::npos);
     EXPECT_NE(log.find("fault lose: 3 bytes of punch record 4"), std::string::npos);

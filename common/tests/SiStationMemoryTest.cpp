@@ -3,6 +3,7 @@
 // hand-made bytes with the faults of real lines.
 
 #include "Dialogs.h"
+#include "RaceTestSupport.h"
 #include "SI_Backup.h"
 #include "SI_Port.h"
 #include "SI_Punch.h"
@@ -62,23 +63,6 @@ Bytes Punch(int station, int number, int secs, uint8_t recordNo, uint8_t sub = 0
                     last});
 }
 
-// The 12 bytes the punch files hold, written out by hand.
-Bytes FileRecord(int station, int card, uint8_t recordNo, int secs, uint8_t sub = 0) {
-    const auto c = static_cast<uint32_t>(card);
-    return {static_cast<uint8_t>(station),
-            0,
-            0,
-            0,
-            static_cast<uint8_t>(c),
-            static_cast<uint8_t>(c >> 8),
-            static_cast<uint8_t>(c >> 16),
-            static_cast<uint8_t>(c >> 24),
-            recordNo,
-            static_cast<uint8_t>(secs >> 8),
-            static_cast<uint8_t>(secs & 0xFF),
-            sub};
-}
-
 class Recorder : public RecordingView, public SI_Punch::IPunchQueue, public Dialogs::IMessages {
 public:
     void SetWriteButtonVisible(bool visible) override { writeVisible = visible; }
@@ -94,12 +78,10 @@ public:
     std::vector<std::string> errors;
 };
 
-class SiStationMemoryTest : public ::testing::Test {
+class SiStationMemoryTest : public RaceTest {
 protected:
     void SetUp() override {
-        SI_Typ::ResetGlobals();
-        SI_Typ::Zavod = 12;
-        SI_Typ::Etapa = 1;
+        RaceTest::SetUp();
         SI_Typ::Start00 = 10.00;
         platform::SetClock(&clock);
         Dialogs::SetMessages(&rec);
@@ -118,7 +100,7 @@ protected:
         SI_Punch::SetPunchQueue(nullptr);
         Dialogs::SetMessages(nullptr);
         platform::SetClock(nullptr);
-        SI_Typ::ResetGlobals();
+        RaceTest::TearDown();
     }
     void Tick(int n = 1) {
         for (int i = 0; i < n; ++i) {

@@ -1,18 +1,16 @@
 // Runs the real sisim executable and talks to it through its pseudo-terminal.
 
 #include "SiProtocol.h"
-#include "testsupport/TempDir.h"
+#include "testsupport/SimProcess.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdio>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <termios.h>
-#include <thread>
 #include <unistd.h>
 
 using Bytes = std::vector<uint8_t>;
@@ -47,29 +45,6 @@ int OpenLine(const std::string& path, speed_t speed) {
     return tcsetattr(fd, TCSANOW, &t) == 0 ? fd : -1;
 }
 
-// Starts sisim with commands from our pipe; its pseudo-terminal's path, empty on failure.
-std::string StartSim(const testsupport::TempDir& dir, FILE*& sim) {
-    const auto out = dir / "stdout";
-    sim = popen((std::string(SISIM_PATH) + " > " + out.string()).c_str(), "w");
-    if (sim == nullptr) {
-        return {};
-    }
-    std::string first;
-    for (int i = 0; i < 100 && first.find('\n') == std::string::npos; ++i) {
-        std::this_thread::sleep_for(milliseconds(20));
-        first = testsupport::ReadBytes(out);
-    }
-    if (first.rfind("PTY /dev/", 0) != 0) {
-        return {};
-    }
-    return first.substr(4, first.find('\n') - 4);
-}
-
-void Command(FILE* sim, const char* line) {
-    std::fputs(line, sim);
-    std::fflush(sim);
-}
-
 // Writes the frame until n bytes come back or the tries run out: commands sent to the
 // simulator just before take effect a little later.
 Bytes Ask(int fd, const Bytes& frame, size_t n, int tries = 10) {
@@ -83,20 +58,25 @@ Bytes Ask(int fd, const Bytes& frame, size_t n, int tries = 10) {
     return got;
 }
 
+class SisimProcessTest : public ::testing::Test {
+protected:
+    // Its log only matters when a test fails.
+    void TearDown() override { sim.StopAndPrintLog(HasFailure()); }
+
+    // No arguments: commands come from standard input by default.
+    testsupport::SimProcess sim{SISIM_PATH, {}};
+};
+
 } // namespace
 
-TEST(SisimProcessTest, AnswersOnItsPseudoTerminalAtTheRightSpeedOnly) {
-    testsupport::TempDir dir;
-    FILE* sim = nullptr;
-    const std::string path = StartSim(dir, sim);
-    ASSERT_NE(sim, nullptr);
-    ASSERT_FALSE(path.empty());
+TEST_F(SisimProcessTest, AnswersOnItsPseudoTerminalAtTheRightSpeedOnly) {
+    const std::string& path = sim.Slave();
+    ASSERT_EQ(path.rfind("/dev/", 0), 0u) << sim.Output();
 
     // Opened the way the programs open a serial port: exclusive, raw, with a speed.
     int fd = OpenLine(path, B38400);
     ASSERT_GE(fd, 0) << path;
-    std::fputs("insert si8 2000001\n", sim);
-    std::fflush(sim);
+    sim.Send("insert si8 2000001");
     const Bytes inserted = ReadFor(fd, 12, milliseconds(3000));
     TSIFrameInfo info{};
     ParseExtFrameBytes(inserted.data(), inserted.size(), info);
@@ -120,16 +100,13 @@ TEST(SisimProcessTest, AnswersOnItsPseudoTerminalAtTheRightSpeedOnly) {
     EXPECT_TRUE(ReadFor(fd, 1, milliseconds(400)).empty());
     close(fd);
 
-    const int status = pclose(sim); // end of input ends the simulator
+    const int status = sim.Stop(); // end of input ends the simulator
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }
 
-TEST(SisimProcessTest, DetectionReplies) {
-    testsupport::TempDir dir;
-    FILE* sim = nullptr;
-    const std::string path = StartSim(dir, sim);
-    ASSERT_NE(sim, nullptr);
-    ASSERT_FALSE(path.empty());
+TEST_F(SisimProcessTest, DetectionReplies) {
+    const std::string& path = sim.Slave();
+    ASSERT_EQ(path.rfind("/dev/", 0), 0u) << sim.Output();
 
     int fd = OpenLine(path, B38400);
     ASSERT_GE(fd, 0) << path;
@@ -144,7 +121,7 @@ TEST(SisimProcessTest, DetectionReplies) {
     ASSERT_EQ(info.valid, 1);
     EXPECT_EQ(info.cmd, CmdGetSystemValue);
     EXPECT_EQ(reply[6] & 1, 1);
-    Command(sim, "extmode off\n");
+    sim.Send("extmode off");
     for (int i = 0; i < 10 && (reply[6] & 1) != 0; ++i) {
         reply = Ask(fd, FrameGetSystemValue(), 25);
         ASSERT_EQ(reply.size(), 25u);
@@ -158,7 +135,7 @@ TEST(SisimProcessTest, DetectionReplies) {
     EXPECT_TRUE(Ask(fd, FrameSetMasterMode(), 1, 1).empty());
     EXPECT_TRUE(Ask(fd, FrameLegacyProbe(), 1, 1).empty());
 
-    Command(sim, "proto legacy\nspeed 4800\n");
+    sim.Send("proto legacy\nspeed 4800");
     reply = Ask(fd, FrameLegacyProbe(), 7);
     size_t n = reply.size();
     RemoveDle(reply.data(), n);
@@ -166,6 +143,6 @@ TEST(SisimProcessTest, DetectionReplies) {
     EXPECT_EQ(reply[1], LegacyProbe);
     close(fd);
 
-    const int status = pclose(sim);
+    const int status = sim.Stop();
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }
