@@ -1,14 +1,26 @@
 #include "QZ_SI.h"
 
+#include "AboutBox.h"
+#include "CisZav.h"
+#include "Dialogs.h"
 #include "FormPosQt.h"
+#include "PiktDraw.h"
+#include "PiktPrint.h"
+#include "PrintForms.h"
+#include "SI_Backup.h"
+#include "SI_FontForm.h"
 #include "SI_Typ.h"
 #include "Tools.h"
+#include "ZapKont.h"
+#include "fDefTisk.h"
+#include "fSetPort.h"
 #include "platform/Clock.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScrollArea>
@@ -26,9 +38,19 @@ constexpr int ContentWidth = TPortPanel::Left + TPortPanel::Width + 10;
 // Height for the labels above the panels when no port is active.
 constexpr int EmptyHeight = 130;
 
+constexpr int ComMenuItems = 9;
+
 QString Q(const std::string& s) {
     return QString::fromStdString(s);
 }
+
+// Errors of the spooler and of the control-description sheets go through the program's message
+// dialogs: a box on a screen, standard error offscreen, where a box would stop printing until
+// someone pressed OK.
+class DialogPrintMessages : public fDefTisk::PrintMessages {
+public:
+    void ShowError(const std::string& text) override { Dialogs::Messages().Error(text); }
+};
 
 } // namespace
 
@@ -72,18 +94,104 @@ TfQZ_SI::TfQZ_SI(QWidget* parent) : QMainWindow(parent) {
     warning_->setWordWrap(true);
     statusBar()->addWidget(warning_, 1);
 
-    autodetekce_ = menuBar()->addAction("&Autodetekce");
-    connect(autodetekce_, &QAction::triggered, this, [this] { Autodetekce1Click(); });
-
+    CreateMenu();
     FormCreate();
+    CreateForms();
 
+    // Started only now: the forms their handlers use exist.
     timer1_.setInterval(Timer1Ms);
-    connect(&timer1_, &QTimer::timeout, this, [this] { Timer1Timer(); });
+    connect(&timer1_, &QTimer::timeout, this, [this] { RunNested([this] { Timer1Timer(); }); });
     timer1_.start();
+    timerPrinter_.setInterval(TimerPrinterMs);
+    connect(&timerPrinter_, &QTimer::timeout, this,
+            [this] { RunNested([this] { TimerPrinterTimer(); }); });
+    timerPrinter_.start();
+    timerORIS_.setInterval(TimerORISMs);
+    connect(&timerORIS_, &QTimer::timeout, this,
+            [this] { RunNested([this] { TimerORISTimer(); }); });
+    timerORIS_.start();
 }
 
 TfQZ_SI::~TfQZ_SI() {
+    SI_Backup::ControlNumberDialog = nullptr;
+    defTisk_.reset();
     ReleasePorts();
+}
+
+void TfQZ_SI::CreateMenu() {
+    QMenuBar* bar = menuBar();
+    auto item = [this](QMenu* menu, const QString& caption, std::function<void()> handler) {
+        QAction* a = menu->addAction(caption);
+        connect(a, &QAction::triggered, this, [this, handler] { RunNested(handler); });
+        return a;
+    };
+
+    QMenu* nastaveni = bar->addMenu("&Nastavení");
+    const QString hint = "Nastavení portů a čísla závodu";
+    nastaveni->menuAction()->setStatusTip(hint);
+    nastaveni->menuAction()->setToolTip(hint);
+    item(nastaveni, "&Závod", [this] { Zvod1Click(); });
+    for (int n = 1; n <= ComMenuItems; ++n) {
+        comActions_[n] = item(nastaveni, QString("COM&%1").arg(n), [this, n] { COMClick(n); });
+    }
+
+    autodetekce_ = bar->addAction("&Autodetekce");
+    connect(autodetekce_, &QAction::triggered, this,
+            [this] { RunNested([this] { Autodetekce1Click(); }); });
+
+    QMenu* tiskarna = bar->addMenu("&Tiskárna");
+    for (int n = 0; n < printing::PocetTiskaren; ++n) {
+        printerActions_[n] =
+            item(tiskarna, QString("Tiskárna &%1").arg(n), [this, n] { SetTiskarna0Click(n); });
+    }
+    item(tiskarna, "&Fonty", [this] { NastavFontyClick(); });
+    item(tiskarna, "&Zpracovávat soubory", [this] { Zpracovvatsoubory1Click(); });
+
+    QAction* info = bar->addAction("&Informace o programu");
+    connect(info, &QAction::triggered, this, [this] { Info1Click(); });
+}
+
+void TfQZ_SI::CreateForms() {
+    aboutBox_ = new TAboutBox(0, this);
+
+    platform::IniFile& ini = *IniNastaveni;
+    printBackend_ = printing::MakePrintBackend(ini, printers_);
+    printStatus_ = std::make_unique<LabelPrintStatus>(infoPrint_);
+    printMessages_ = std::make_unique<DialogPrintMessages>();
+    defTisk_ =
+        std::make_unique<fDefTisk::TDefTisk>(ini, *printBackend_, *printStatus_, *printMessages_);
+    defTisk_->SetTiskniPiktogramy([this](const std::filesystem::path& file) {
+        fPikt::PiktHost host;
+        host.printPage = [this](const fPikt::PiktPageDraw& draw, std::string& error) {
+            return defTisk_->PrintPage(draw, error);
+        };
+        host.showStatus = [this](const std::string& text) { printStatus_->ShowPrintStatus(text); };
+        host.showError = [this](const std::string& text) { printMessages_->ShowError(text); };
+        // An unreadable file or a failed job leaves the file for the next run.
+        std::string error;
+        return fPikt::TiskniPiktogramy(file, true, host, error) != fPikt::PiktResult::Stuck;
+    });
+
+    SI_Backup::ControlNumberDialog = [this] {
+        RunNested([this] {
+            TfZapKont dlg(1, this);
+            dlg.exec();
+        });
+    };
+
+    obsluhaOris_ =
+        std::make_unique<QZ_ORIS::TObsluhaOris>(static_cast<QZ_ORIS::StatusSink&>(*this));
+}
+
+void TfQZ_SI::RunNested(const std::function<void()>& handler) {
+    ++nested_;
+    handler();
+    --nested_;
+    if (nested_ == 0 && closePending_) {
+        closePending_ = false;
+        // From the event loop, once whatever called this has returned.
+        QTimer::singleShot(0, this, [this] { close(); });
+    }
 }
 
 void TfQZ_SI::FormCreate() {
@@ -106,10 +214,12 @@ void TfQZ_SI::FormCreate() {
 
     SetDisplayLabels("", "");
     DisplayCas = Tools::Stamp();
+    UpdateComMenu();
     portDisplay_ = TSIPort::Create(ComProDisplay, true, nullptr);
     display_.SetPort(portDisplay_.get());
     display_.SetProblemReport([this](const std::string& text) { ShowWarning(text); });
     display_.ZobrazDisplay();
+    UpdatePrinterMenu(-1);
     labelInternet_->clear();
 
     FitContent();
@@ -133,21 +243,28 @@ void TfQZ_SI::CreatePorts() {
         port.displayHook = QZ_SI::PortDisplayHook();
         port.LoadSettings(TSIPort::VariantReader);
         // The hooks look the port up by number: it is gone once the window has closed.
-        panel->Indicator()->onShiftClick = [n] {
-            if (TSIPort* p = SI_Port::Porty[n].get()) {
-                p->SetRychlost(p->Rychlost == 1 ? 0 : 1);
-                p->UpdateCaption();
-            }
+        panel->Indicator()->onShiftClick = [this, n] {
+            RunNested([n] {
+                if (TSIPort* p = SI_Port::Porty[n].get()) {
+                    p->SetRychlost(p->Rychlost == 1 ? 0 : 1);
+                    p->UpdateCaption();
+                }
+            });
         };
-        connect(panel->ReadButton(), &QPushButton::clicked, this, [n] {
-            if (TSIPort* p = SI_Port::Porty[n].get()) {
-                p->StartBackupRead();
-            }
+        connect(panel->ReadButton(), &QPushButton::clicked, this, [this, n] {
+            RunNested([n] {
+                if (TSIPort* p = SI_Port::Porty[n].get()) {
+                    p->StartBackupRead();
+                }
+            });
         });
-        connect(panel->WriteButton(), &QPushButton::clicked, this, [n] {
-            if (TSIPort* p = SI_Port::Porty[n].get()) {
-                p->SaveBackupList();
-            }
+        // Writing the list asks for the control number in a modal dialog.
+        connect(panel->WriteButton(), &QPushButton::clicked, this, [this, n] {
+            RunNested([n] {
+                if (TSIPort* p = SI_Port::Porty[n].get()) {
+                    p->SaveBackupList();
+                }
+            });
         });
     }
 }
@@ -155,6 +272,13 @@ void TfQZ_SI::CreatePorts() {
 void TfQZ_SI::FormClose() {
     closed_ = true;
     timer1_.stop();
+    timerPrinter_.stop();
+    timerORIS_.stop();
+    SI_Backup::ControlNumberDialog = nullptr;
+    aboutBox_->hide();
+    // Both read the settings object, which goes below.
+    defTisk_.reset();
+    obsluhaOris_.reset();
     if (portDisplay_) {
         const auto [line1, line2] = QZ_SI::TextyMimoProvoz();
         portDisplay_->ShowOnDisplay(line1, line2);
@@ -195,6 +319,11 @@ void TfQZ_SI::ReleasePorts() {
 }
 
 void TfQZ_SI::closeEvent(QCloseEvent* event) {
+    if (nested_ > 0) {
+        closePending_ = true;
+        event->ignore();
+        return;
+    }
     if (!closed_) {
         FormClose();
     }
@@ -247,6 +376,25 @@ void TfQZ_SI::Timer1Timer() {
     }
 }
 
+void TfQZ_SI::TimerPrinterTimer() {
+    if (defTisk_) {
+        defTisk_->TimerPrinterTimer();
+    }
+}
+
+void TfQZ_SI::TimerORISTimer() {
+    if (!obsluhaOris_) {
+        return;
+    }
+    // Off while a pass runs: a slow download must not start a second pass over the same
+    // requests.
+    timerORIS_.stop();
+    obsluhaOris_->ProjdiPozadavkyOris();
+    if (!closed_) {
+        timerORIS_.start();
+    }
+}
+
 void TfQZ_SI::Autodetekce1Click() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     SI_Port::LayoutOff = true;
@@ -262,6 +410,75 @@ void TfQZ_SI::Autodetekce1Click() {
     SI_Port::LayoutPorts();
     SetStatus("", false);
     QApplication::restoreOverrideCursor();
+}
+
+void TfQZ_SI::Zvod1Click() {
+    TfCisZav dlg(this);
+    if (dlg.exec() == QDialog::Accepted) {
+        labelZavod_->setText(Q(QZ_SI::ZavodText()));
+        labelNazevZavodu_->setText(Q(Tools::RaceNameText()));
+        UpdateComMenu();
+        SI_Port::LayoutPorts();
+    }
+    display_.ZobrazDisplay();
+}
+
+void TfQZ_SI::COMClick(int com) {
+    TfSetCom dlg(com, this);
+    dlg.exec();
+}
+
+void TfQZ_SI::SetTiskarna0Click(int n) {
+    QtPrinterSetupDialog dialog(this);
+    printing::SetTiskarna(*IniNastaveni, printers_, dialog, n);
+    UpdatePrinterMenu(n);
+}
+
+void TfQZ_SI::NastavFontyClick() {
+    TfFont dlg(*IniNastaveni, this);
+    dlg.exec();
+}
+
+void TfQZ_SI::Zpracovvatsoubory1Click() {
+    if (!defTisk_) {
+        return;
+    }
+    // The dialog's font check looks among the fonts Qt knows: the copy beside the program,
+    // which the sheets print with, is loaded first.
+    fPikt::EnsurePiktFont();
+    DefTiskForm dlg(*defTisk_, *IniNastaveni, this);
+    dlg.exec();
+}
+
+void TfQZ_SI::Info1Click() {
+    aboutBox_->show();
+    aboutBox_->raise();
+}
+
+void TfQZ_SI::UpdateComMenu() {
+    for (int n = 1; n <= ComMenuItems; ++n) {
+        const TSIPort* port = SI_Port::Porty[n].get();
+        comActions_[n]->setVisible(port != nullptr && port->DisableCOM == 0);
+    }
+}
+
+void TfQZ_SI::UpdatePrinterMenu(int n) {
+    const std::vector<std::string> names = printers_.Names();
+    for (int i = 0; i < printing::PocetTiskaren; ++i) {
+        if (n >= 0 && n != i) {
+            continue;
+        }
+        // A '&' in a printer's name is part of the name, not an access key.
+        QString suffix = Q(printing::PrinterMenuSuffix(*IniNastaveni, names, i));
+        suffix.replace("&", "&&");
+        printerActions_[i]->setText(QString("Tiskárna &%1").arg(i) + suffix);
+    }
+}
+
+void TfQZ_SI::Zobraz(const std::string& text) {
+    labelInternet_->setText(Q(text));
+    // A pass blocks the window: the label is drawn now or not at all.
+    labelInternet_->repaint();
 }
 
 void TfQZ_SI::SetStatus(const std::string& text, bool shownAtOnce) {

@@ -2,6 +2,8 @@
 
 #include "MainLogic.h"
 #include "PortPanel.h"
+#include "PrinterMenu.h"
+#include "QZ_ORIS.h"
 
 #include <QMainWindow>
 #include <QTimer>
@@ -11,20 +13,28 @@
 #include <memory>
 #include <string>
 
+class LabelPrintStatus;
 class QAction;
 class QLabel;
 class QScrollArea;
+class TAboutBox;
+
+namespace fDefTisk {
+class PrintMessages;
+class TDefTisk;
+} // namespace fDefTisk
 
 // Cardvane's main window: the race and clock labels, one panel per active SI port, the display
-// station's two lines, and the 200 ms timer that polls the ports. Its creation opens the
-// settings file, reads the race, creates and probes the ports; its close stores them.
-//
-// Pieces that plug in later add their own timer (a QTimer on this window whose handler writes
-// to InfoPrint() or LabelInternet()) and their menu (menuBar()->insertMenu(AutodetekceAction(),
-// menu) keeps the order "&Nastavení", "&Autodetekce", "&Tiskárna", "&Informace o programu").
-class TfQZ_SI : public QMainWindow, private QZ_SI::IDisplayView {
+// station's two lines, the menus of the settings dialogs, printers, fonts and the print folder,
+// and the timers: 200 ms polls the ports, 5 s runs the print-folder spooler, 1 s serves ORIS
+// requests. Its creation opens the settings file, reads the race, creates and probes the ports,
+// and only then makes the spooler, the ORIS service and the about box; its close stores the
+// settings and frees everything.
+class TfQZ_SI : public QMainWindow, private QZ_SI::IDisplayView, private QZ_ORIS::StatusSink {
 public:
     static constexpr int Timer1Ms = 200;
+    static constexpr int TimerPrinterMs = 5000;
+    static constexpr int TimerORISMs = 1000;
 
     explicit TfQZ_SI(QWidget* parent = nullptr);
     ~TfQZ_SI() override;
@@ -32,6 +42,8 @@ public:
     QLabel* InfoPrint() const { return infoPrint_; }
     QLabel* LabelInternet() const { return labelInternet_; }
     QAction* AutodetekceAction() const { return autodetekce_; }
+    // "COM&1" .. "COM&9" by COM number.
+    QAction* ComAction(int com) const { return comActions_.at(static_cast<size_t>(com)); }
     TPortPanel* Panel(int com) const { return panels_[com].get(); }
 
     // A later start of the program asked for this window.
@@ -42,14 +54,36 @@ public:
     std::string StateText() const;
 
     void Timer1Timer();
+    void TimerPrinterTimer();
+    void TimerORISTimer();
     void Autodetekce1Click();
+    void Zvod1Click();
+    void COMClick(int com);
+    void SetTiskarna0Click(int n);
+    void NastavFontyClick();
+    void Zpracovvatsoubory1Click();
+    void Info1Click();
+
+    // COM1..COM9 shown exactly for the ports without DisableCOM.
+    void UpdateComMenu();
+    // The caption of printer item n, or of all six for -1.
+    void UpdatePrinterMenu(int n);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void CreateMenu();
     void FormCreate();
+    // The forms that follow the main window, in their order: TfSetCom, TAboutBox, TfCisZav,
+    // TfFont, TDefTisk, TfZapKont. The dialogs are made each time they open; what lives on
+    // (the spooler, the about box, the control-number hook) is made here.
+    void CreateForms();
+    // Runs a handler that may spin a nested event loop (a modal dialog, a message box in the
+    // middle of a print run). A close asked for meanwhile waits until the handler returns:
+    // the close frees the ports, the settings and the spooler the handler is still using.
+    void RunNested(const std::function<void()>& handler);
     void FormClose();
     void FormResize();
     void CreatePorts();
@@ -63,6 +97,9 @@ private:
     std::string DisplayLabel1() const override;
     std::string DisplayLabel2() const override;
 
+    // LabelInternet, for the ORIS service.
+    void Zobraz(const std::string& text) override;
+
     QScrollArea* scroll_ = nullptr;
     QWidget* content_ = nullptr;
     QLabel* labelTime_ = nullptr;
@@ -74,12 +111,27 @@ private:
     QLabel* labelDisplayR2_ = nullptr;
     QLabel* warning_ = nullptr;
     QAction* autodetekce_ = nullptr;
+    std::array<QAction*, 10> comActions_{}; // element 0 unused
+    std::array<QAction*, printing::PocetTiskaren> printerActions_{};
     QTimer timer1_;
+    QTimer timerPrinter_;
+    QTimer timerORIS_;
 
     std::array<std::unique_ptr<TPortPanel>, 19> panels_;
     std::unique_ptr<TSIPort> portDisplay_;
     QZ_SI::TDisplay display_{*this};
     std::function<void()> tickHook_;
+
+    printing::SystemPrinterList printers_;
+    std::unique_ptr<printing::PrintBackend> printBackend_;
+    std::unique_ptr<LabelPrintStatus> printStatus_;
+    std::unique_ptr<fDefTisk::PrintMessages> printMessages_;
+    std::unique_ptr<fDefTisk::TDefTisk> defTisk_;
+    std::unique_ptr<QZ_ORIS::TObsluhaOris> obsluhaOris_;
+    TAboutBox* aboutBox_ = nullptr;
+
     bool closed_ = false;
+    int nested_ = 0;
+    bool closePending_ = false;
     int raised_ = 0;
 };

@@ -86,9 +86,9 @@ int main(int argc, char** argv) {
     TQtMessages messages;
     Dialogs::SetMessages(&messages);
 
-    // The forms in their order: TfQZ_SI, TfSetCom, TAboutBox, TfCisZav, TfFont, TDefTisk,
-    // TfZapKont, TPikt. The main window is first: its creation (settings, ports, detection)
-    // uses none of the others.
+    // The main window first: its creation (settings, ports, detection) uses none of the other
+    // forms; it then makes them in their order (TfSetCom, TAboutBox, TfCisZav, TfFont,
+    // TDefTisk, TfZapKont) and starts its timers.
     TfQZ_SI form;
     messages.SetParent(&form);
     instance.onRaise = [&form] { form.BringToFront(); };

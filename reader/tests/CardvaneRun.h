@@ -106,13 +106,18 @@ private:
 // runs per program file, and tests run side by side.
 class Cardvane {
 public:
-    // The copy of the program that tests in `dir` start.
+    // The copy of the program that tests in `dir` start, with the pictogram font the build
+    // puts beside the program.
     static fs::path CopyProgram(const fs::path& dir) {
         const fs::path bin = dir / "bin";
         fs::create_directories(bin);
         const fs::path program = bin / "cardvane";
         fs::copy_file(CARDVANE_PATH, program, fs::copy_options::overwrite_existing);
         fs::permissions(program, fs::perms::owner_all);
+        const fs::path font = fs::path(CARDVANE_PATH).parent_path() / "QZ_Pikt04.TTF";
+        if (fs::exists(font)) {
+            fs::copy_file(font, bin / font.filename(), fs::copy_options::overwrite_existing);
+        }
         return program;
     }
 

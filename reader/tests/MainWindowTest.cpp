@@ -1,16 +1,24 @@
-// The main window in this process, against a station simulator: what only a mouse can do.
+// The main window in this process: what only a mouse can do (against a station simulator),
+// its menus and the dialogs they open.
 
 #include "CardvaneRun.h"
 
 #if defined(SISIM_PATH) && defined(CARDVANE_PATH)
 
+#include "AboutBox.h"
 #include "QZ_SI.h"
 #include "SI_Typ.h"
 #include "platform/IniFile.h"
 
+#include <QAbstractButton>
 #include <QAction>
+#include <QCheckBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMouseEvent>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -35,7 +43,138 @@ bool Until(const std::function<bool()>& fn) {
     });
 }
 
+// Runs `fn` on the modal dialog once it shows, from inside its event loop.
+class OnModal {
+public:
+    explicit OnModal(std::function<void(QWidget&)> fn) {
+        timer_.setInterval(10);
+        QObject::connect(&timer_, &QTimer::timeout, [this, fn] {
+            if (QWidget* w = QApplication::activeModalWidget()) {
+                timer_.stop();
+                fn(*w);
+            }
+        });
+        timer_.start();
+    }
+
+private:
+    QTimer timer_;
+};
+
+template <typename T> T* Child(QWidget& w, const char* name) {
+    T* child = w.findChild<T*>(name);
+    EXPECT_NE(child, nullptr) << name;
+    return child;
+}
+
+std::vector<std::string> Captions(const QList<QAction*>& actions) {
+    std::vector<std::string> captions;
+    for (const QAction* a : actions) {
+        captions.push_back(a->text().toStdString());
+    }
+    return captions;
+}
+
+std::string StateValue(const TfQZ_SI& form, const std::string& key) {
+    const std::string s = form.StateText();
+    const size_t at = s.find(key + "=");
+    if (at == std::string::npos) {
+        return "(none)";
+    }
+    const size_t from = at + key.size() + 1;
+    return s.substr(from, s.find('\n', from) - from);
+}
+
+// A window in a folder of its own whose ports find no station: only COM1 is enabled in 1..9.
+class MainWindowMenu : public ::testing::Test {
+protected:
+    void SetUp() override {
+        EnsureQtApp();
+        std::string ini = "[fQZ_SI]\r\nPodleRavlin=0\r\nZavod=5\r\n[COM1]\r\nZarizeni=" +
+                          (dir / "none").string() + "\r\n[DisableCOM]\r\nCOM1=0\r\n";
+        for (int n = 2; n <= 18; ++n) {
+            ini += "COM" + std::to_string(n) + "=1\r\n";
+        }
+        testsupport::WriteBytes(dir / "QZ_SI.ini", ini);
+        SI_Typ::ResetGlobals();
+    }
+    void TearDown() override { SI_Typ::ResetGlobals(); }
+
+    testsupport::TempDir dir;
+    InFolder in{dir.Path()};
+};
+
 } // namespace
+
+TEST_F(MainWindowMenu, ItemsInTheirOrderAndTheRaceDialogUpdatesLabelAndComItems) {
+    TfQZ_SI form;
+    const QList<QAction*> bar = form.menuBar()->actions();
+    EXPECT_EQ(Captions(bar), (std::vector<std::string>{"&Nastavení", "&Autodetekce", "&Tiskárna",
+                                                       "&Informace o programu"}));
+    ASSERT_EQ(bar.size(), 4);
+    ASSERT_NE(bar[0]->menu(), nullptr);
+    ASSERT_NE(bar[2]->menu(), nullptr);
+    EXPECT_EQ(bar[0]->statusTip().toStdString(), "Nastavení portů a čísla závodu");
+    EXPECT_EQ(Captions(bar[0]->menu()->actions()),
+              (std::vector<std::string>{"&Závod", "COM&1", "COM&2", "COM&3", "COM&4", "COM&5",
+                                        "COM&6", "COM&7", "COM&8", "COM&9"}));
+    // No printer is set up: the items name none.
+    EXPECT_EQ(
+        Captions(bar[2]->menu()->actions()),
+        (std::vector<std::string>{"Tiskárna &0", "Tiskárna &1", "Tiskárna &2", "Tiskárna &3",
+                                  "Tiskárna &4", "Tiskárna &5", "&Fonty", "&Zpracovávat soubory"}));
+    EXPECT_TRUE(form.ComAction(1)->isVisible());
+    for (int n = 2; n <= 9; ++n) {
+        EXPECT_FALSE(form.ComAction(n)->isVisible()) << n;
+    }
+
+    // Race 34, COM1 off, COM2 on.
+    {
+        OnModal dialog([](QWidget& w) {
+            Child<QLineEdit>(w, "VstupCisZav")->setText("34");
+            Child<QCheckBox>(w, "Port1")->setChecked(false);
+            Child<QCheckBox>(w, "Port2")->setChecked(true);
+            Child<QAbstractButton>(w, "BitBtnOk")->click();
+        });
+        bar[0]->menu()->actions()[0]->trigger();
+    }
+    EXPECT_EQ(StateValue(form, "zavod"), "Závod 0034 / E1");
+    EXPECT_FALSE(form.ComAction(1)->isVisible());
+    EXPECT_TRUE(form.ComAction(2)->isVisible());
+    EXPECT_EQ(SI_Typ::IniNastaveni->ReadInteger("DisableCOM", "COM2", -1), 0);
+
+    // One about box, however often it is asked for.
+    bar[3]->trigger();
+    bar[3]->trigger();
+    const auto boxes = form.findChildren<TAboutBox*>();
+    ASSERT_EQ(boxes.size(), 1);
+    EXPECT_TRUE(boxes[0]->isVisible());
+    EXPECT_FALSE(boxes[0]->isModal());
+    form.close();
+}
+
+// Closing frees the ports and the settings that an open dialog still works on: a close asked
+// for while a dialog runs waits until the dialog has ended.
+TEST_F(MainWindowMenu, CloseWhileADialogIsOpenWaitsForTheDialog) {
+    TfQZ_SI form;
+    form.show();
+    bool openDuringDialog = false;
+    {
+        OnModal dialog([&](QWidget& w) {
+            form.close();
+            openDuringDialog =
+                SI_Typ::IniNastaveni != nullptr && SI_Port::Porty[1] != nullptr && form.isVisible();
+            Child<QAbstractButton>(w, "BitBtnStrorno")->click();
+        });
+        form.ComAction(1)->trigger();
+    }
+    EXPECT_TRUE(openDuringDialog);
+    EXPECT_TRUE(Until([&] { return SI_Typ::IniNastaveni == nullptr; }));
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(SI_Port::Porty[1], nullptr);
+    platform::IniFile saved(dir / "QZ_SI.ini");
+    EXPECT_EQ(saved.ReadInteger("fQZ_SI", "Zavod", -1), 5);
+}
 
 TEST(MainWindowTest, ShiftClickTogglesSpeedAndAutodetectionFindsTheStationAgain) {
     EnsureQtApp();
