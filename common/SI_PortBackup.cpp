@@ -97,6 +97,14 @@ void TSIPort::ReadBackupStep() {
             continue;
         }
         rxEscape = false;
+        // A reply ends once its header's count of data bytes and the ETX are in, so more bytes
+        // than that were never one reply (they are left from another mode's exchange on this
+        // line): drop them rather than collect without end.
+        if (rxLen > HeaderSize &&
+            rxLen >= HeaderSize + static_cast<size_t>(std::max(backupDataLen, 0)) + 1) {
+            skipped += rxLen;
+            rxLen = 0;
+        }
         // A reply starts with 02 74; whatever comes before it is line noise (a DLE in the
         // noise may stand in front of the STX).
         if (rxLen == 0 && c != STX) {

@@ -264,7 +264,8 @@ void TSIPort::LoadSettings(int variant) {
         SetMaxTime(static_cast<int>(ini.ReadInteger(sec, "MaxTime", 4)));
         CheckSum = ini.ReadBool(sec, "CheckSum", true);
         SetInfoOkno(ini.ReadBool(sec, "InfoOkno", false));
-        Path = ini.ReadString(sec, "Path", "");
+        // A settings file carried over from Windows holds folders such as C:\Zavody\Vystup.
+        Path = platform::FromWindowsPath(ini.ReadString(sec, "Path", "")).string();
         if (Path.empty()) {
             Path = platform::CurrentDir().string();
         }

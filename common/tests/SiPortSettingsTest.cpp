@@ -157,6 +157,13 @@ TEST_F(PortSettingsTest, ReaderVariantLoadsAndSavesItsKeys) {
     p->SaveSettings(TSIPort::VariantReader);
     EXPECT_EQ(Ini().Content(), "[COM3]\r\nRezim=2\r\nRychlost=1\r\nMaxTime=7\r\nCheckSum=0\r\n"
                                "InfoOkno=1\r\nPath=/srv/si\r\n[DisableCOM]\r\nCOM3=0\r\n");
+
+    // A folder written on Windows is read as a path here.
+    platform::SetDriveRoot('C', "/srv");
+    Ini().SetContent("[COM3]\nPath=C:\\Zavody\\Vystup\n");
+    p->LoadSettings(TSIPort::VariantReader);
+    platform::SetDriveRoot('C', {});
+    EXPECT_EQ(p->Path, "/srv/Zavody/Vystup");
 }
 
 TEST_F(PortSettingsTest, CommentatorVariantKeepsItsModeInTheMainFormSection) {

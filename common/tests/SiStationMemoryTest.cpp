@@ -223,6 +223,41 @@ TEST_F(SiStationMemoryTest, BackupReplyEndsAtItsLengthAndItsEtx) {
     EXPECT_TRUE(sip.backup.Empty());
 }
 
+TEST_F(SiStationMemoryTest, BackupReplyIsNotGluedToWhatAnotherModeLeft) {
+    // The port listened for punch records and holds the start of one when it is switched to
+    // backup readout, with the station still sending.
+    sip.Rezim = 9;
+    const Bytes punch = Punch(33, 1111, 100, 1);
+    line->Feed(Bytes(punch.begin(), punch.end() - 1)); // all but its ETX
+    Tick();
+    ASSERT_EQ(sip.state, 10);
+    ASSERT_EQ(sip.rxLen, 13);
+
+    FakeLine* reopened = nullptr;
+    const TLineOpener savedOpener = SI_Port::LineOpener;
+    SI_Port::LineOpener = [&](int, int, std::string&) -> std::unique_ptr<ISerialLine> {
+        auto l = std::make_unique<FakeLine>();
+        reopened = l.get();
+        return l;
+    };
+    sip.SetMode(3);
+    SI_Port::LineOpener = savedOpener;
+    ASSERT_NE(reopened, nullptr);
+    ASSERT_EQ(sip.Rezim, 3);
+    line = reopened; // the old line went with the old mode
+    sim = std::make_unique<StationOnLine>(*line, clock);
+
+    reopened->Feed(Bytes(1000, 0x55));
+    Tick();
+    EXPECT_LE(sip.rxLen, 6 + 256 + 1) << "no backup reply is that long";
+    reopened->Feed(BackupReply(1, BackupRecord(1, 777, 100)));
+    Tick();
+    EXPECT_EQ(sip.state, 0);
+    EXPECT_EQ(rec.error, "");
+    EXPECT_TRUE(rec.InfoHas("Přečteno OK"));
+    EXPECT_THAT(sip.backup.Items(), ElementsAre(TReadBackup1{777, "00:01:40"}));
+}
+
 TEST_F(SiStationMemoryTest, BackupEachRequestHasMaxTimeForItsReply) {
     sip.MaxTime = 4;
     StartRead({});

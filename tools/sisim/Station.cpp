@@ -395,6 +395,11 @@ void Station::ParseReceived(TimePoint now) {
         rx_.erase(rx_.begin(), rx_.begin() + static_cast<long>(end) + 1);
         size_t n = frame.size();
         RemoveDle(frame.data(), n);
+        // STX ETX with no command byte between them (line noise) is no command.
+        if (n < 3) {
+            Say("legacy frame without a command: " + Hex(frame.data(), n) + " ignored");
+            continue;
+        }
         HandleLegacy(frame[1], {frame.begin() + 2, frame.begin() + static_cast<long>(n) - 1}, now);
     }
 }

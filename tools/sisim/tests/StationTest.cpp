@@ -160,6 +160,19 @@ TEST(StationLegacyTest, Si5InsertedAndRead) {
     EXPECT_EQ(b[131], ByteSum(b.data() + 2, 129));
 }
 
+TEST(StationLegacyTest, EmptyFrameInNoiseIsSkippedAndTheNextCommandAnswered) {
+    for (Protocol protocol : {Protocol::Legacy, Protocol::Extended}) {
+        Station s;
+        s.SetProtocol(protocol);
+        Insert(s, CardKind::Si5, 12345);
+        // STX ETX straight after each other: no command byte at all.
+        Bytes in = {STX, ETX};
+        const Bytes read = protocol == Protocol::Legacy ? FrameLegacyReadSi5() : FrameReadSi5();
+        in.insert(in.end(), read.begin(), read.end());
+        EXPECT_FALSE(Send(s, in).empty());
+    }
+}
+
 TEST(StationLegacyTest, Si6InsertedAndReadAsThreeBlockFrames) {
     for (CardKind kind : {CardKind::Si6, CardKind::Si6Star}) {
         Station s;
