@@ -18,11 +18,12 @@ void SplitFields(std::string_view line, char separator, Fields& fields) {
     }
     if (n + 1 == MaxFields && sep != std::string_view::npos) {
         // More parts than fields: the last field keeps the rest of the line, less a
-        // separator at its very end, which adds no field.
-        if (!rest.empty() && rest.back() == separator) {
-            rest.remove_suffix(1);
+        // separator at its very end (blanks after it included), which adds no field.
+        std::string_view last = Tools::Trim(rest);
+        if (!last.empty() && last.back() == separator) {
+            last = Tools::Trim(last.substr(0, last.size() - 1));
         }
-        fields[n] = std::string(Tools::Trim(rest));
+        fields[n] = std::string(last);
         return;
     }
     const std::string last = std::string(Tools::Trim(rest));

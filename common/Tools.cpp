@@ -6,6 +6,7 @@
 #include "platform/Files.h"
 #include "platform/Paths.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -145,12 +146,23 @@ void WaitMs(int n) {
 }
 
 float SiTimeToMinSec(int64_t stationSeconds, double reference) {
+    // The zero time comes unchecked from settings files: a value no clock shows is kept within
+    // bounds the arithmetic below cannot overflow (and one that is no number counts as 0).
+    constexpr double kMaxHours = 1e6;
+    if (!std::isfinite(reference)) {
+        reference = 0;
+    }
+    reference = std::clamp(reference, -kMaxHours, kMaxHours);
     const float ref = static_cast<float>(reference);
     const auto hours = static_cast<int64_t>(std::trunc(ref));
     const auto minutes = static_cast<int64_t>(std::lround((ref - static_cast<float>(hours)) * 100));
     const int64_t referenceSeconds = (hours * 60 + minutes) * 60;
-    while (stationSeconds < referenceSeconds - 3600) {
-        stationSeconds += 43200;
+    // Whole 12-hour turns of the station's clock until the time is at most an hour before the
+    // zero time, counted at once rather than one by one.
+    constexpr int64_t kTurn = 43200;
+    const int64_t earliest = referenceSeconds - 3600;
+    if (stationSeconds < earliest) {
+        stationSeconds += (earliest - stationSeconds + kTurn - 1) / kTurn * kTurn;
     }
     const int64_t d = stationSeconds - referenceSeconds;
     // Whole minutes, then the seconds as the two decimals.

@@ -7,9 +7,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdint>
-#include <fcntl.h>
 #include <pugixml.hpp>
-#include <unistd.h>
 
 namespace QZ_ORIS {
 
@@ -353,23 +351,6 @@ bool Convert(const Prevodnik& p, const pugi::xml_document& doc, bool loaded, TPo
     }
 }
 
-bool AppendToFile(const std::string& file, std::string_view bytes) {
-    const int fd = ::open(file.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        return false;
-    }
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n <= 0) {
-            ::close(fd);
-            return false;
-        }
-        done += static_cast<size_t>(n);
-    }
-    return ::close(fd) == 0;
-}
-
 } // namespace
 
 bool PrevedXmlOris(TPozadavekOris& poz, int mode) {
@@ -395,7 +376,8 @@ bool PrevedXmlOris(TPozadavekOris& poz, int mode) {
     bool ok = Convert(*p, doc, loaded, poz, out);
     if (out.started) {
         const std::string bytes = platform::Utf8ToCp1250(out.text);
-        const bool written = p->multi ? AppendToFile(poz.FN, bytes)
+        // Appended whole or not at all: a failure never leaves part of a line behind.
+        const bool written = p->multi ? platform::AppendWhole(poz.FN, bytes, nullptr)
                                       : platform::WriteFileAtomic(poz.FN, bytes, nullptr);
         if (!written) {
             // Nothing reached the file: no records to report.

@@ -1,5 +1,8 @@
 #include "OrisNet.h"
 
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <curl/curl.h>
 #include <ifaddrs.h>
@@ -29,8 +32,46 @@ bool InterfaceProbe::JePripojeno() {
 
 namespace {
 
-size_t WriteToFile(char* data, size_t size, size_t count, void* file) {
-    return std::fwrite(data, size, count, static_cast<std::FILE*>(file)) * size;
+// Where the answer goes, how much of it may come, and when the server last sent some of it.
+struct Sink {
+    std::FILE* file = nullptr;
+    uint64_t written = 0;
+    uint64_t maxBytes = 0;
+    bool tooLarge = false;
+    std::chrono::milliseconds stallTimeout{0};
+    std::chrono::steady_clock::time_point lastData;
+    curl_off_t lastReceived = 0;
+    bool stalled = false;
+};
+
+size_t WriteToFile(char* data, size_t size, size_t count, void* userData) {
+    auto* sink = static_cast<Sink*>(userData);
+    const size_t bytes = size * count;
+    if (bytes > sink->maxBytes - sink->written) {
+        sink->tooLarge = true;
+        return 0; // the transfer stops with a write error
+    }
+    const size_t done = std::fwrite(data, 1, bytes, sink->file);
+    sink->written += done;
+    return done;
+}
+
+// Called by libcurl at least once a second: a server that has sent nothing for the stall
+// time-out (since the start, or since its last bytes) is given up.
+int WatchStall(void* userData, curl_off_t /*dlTotal*/, curl_off_t dlNow, curl_off_t /*ulTotal*/,
+               curl_off_t /*ulNow*/) {
+    auto* sink = static_cast<Sink*>(userData);
+    const auto now = std::chrono::steady_clock::now();
+    if (dlNow != sink->lastReceived) {
+        sink->lastReceived = dlNow;
+        sink->lastData = now;
+        return 0;
+    }
+    if (now - sink->lastData >= sink->stallTimeout) {
+        sink->stalled = true;
+        return 1; // aborts the transfer
+    }
+    return 0;
 }
 
 void InitCurlOnce() {
@@ -40,8 +81,10 @@ void InitCurlOnce() {
 
 } // namespace
 
-CurlDownloader::CurlDownloader(long connectTimeoutMs, long totalTimeoutMs)
-    : connectTimeoutMs_(connectTimeoutMs), totalTimeoutMs_(totalTimeoutMs) {}
+CurlDownloader::CurlDownloader(long connectTimeoutMs, long totalTimeoutMs, long stallTimeoutMs,
+                               uint64_t maxBytes)
+    : connectTimeoutMs_(connectTimeoutMs), totalTimeoutMs_(totalTimeoutMs),
+      stallTimeoutMs_(stallTimeoutMs), maxBytes_(maxBytes) {}
 
 bool CurlDownloader::StahniSoubor(const std::string& url, const std::filesystem::path& file) {
     InitCurlOnce();
@@ -61,13 +104,24 @@ bool CurlDownloader::StahniSoubor(const std::string& url, const std::filesystem:
     curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorBuffer);
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, WriteToFile);
-    curl_easy_setopt(curl, CURLOPT_WRITEDATA, out);
+    Sink sink;
+    sink.file = out;
+    sink.maxBytes = maxBytes_;
+    sink.stallTimeout = std::chrono::milliseconds(stallTimeoutMs_);
+    sink.lastData = std::chrono::steady_clock::now();
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &sink);
+    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, WatchStall);
+    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &sink);
+    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 5L);
     curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, connectTimeoutMs_);
     curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, totalTimeoutMs_);
+    // An announced length over the limit is refused before anything is read.
+    curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE,
+                     static_cast<curl_off_t>(std::min<uint64_t>(maxBytes_, INT64_MAX)));
     // No signals: the time-outs must work without SIGALRM in a program with other threads.
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(curl, CURLOPT_ACCEPT_ENCODING, "");
@@ -81,6 +135,11 @@ bool CurlDownloader::StahniSoubor(const std::string& url, const std::filesystem:
 
     if (code != CURLE_OK) {
         lastError_ = errorBuffer[0] != '\0' ? errorBuffer : curl_easy_strerror(code);
+        if (sink.tooLarge || code == CURLE_FILESIZE_EXCEEDED) {
+            lastError_ += " (the answer is larger than " + std::to_string(maxBytes_) + " bytes)";
+        } else if (sink.stalled) {
+            lastError_ = "the server sent nothing for " + std::to_string(stallTimeoutMs_) + " ms";
+        }
     } else if (status < 200 || status > 299) {
         lastError_ = "HTTP " + std::to_string(status);
     } else if (!written) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 
@@ -27,11 +28,17 @@ public:
     virtual bool StahniSoubor(const std::string& url, const std::filesystem::path& file) = 0;
 };
 
-// Blocking download through libcurl. Everything runs on the window's thread, so both time-outs
-// bound how long a silent or slow server can hold chip readout up.
+// Blocking download through libcurl. Everything runs on the window's thread, so the time-outs
+// bound how long a silent or slow server can hold chip readout up: the connection must stand
+// within the connect time-out, the whole answer must come within the total time-out, and a
+// server that sends nothing for the stall time-out (from the start or from its last bytes)
+// is given up without waiting for the total. An answer larger than maxBytes is refused
+// (nothing ORIS sends comes near it).
 class CurlDownloader : public Downloader {
 public:
-    explicit CurlDownloader(long connectTimeoutMs = 10'000, long totalTimeoutMs = 60'000);
+    explicit CurlDownloader(long connectTimeoutMs = 10'000, long totalTimeoutMs = 60'000,
+                            long stallTimeoutMs = 15'000,
+                            uint64_t maxBytes = uint64_t{128} * 1024 * 1024);
     bool StahniSoubor(const std::string& url, const std::filesystem::path& file) override;
     // Why the last download failed (for the operator), empty after a success.
     const std::string& LastError() const { return lastError_; }
@@ -39,6 +46,8 @@ public:
 private:
     long connectTimeoutMs_;
     long totalTimeoutMs_;
+    long stallTimeoutMs_;
+    uint64_t maxBytes_;
     std::string lastError_;
 };
 

@@ -21,6 +21,8 @@ namespace {
 
 constexpr size_t kMaxFN = 200;
 constexpr size_t kMaxErrorText = 200;
+// Far beyond any request Ravlin writes; a larger file is not a request and is not read whole.
+constexpr size_t kMaxRequestBytes = 1024 * 1024;
 
 const char* const kNoInternet = "Nepodařilo se připojit k internetu. Zkontrolujte připojení.";
 const char* const kUnknownMethod = "Nedefinovaný požadavek ";
@@ -230,7 +232,7 @@ bool ParsePozadavekOris(std::string_view bytes, TPozadavekOris& poz, TParamyOris
 
 bool NactiPozadavekOris(const fs::path& file, TPozadavekOris& poz, TParamyOris& params) {
     std::string bytes;
-    if (!platform::ReadWholeFile(file, bytes, nullptr)) {
+    if (!platform::ReadWholeFile(file, bytes, nullptr, kMaxRequestBytes)) {
         return false;
     }
     if (!ParsePozadavekOris(bytes, poz, params)) {

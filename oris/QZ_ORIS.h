@@ -56,7 +56,8 @@ std::string SlozkaPozadavkuOris();
 // Parses a request (Windows-1250 bytes). True only for a valid "#ORIS#" header. The record
 // and the list are cleared first.
 bool ParsePozadavekOris(std::string_view bytes, TPozadavekOris& poz, TParamyOris& params);
-// Reads and parses a request file; false also when it cannot be read.
+// Reads and parses a request file; false also when it cannot be read or is larger than any
+// request (1 MiB).
 bool NactiPozadavekOris(const std::filesystem::path& file, TPozadavekOris& poz,
                         TParamyOris& params);
 

@@ -54,7 +54,7 @@ fs::path ResolveNoCase(const fs::path& path) {
     return result;
 }
 
-bool ReadWholeFile(const fs::path& file, std::string& bytes, std::string* error) {
+bool ReadWholeFile(const fs::path& file, std::string& bytes, std::string* error, size_t maxBytes) {
     bytes.clear();
     const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
@@ -78,6 +78,14 @@ bool ReadWholeFile(const fs::path& file, std::string& bytes, std::string* error)
         }
         if (n == 0) {
             break;
+        }
+        if (static_cast<size_t>(n) > maxBytes - bytes.size()) {
+            if (error != nullptr) {
+                *error = file.string() + ": larger than " + std::to_string(maxBytes) + " bytes";
+            }
+            ::close(fd);
+            bytes.clear();
+            return false;
         }
         bytes.append(buf, static_cast<size_t>(n));
     }

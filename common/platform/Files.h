@@ -21,7 +21,10 @@ std::optional<std::filesystem::path> FindNoCase(const std::filesystem::path& fol
 // that does not exist is kept as given (so the result can be created).
 std::filesystem::path ResolveNoCase(const std::filesystem::path& path);
 
-bool ReadWholeFile(const std::filesystem::path& file, std::string& bytes, std::string* error);
+// Reads a whole file; a file larger than maxBytes is refused (nothing from outside may make
+// us hold more than we expect of it).
+bool ReadWholeFile(const std::filesystem::path& file, std::string& bytes, std::string* error,
+                   size_t maxBytes = SIZE_MAX);
 // Writes under a temporary name in the same folder, then renames into place, so a reader
 // never sees half a file.
 bool WriteFileAtomic(const std::filesystem::path& file, std::string_view bytes, std::string* error);

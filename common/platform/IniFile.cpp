@@ -4,6 +4,7 @@
 #include "platform/Files.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstdlib>
 
 namespace platform {
@@ -70,28 +71,34 @@ IniFile::Snapshot IniFile::Look() const {
     return s;
 }
 
-void IniFile::Refresh() {
+bool IniFile::Refresh(bool always) {
     if (path_.empty()) {
-        return;
+        return true;
     }
     const Snapshot now = Look();
-    if (now == loaded_) {
-        return;
+    if (!always && !readFailed_ && now == loaded_) {
+        return true;
     }
-    loaded_ = now;
-    lines_.clear();
-    crlf_ = true;
-    finalNewline_ = true;
     if (!now.exists) {
-        return;
+        loaded_ = now;
+        readFailed_ = false;
+        lines_.clear();
+        crlf_ = true;
+        finalNewline_ = true;
+        return true;
     }
     std::string bytes;
     std::string error;
     if (!ReadWholeFile(path_, bytes, &error)) {
+        // Keep what was read last; a write now would put it over the other lines on disk.
         lastError_ = error;
-        return;
+        readFailed_ = true;
+        return false;
     }
+    loaded_ = now;
+    readFailed_ = false;
     Parse(bytes);
+    return true;
 }
 
 void IniFile::SetContent(std::string_view bytes) {
@@ -229,16 +236,40 @@ double IniFile::ReadFloat(std::string_view section, std::string_view key, double
     }
     double value = 0;
     const auto [ptr, ec] = std::from_chars(first, text.data() + text.size(), value);
-    if (text.empty() || ec != std::errc() || ptr != text.data() + text.size()) {
+    // "inf" and "nan" convert, but no setting means them.
+    if (text.empty() || ec != std::errc() || ptr != text.data() + text.size() ||
+        !std::isfinite(value)) {
         return def;
     }
     return value;
 }
 
+bool IniFile::ValidNames(std::string_view section, std::string_view key) {
+    const std::string_view s = Trim(section);
+    const std::string_view k = Trim(key);
+    const bool valid = !s.empty() && !k.empty() &&
+                       s.find_first_of("]\r\n") == std::string_view::npos &&
+                       k.find_first_of("=\r\n") == std::string_view::npos && k.front() != '[';
+    if (!valid) {
+        lastError_ = "[" + std::string(section) + "] " + std::string(key) +
+                     ": not a name a settings file can hold";
+    }
+    return valid;
+}
+
 bool IniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
-    Refresh();
+    // Always from what is on disk now: another program's edit may not have changed the size
+    // or the time.
+    if (!ValidNames(section, key) || !Refresh(true)) {
+        return false;
+    }
     const std::string cpKey = Utf8ToCp1250(Trim(key));
-    const std::string cpValue = Utf8ToCp1250(value);
+    std::string cpValue = Utf8ToCp1250(value);
+    for (char& c : cpValue) {
+        if (c == '\r' || c == '\n') {
+            c = ' ';
+        }
+    }
     size_t header = 0;
     size_t end = 0;
     if (!FindSection(section, header, end)) {
@@ -327,7 +358,9 @@ std::vector<std::string> IniFile::ReadSection(std::string_view section) {
 }
 
 bool IniFile::EraseSection(std::string_view section) {
-    Refresh();
+    if (!Refresh(true)) {
+        return false;
+    }
     size_t header = 0;
     size_t end = 0;
     if (!FindSection(section, header, end)) {
@@ -339,7 +372,9 @@ bool IniFile::EraseSection(std::string_view section) {
 }
 
 bool IniFile::DeleteKey(std::string_view section, std::string_view key) {
-    Refresh();
+    if (!Refresh(true)) {
+        return false;
+    }
     size_t header = 0;
     size_t end = 0;
     size_t line = 0;

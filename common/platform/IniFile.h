@@ -28,10 +28,12 @@ public:
     int64_t ReadInteger(std::string_view section, std::string_view key, int64_t def);
     // Any non-zero number is true.
     bool ReadBool(std::string_view section, std::string_view key, bool def);
-    // Accepts both '.' and ',' as the decimal separator.
+    // Accepts both '.' and ',' as the decimal separator; "inf" or "nan" gives the default.
     double ReadFloat(std::string_view section, std::string_view key, double def);
 
-    // Each returns false, with LastError() saying why, when the file could not be written.
+    // Each returns false, with LastError() saying why, when the file could not be read or
+    // written, or the names cannot stand in the file (an empty key or section, a key with '=',
+    // a section with ']', a line end in either). A line end in a value is written as a blank.
     bool WriteString(std::string_view section, std::string_view key, std::string_view value);
     bool WriteInteger(std::string_view section, std::string_view key, int64_t value);
     // Stored as 1 or 0.
@@ -56,7 +58,12 @@ private:
         bool operator==(const Snapshot&) const = default;
     };
 
-    void Refresh();
+    // Brings what is held up to date with the file; with `always` it reads the file even when
+    // its size and time look unchanged. False when the file exists but could not be read: what
+    // is held is then the last content read, which no write may be based on.
+    bool Refresh(bool always = false);
+    // Checks that a name can be written and read back as the same name.
+    bool ValidNames(std::string_view section, std::string_view key);
     void Parse(std::string_view bytes);
     Snapshot Look() const;
     bool Save();
@@ -69,6 +76,7 @@ private:
     bool crlf_ = true;
     bool finalNewline_ = true;
     Snapshot loaded_;
+    bool readFailed_ = false; // the last read failed: read again on the next call
     std::string lastError_;
 };
 

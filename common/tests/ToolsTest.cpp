@@ -2,7 +2,9 @@
 #include "QZ_CSV.h"
 #include "platform/Clock.h"
 
+#include <cmath>
 #include <gtest/gtest.h>
+#include <limits>
 
 using platform::IniFile;
 
@@ -69,6 +71,19 @@ TEST(SiTime, TwelveHourStationClockBecomesRaceTime) {
     EXPECT_EQ(Tools::MakeWord16(0x1FF, 0x01), 0xFF01);
 }
 
+TEST(SiTime, AnyZeroTimeFromASettingsFileGivesAnAnswerAtOnce) {
+    // Start00 comes unchecked from settings files: no value may hang readout or overflow.
+    for (const double reference :
+         {1e15, -1e15, 1e300, std::numeric_limits<double>::infinity(),
+          -std::numeric_limits<double>::infinity(), std::numeric_limits<double>::quiet_NaN()}) {
+        const float t = Tools::SiTimeToMinSec(3600, reference);
+        EXPECT_TRUE(std::isfinite(t)) << reference;
+    }
+    // Far from the zero time on either side, the 12-hour steps are still whole.
+    EXPECT_FLOAT_EQ(Tools::SiTimeToMinSec(3600, 20000.00), 300.00F);
+    EXPECT_FLOAT_EQ(Tools::SiTimeToMinSec(3600 - 43200LL * 1000, 10.00), 180.00F);
+}
+
 TEST(TimeHelpers, IntervalsUseTheMonotonicClockAcrossMidnight) {
     platform::FakeClock clock;
     clock.SetWall({2026, 12, 8, 23, 59, 59, 900});
@@ -125,4 +140,15 @@ TEST(SplitFields, LongLinesAreNeitherCutNorWrittenBeyondThirtyFields) {
 
     QZ_CSV::SplitFields("a;" + longTail, ';', f);
     EXPECT_EQ(f[1], longTail);
+
+    // Thirty fields and a closing separator, as with fewer fields: the separator adds no
+    // field, also when blanks follow it.
+    std::string thirty;
+    for (int i = 1; i <= 30; ++i) {
+        thirty += std::to_string(i) + ";";
+    }
+    for (const std::string& end : {std::string(), std::string(" "), std::string(" \t")}) {
+        QZ_CSV::SplitFields(thirty + end, ';', f);
+        EXPECT_EQ(f[29], "30") << "[" << end << "]";
+    }
 }

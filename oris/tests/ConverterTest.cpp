@@ -6,7 +6,9 @@
 #include "testsupport/TempDir.h"
 
 #include <algorithm>
+#include <csignal>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 using orisfixtures::Doc;
 using QZ_ORIS::PrevedXmlOris;
@@ -138,6 +140,50 @@ TEST_F(Converter, GatheredFilesByMode) {
     // Mode 0 starts afresh: the earlier failure's text goes.
     ASSERT_TRUE(PrevedXmlOris(poz, QZ_ORIS::RezimZacatek));
     EXPECT_EQ(poz.errorText, "");
+}
+
+// While it lives, no file of the process may grow beyond the given size (as on a full disk).
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+        ::getrlimit(RLIMIT_FSIZE, &old_);
+        rlimit tight = old_;
+        tight.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &tight);
+    }
+    ~FileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &old_);
+        std::signal(SIGXFSZ, oldHandler_);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit old_{};
+    void (*oldHandler_)(int) = nullptr;
+};
+
+TEST_F(Converter, GatheredFileNeverKeepsPartOfALine) {
+    TPozadavekOris poz =
+        Request("getEventResults", Doc("getEventResults", "<Data><R><ID>1</ID></R></Data>"));
+    ASSERT_TRUE(PrevedXmlOris(poz, QZ_ORIS::RezimZacatek));
+    ASSERT_TRUE(PrevedXmlOris(poz, QZ_ORIS::RezimPrevod));
+    const std::string first = "1;;;;;;;;\r\n";
+    ASSERT_EQ(Output(), first);
+
+    const std::string name(100, 'N');
+    WriteBytes(dir / "Work.xml",
+               Doc("getEventResults", "<Data><R><Name>" + name + "</Name></R><R><Name>" + name +
+                                          "</Name></R></Data>"));
+    {
+        // Room for one and a half of the new lines.
+        FileSizeLimit limit(first.size() + 160);
+        EXPECT_FALSE(PrevedXmlOris(poz, QZ_ORIS::RezimPrevod));
+    }
+    EXPECT_EQ(poz.errorText, "Nepodařilo se zpracovat soubor výsledků oddílu");
+    EXPECT_EQ(poz.records, 1);
+    EXPECT_EQ(Output(), first);
 }
 
 TEST_F(Converter, OutputThatCannotBeWrittenIsAFailureWithNoRecords) {

@@ -9,8 +9,10 @@
 
 #include <algorithm>
 #include <chrono>
+#include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using namespace orisfixtures;
 using ::testing::ElementsAre;
@@ -336,6 +338,47 @@ TEST_F(OrisService, SilentServerTimesOut) {
     EXPECT_LT(took, std::chrono::seconds(10));
 }
 
+TEST_F(OrisService, StalledServerIsGivenUpLongBeforeTheTotalTimeOut) {
+    MakeService(std::make_unique<QZ_ORIS::CurlDownloader>(2000, 60'000, 1000));
+    HttpServer::Response stalling = Reply(200, kClubList);
+    stalling.stallAfter = 40; // silent in the middle of the answer
+    for (const HttpServer::Response& r : {stalling, Silent()}) {
+        server.Set(kApi + "getCSOSClubList", r);
+        const auto started = std::chrono::steady_clock::now();
+        const auto answer = Serve(Header("getCSOSClubList") + "FN=out.txt\r\n");
+        const auto took = std::chrono::steady_clock::now() - started;
+        EXPECT_THAT(answer, ElementsAre(Answer1("getCSOSClubList"), "Result=ERR",
+                                        HasSubstr("ErrorInfo=Nepodařilo se stáhnout soubor")));
+        EXPECT_LT(took, std::chrono::seconds(10));
+        EXPECT_EQ(ReadBytes(dir / "Work.xml"), ""); // half a document is not kept
+    }
+}
+
+TEST_F(OrisService, AnswerLargerThanAnyOrisDocumentIsAFailedDownload) {
+    MakeService(std::make_unique<QZ_ORIS::CurlDownloader>(2000, 5000, 5000, 1000));
+    const std::string big = Doc("getCSOSClubList", "<Data>" + std::string(2000, ' ') + "</Data>");
+    for (const bool withLength : {true, false}) {
+        HttpServer::Response r = Reply(200, big);
+        r.withLength = withLength;
+        server.Set(kApi + "getCSOSClubList", r);
+        EXPECT_THAT(Serve(Header("getCSOSClubList") + "FN=out.txt\r\n"),
+                    ElementsAre(Answer1("getCSOSClubList"), "Result=ERR",
+                                HasSubstr("ErrorInfo=Nepodařilo se stáhnout soubor")))
+            << withLength;
+        EXPECT_EQ(ReadBytes(dir / "Work.xml"), "");
+    }
+    // Within the limit, with or without a length, the answer is taken.
+    MakeService(std::make_unique<QZ_ORIS::CurlDownloader>(2000, 5000, 5000, big.size()));
+    for (const bool withLength : {true, false}) {
+        HttpServer::Response r = Reply(200, big);
+        r.withLength = withLength;
+        server.Set(kApi + "getCSOSClubList", r);
+        EXPECT_THAT(Serve(Header("getCSOSClubList") + "FN=out.txt\r\n"),
+                    ElementsAre(Answer1("getCSOSClubList"), "Result=OK", "Records=0"))
+            << withLength;
+    }
+}
+
 TEST_F(OrisService, HtmlInsteadOfXmlIsAConverterFailure) {
     WriteBytes(Import() / "out.txt", "earlier request;\r\n");
     server.Set(kApi + "getRegistration",
@@ -458,6 +501,37 @@ TEST_F(OrisService, ImportWithoutSeparatorIsANamePrefixInRavlinsFolder) {
     EXPECT_TRUE(fs::exists(ravlin / "ImportP7.orr"));
     EXPECT_EQ(ReadBytes(ravlin / "Importout.txt"), Cp(kClubListOut));
     EXPECT_TRUE(fs::exists(Import() / "P8.ori"));
+}
+
+TEST_F(OrisService, AnswerTakesThePlaceOfAnEarlierOneWholeNeverRewritingIt) {
+    // Ravlin may be reading the earlier answer: it must go on seeing that one, all of it.
+    const std::string earlier = "#ORIS#31.05.2026#08:00:00#TestCardvane#\r\nResult=OK\r\n";
+    WriteBytes(Import() / "P1.orr", earlier);
+    const int reader = ::open((Import() / "P1.orr").c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(reader, 0);
+    WriteBytes(Import() / "P1.ori", Header("TestCardvane"));
+    service->ProjdiPozadavkyOris();
+    service->ProjdiPozadavkyOris();
+    std::string seen(200, '\0');
+    const ssize_t n = ::pread(reader, seen.data(), seen.size(), 0);
+    ::close(reader);
+    seen.resize(n > 0 ? static_cast<size_t>(n) : 0);
+    EXPECT_EQ(seen, earlier);
+    EXPECT_THAT(Lines(ReadBytes(Import() / "P1.orr")),
+                ElementsAre(Answer1("TestCardvane"), "Result=OK", "Records=0"));
+}
+
+TEST_F(OrisService, RequestLargerThanAnyRequestIsNotTaken) {
+    std::string request = Header("getClub") + "FN=out.txt\r\n";
+    while (request.size() <= 1024 * 1024) {
+        request += "Zkratka=ABC\r\n";
+    }
+    WriteBytes(Import() / "P1.ori", request);
+    service->ProjdiPozadavkyOris();
+    service->ProjdiPozadavkyOris();
+    EXPECT_TRUE(fs::exists(Import() / "P1.ori"));
+    EXPECT_FALSE(fs::exists(Import() / "P1.orr"));
+    EXPECT_TRUE(server.Requests().empty());
 }
 
 TEST_F(OrisService, NoRavlinFolderNoPolling) {

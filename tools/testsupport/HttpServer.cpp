@@ -169,14 +169,20 @@ void HttpServer::Handle(int fd) {
         return;
     }
     std::string reply = "HTTP/1.1 " + std::to_string(r.status) + " " + Reason(r.status) +
-                        "\r\nContent-Type: " + r.contentType +
-                        "\r\nContent-Length: " + std::to_string(r.body.size()) +
-                        "\r\nConnection: close\r\n";
+                        "\r\nContent-Type: " + r.contentType + "\r\nConnection: close\r\n";
+    if (r.withLength) {
+        reply += "Content-Length: " + std::to_string(r.body.size()) + "\r\n";
+    }
     if (!r.location.empty()) {
         reply += "Location: " + r.location + "\r\n";
     }
-    reply += "\r\n" + r.body;
-    SendAll(fd, reply);
+    reply += "\r\n";
+    if (r.stallAfter < r.body.size()) {
+        SendAll(fd, reply + r.body.substr(0, r.stallAfter));
+        silent_.push_back(fd);
+        return;
+    }
+    SendAll(fd, reply + r.body);
     ::shutdown(fd, SHUT_WR);
     ::close(fd);
 }

@@ -21,6 +21,11 @@ public:
         std::string contentType = "text/xml; charset=utf-8";
         std::string location;     // sent as Location (for redirects) when not empty
         bool neverAnswer = false; // read the request, then keep silent until the server stops
+        // Send the head and only this many bytes of the body, then keep silent until the
+        // server stops (a server that stalls in the middle of an answer).
+        size_t stallAfter = SIZE_MAX;
+        // Without Content-Length the body ends when the connection closes.
+        bool withLength = true;
     };
 
     HttpServer();

@@ -2,7 +2,11 @@
 #include "platform/Cp1250.h"
 #include "testsupport/TempDir.h"
 
+#include <fcntl.h>
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 using platform::IniFile;
 using testsupport::ReadBytes;
@@ -119,6 +123,12 @@ TEST(IniFile, TypedValues) {
     EXPECT_EQ(ini.ReadInteger("S", "Hex", 0), 31);
     EXPECT_EQ(ini.ReadInteger("S", "Neg", 0), -42);
     EXPECT_EQ(ini.ReadInteger("S", "Missing", 5), 5);
+
+    // Texts the standard conversion would take for a number are no numbers in a settings file.
+    for (const char* text : {"inf", "-INF", "nan", "infinity", "1e999"}) {
+        ini.WriteString("S", "Odd", text);
+        EXPECT_DOUBLE_EQ(ini.ReadFloat("S", "Odd", 7.5), 7.5) << text;
+    }
 }
 
 TEST(IniFile, SeesChangesOtherProgramsMakeAndErases) {
@@ -139,4 +149,81 @@ TEST(IniFile, WriteFailureIsReported) {
     IniFile ini(dir / "missing-folder" / "x.ini");
     EXPECT_FALSE(ini.WriteString("A", "k", "1"));
     EXPECT_NE(ini.LastError().find("x.ini"), std::string::npos);
+}
+
+namespace {
+
+// While it lives, the process can open no further file (every descriptor below the limit is
+// taken), so reading a file fails as it would on a transient error.
+class NoFreeDescriptors {
+public:
+    NoFreeDescriptors() {
+        ::getrlimit(RLIMIT_NOFILE, &old_);
+        const int lowestFree = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+        ::close(lowestFree);
+        rlimit tight = old_;
+        tight.rlim_cur = static_cast<rlim_t>(lowestFree);
+        ::setrlimit(RLIMIT_NOFILE, &tight);
+    }
+    ~NoFreeDescriptors() { ::setrlimit(RLIMIT_NOFILE, &old_); }
+    NoFreeDescriptors(const NoFreeDescriptors&) = delete;
+    NoFreeDescriptors& operator=(const NoFreeDescriptors&) = delete;
+
+private:
+    rlimit old_{};
+};
+
+} // namespace
+
+TEST(IniFile, FailedReadNeverLeadsToAWriteThatLosesTheFile) {
+    TempDir dir;
+    WriteBytes(dir / "x.ini", "[A]\r\nk=1\r\n[B]\r\nm=2\r\n");
+    IniFile ini(dir / "x.ini");
+    EXPECT_EQ(ini.ReadString("B", "m", ""), "2");
+    WriteBytes(dir / "x.ini", "[A]\r\nk=1\r\n[B]\r\nm=2\r\nn=3\r\n"); // another program adds
+    {
+        NoFreeDescriptors guard;
+        // The change cannot be read now: what was read last still answers.
+        EXPECT_EQ(ini.ReadString("B", "m", ""), "2");
+    }
+    ASSERT_TRUE(ini.WriteString("A", "k", "5"));
+    EXPECT_EQ(ReadBytes(dir / "x.ini"), "[A]\r\nk=5\r\n[B]\r\nm=2\r\nn=3\r\n");
+}
+
+TEST(IniFile, WriteStartsFromWhatIsOnDiskEvenWhenSizeAndTimeDidNotChange) {
+    TempDir dir;
+    WriteBytes(dir / "x.ini", "[A]\r\nk=1\r\n");
+    IniFile ini(dir / "x.ini");
+    EXPECT_EQ(ini.ReadString("A", "k", ""), "1");
+    // Another program's edit within one tick of the file system's clock: same size, same time.
+    const auto time = std::filesystem::last_write_time(dir / "x.ini");
+    WriteBytes(dir / "x.ini", "[A]\r\nk=2\r\n");
+    std::filesystem::last_write_time(dir / "x.ini", time);
+    ASSERT_TRUE(ini.WriteString("A", "j", "9"));
+    EXPECT_EQ(ReadBytes(dir / "x.ini"), "[A]\r\nk=2\r\nj=9\r\n");
+}
+
+TEST(IniFile, NoWrittenTextCanBreakTheLinesOfTheFile) {
+    TempDir dir;
+    WriteBytes(dir / "x.ini", "[A]\r\nk=1\r\n");
+    IniFile ini(dir / "x.ini");
+    // A line end in a value would start a section or a key of its own.
+    ASSERT_TRUE(ini.WriteString("A", "k", "a\r\n[B]\nm=2"));
+    EXPECT_EQ(ReadBytes(dir / "x.ini"), "[A]\r\nk=a  [B] m=2\r\n");
+    EXPECT_EQ(ini.ReadSections(), std::vector<std::string>{"A"});
+
+    // Names that cannot be read back are refused and the file stays as it was.
+    for (const auto& [section, key] :
+         std::vector<std::pair<std::string, std::string>>{{"A", ""},
+                                                          {"A", " "},
+                                                          {"A", "x=y"},
+                                                          {"A", "x\ny"},
+                                                          {"A", "[C]"},
+                                                          {"A]", "k"},
+                                                          {"A\r\nB", "k"},
+                                                          {"", "k"}}) {
+        EXPECT_FALSE(ini.WriteString(section, key, "v")) << section << "/" << key;
+        EXPECT_FALSE(ini.LastError().empty());
+    }
+    EXPECT_EQ(ReadBytes(dir / "x.ini"), "[A]\r\nk=a  [B] m=2\r\n");
 }

@@ -108,6 +108,20 @@ TEST(Files, AtomicWriteReplacesWholeFileOrReportsWhy) {
     EXPECT_NE(error.find("a.txt"), std::string::npos);
 }
 
+TEST(Files, WholeFileReadRefusesAFileLargerThanAsked) {
+    TempDir dir;
+    WriteBytes(dir / "f", std::string(100'000, 'x'));
+    std::string bytes = "old";
+    std::string error;
+    EXPECT_FALSE(platform::ReadWholeFile(dir / "f", bytes, &error, 99'999));
+    EXPECT_EQ(bytes, "");
+    EXPECT_NE(error.find("larger than 99999 bytes"), std::string::npos) << error;
+    ASSERT_TRUE(platform::ReadWholeFile(dir / "f", bytes, &error, 100'000));
+    EXPECT_EQ(bytes.size(), 100'000u);
+    ASSERT_TRUE(platform::ReadWholeFile(dir / "f", bytes, &error));
+    EXPECT_EQ(bytes.size(), 100'000u);
+}
+
 TEST(Paths, WindowsPathsBecomeLinuxPaths) {
     TempDir dir;
     fs::create_directories(dir / "Ravlin" / "Zav_2024");
