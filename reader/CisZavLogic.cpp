@@ -215,18 +215,22 @@ void TCisZavLogic::Uloz(int zavod, int etapa, int comProDisplay, double start00)
     platform::IniFile& ini = IniNastaveni ? *IniNastaveni : none;
     const char* sekce = QZ_SI::Sekce;
 
+    // The values take effect whatever happens to the file; one that is not stored would be
+    // gone at the next start, so the user is told.
+    bool ulozeno = true;
+    auto zapsano = [&ulozeno](bool ok) { ulozeno = ok && ulozeno; };
     Zavod = static_cast<uint16_t>(zavod);
-    ini.WriteInteger(sekce, "Zavod", Zavod);
+    zapsano(ini.WriteInteger(sekce, "Zavod", Zavod));
     Etapa = static_cast<uint16_t>(etapa);
-    ini.WriteInteger(sekce, "Etapa", Etapa);
+    zapsano(ini.WriteInteger(sekce, "Etapa", Etapa));
     ComProDisplay = comProDisplay;
-    ini.WriteInteger(sekce, "ComProDisplay", ComProDisplay);
+    zapsano(ini.WriteInteger(sekce, "ComProDisplay", ComProDisplay));
     Start00 = start00;
-    ini.WriteFloat(sekce, "Start00", Start00);
+    zapsano(ini.WriteFloat(sekce, "Start00", Start00));
     CestaRavlin = pole.cestaRavlin;
-    ini.WriteString(sekce, "CestaRavlin", CestaRavlin);
+    zapsano(ini.WriteString(sekce, "CestaRavlin", CestaRavlin));
     PodleRavlin = pole.podleRavlin ? 1 : 0;
-    ini.WriteInteger(sekce, "PodleRavlin", PodleRavlin);
+    zapsano(ini.WriteInteger(sekce, "PodleRavlin", PodleRavlin));
     if (PodleRavlin == 1) {
         // The race name and the display language come from the folder just chosen.
         ReadRavlinInf();
@@ -243,7 +247,12 @@ void TCisZavLogic::Uloz(int zavod, int etapa, int comProDisplay, double start00)
         if (TSIPort* p = SI_Port::Porty[static_cast<size_t>(n)].get()) {
             p->DisableCOM = disable;
         }
-        ini.WriteInteger(DisableSekce, ComKlic(n), disable);
+        zapsano(ini.WriteInteger(DisableSekce, ComKlic(n), disable));
+    }
+    if (!ulozeno) {
+        Dialogs::Messages().Error(
+            LangText("Nastavení se nepodařilo uložit: ", "The settings could not be stored: ") +
+            ini.LastError());
     }
 }
 

@@ -52,7 +52,8 @@ public:
     // The folder chooser moved to another folder; with the switch on its Ravlin.inf is shown.
     void ZvolSlozku(const std::string& folder);
     // Runs every check, each failing one with its error box; stores only when all passed.
-    // False: the dialog stays open.
+    // False: the dialog stays open. A settings file that cannot be written gets its own error
+    // box; the values take effect for this run all the same.
     bool BitBtnOkClick();
 
     // The results program's folder and its file are shown only with the switch on; the race,

@@ -106,13 +106,18 @@ std::vector<LinePiece> SplitFontTags(std::string_view line) {
             pieces.push_back({false, std::string(text)});
         }
     };
+    // Upper-cased once: upper-casing the rest again at every tag would take time that grows
+    // with the square of the line's length.
+    const std::string upper = AsciiUpper(line);
     std::string_view rest = line;
     for (;;) {
-        const size_t at = AsciiUpper(rest).find("<FONT");
-        if (at == std::string::npos) {
+        const size_t done = line.size() - rest.size();
+        const size_t found = upper.find("<FONT", done);
+        if (found == std::string::npos) {
             addText(rest);
             return pieces;
         }
+        const size_t at = found - done;
         addText(rest.substr(0, at));
         rest.remove_prefix(at);
         // Only the search for '>' is bounded; the text after a tag is never cut.

@@ -1,5 +1,7 @@
 #include "PrinterMenu.h"
 
+#include "SI_Typ.h"
+
 namespace printing {
 
 std::string PrinterMenuSuffix(platform::IniFile& ini, const std::vector<std::string>& printers,
@@ -22,7 +24,9 @@ std::vector<std::string> PrinterMenuCaptions(platform::IniFile& ini, PrinterList
     return captions;
 }
 
-bool SetTiskarna(platform::IniFile& ini, PrinterList& printers, PrinterSetupDialog& dialog, int n) {
+bool SetTiskarna(platform::IniFile& ini, PrinterList& printers, PrinterSetupDialog& dialog, int n,
+                 std::string& error) {
+    error.clear();
     const std::vector<std::string> names = printers.Names();
     const PrinterSetting current = ReadPrinterSetting(ini, n);
     const int chosen = ChoosePrinter(names, current);
@@ -39,7 +43,13 @@ bool SetTiskarna(platform::IniFile& ini, PrinterList& printers, PrinterSetupDial
         }
     }
     setting.landscape = choice.landscape;
-    return WritePrinterSetting(ini, n, setting);
+    if (!WritePrinterSetting(ini, n, setting)) {
+        error = SI_Typ::LangText("Nastavení tiskárny se nepodařilo uložit: ",
+                                 "The printer setting could not be stored: ") +
+                ini.LastError();
+        return false;
+    }
+    return true;
 }
 
 } // namespace printing

@@ -39,7 +39,9 @@ public:
 // Printer set-up for setting n: the dialog starts on the printer the setting prints on (or
 // the default printer) and what is chosen is stored as name, index and orientation. A
 // cancelled dialog stores nothing, so a setting that follows the default printer keeps doing
-// so. True when something was stored.
-bool SetTiskarna(platform::IniFile& ini, PrinterList& printers, PrinterSetupDialog& dialog, int n);
+// so. True when the choice was stored; false with `error` empty when the dialog was cancelled,
+// and with the reason when the settings file could not be written.
+bool SetTiskarna(platform::IniFile& ini, PrinterList& printers, PrinterSetupDialog& dialog, int n,
+                 std::string& error);
 
 } // namespace printing

@@ -430,7 +430,10 @@ void TfQZ_SI::COMClick(int com) {
 
 void TfQZ_SI::SetTiskarna0Click(int n) {
     QtPrinterSetupDialog dialog(this);
-    printing::SetTiskarna(*IniNastaveni, printers_, dialog, n);
+    std::string error;
+    if (!printing::SetTiskarna(*IniNastaveni, printers_, dialog, n, error) && !error.empty()) {
+        Dialogs::Messages().Error(error);
+    }
     UpdatePrinterMenu(n);
 }
 

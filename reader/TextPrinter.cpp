@@ -11,6 +11,36 @@
 
 namespace printing {
 
+namespace {
+
+// The longest piece of `text` from `from` on that fits in `room`. Only pieces up to about twice
+// what fits are measured, so a line of any length wraps in time that grows with its length, not
+// with its square.
+qsizetype FittingLength(const QFontMetrics& fm, const QString& text, qsizetype from, int room) {
+    const qsizetype left = text.size() - from;
+    auto fits = [&](qsizetype n) { return fm.horizontalAdvance(text.mid(from, n)) <= room; };
+    qsizetype lo = 0; // fits
+    qsizetype hi = 1;
+    while (hi < left && fits(hi)) {
+        lo = hi;
+        hi *= 2;
+    }
+    if (hi >= left) {
+        if (fits(left)) {
+            return left;
+        }
+        hi = left;
+    }
+    // lo fits, hi does not.
+    while (hi - lo > 1) {
+        const qsizetype mid = lo + (hi - lo) / 2;
+        (fits(mid) ? lo : hi) = mid;
+    }
+    return lo;
+}
+
+} // namespace
+
 TextPrinter::TextPrinter(PrintJob& job)
     : job_(job), pageWidth_(job.Painter().device()->width()),
       pageHeight_(job.Painter().device()->height()) {}
@@ -46,25 +76,14 @@ void TextPrinter::Write(std::string_view utf8) {
 void TextPrinter::DrawRun(const QString& text) {
     QPainter& p = job_.Painter();
     const QFontMetrics fm = p.fontMetrics();
-    QString rest = text;
-    while (!rest.isEmpty()) {
+    // What is left to draw starts at `from`; the text itself is never shortened, which would
+    // move the whole rest for every line.
+    qsizetype from = 0;
+    while (from < text.size()) {
+        const qsizetype left = text.size() - from;
         const int room = pageWidth_ - x_;
-        // The longest start of the text that fits on the line.
-        qsizetype fit = rest.size();
-        if (fm.horizontalAdvance(rest) > room) {
-            qsizetype lo = 0;
-            qsizetype hi = rest.size();
-            while (lo < hi) {
-                const qsizetype mid = (lo + hi + 1) / 2;
-                if (fm.horizontalAdvance(rest.left(mid)) <= room) {
-                    lo = mid;
-                } else {
-                    hi = mid - 1;
-                }
-            }
-            fit = lo;
-        }
-        if (fit > 0 && fit < rest.size() && rest.at(fit - 1).isHighSurrogate()) {
+        qsizetype fit = FittingLength(fm, text, from, room);
+        if (fit > 0 && fit < left && text.at(from + fit - 1).isHighSurrogate()) {
             --fit;
         }
         if (fit == 0) {
@@ -73,7 +92,7 @@ void TextPrinter::DrawRun(const QString& text) {
                 continue;
             }
             // Not even one character fits a whole line: draw it anyway rather than loop.
-            fit = rest.at(0).isHighSurrogate() && rest.size() > 1 ? 2 : 1;
+            fit = text.at(from).isHighSurrogate() && left > 1 ? 2 : 1;
         }
         if (x_ == 0) {
             FitLine(fm.height());
@@ -82,13 +101,13 @@ void TextPrinter::DrawRun(const QString& text) {
         if (!ok_) {
             return;
         }
-        const QString piece = rest.left(fit);
+        const QString piece = text.mid(from, fit);
         p.drawText(QPoint(x_, y_ + fm.ascent()), piece);
         drawn_ = true;
         lineHeight_ = std::max(lineHeight_, fm.height());
         x_ += fm.horizontalAdvance(piece);
-        rest.remove(0, fit);
-        if (!rest.isEmpty()) {
+        from += fit;
+        if (from < text.size()) {
             EndLine();
         }
     }

@@ -162,6 +162,22 @@ TEST_F(CisZavTest, OkStoresTheRaceTheFolderAndThePorts) {
     EXPECT_EQ(file.ReadInteger("DisableCOM", "COM18", -1), 1);
 }
 
+// A settings file that cannot be written must not pass for stored: the race would be gone at
+// the next start while the chips of this one go under it.
+TEST_F(CisZavTest, SettingsThatCannotBeStoredAreReported) {
+    SI_Typ::IniNastaveni =
+        std::make_unique<platform::IniFile>(dir / "missing-folder" / "QZ_SI.ini");
+    CisZav::TCisZavLogic logic = Opened();
+    logic.pole.cisZav = "7";
+    EXPECT_TRUE(logic.BitBtnOkClick());
+    ASSERT_EQ(messages.errors.size(), 1U);
+    EXPECT_EQ(messages.errors[0].rfind("Nastavení se nepodařilo uložit: ", 0), 0U)
+        << messages.errors[0];
+    EXPECT_GT(messages.errors[0].size(), std::string("Nastavení se nepodařilo uložit: ").size());
+    // In effect for this run all the same.
+    EXPECT_EQ(SI_Typ::Zavod, 7);
+}
+
 // The race follows the Ravlin.inf of the folder being chosen, and OK takes that file's values
 // (and its race name), not those of the folder stored before.
 TEST_F(CisZavTest, RavlinInfComesFromTheFolderBeingChosen) {

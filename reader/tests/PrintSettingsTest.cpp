@@ -171,7 +171,9 @@ TEST_F(PrintSettings, PrinterMenuNamesThePrinterByNameThenIndex) {
 
     SetupDialog dialog;
     dialog.answer = {"Gamma", true};
-    ASSERT_TRUE(printing::SetTiskarna(ini, printers, dialog, 4));
+    std::string error;
+    ASSERT_TRUE(printing::SetTiskarna(ini, printers, dialog, 4, error));
+    EXPECT_EQ(error, "");
     EXPECT_EQ(dialog.offered.printer, "Beta"); // nothing stored yet: the default printer
     EXPECT_FALSE(dialog.offered.landscape);
     const printing::PrinterSetting stored = printing::ReadPrinterSetting(ini, 4);
@@ -182,8 +184,16 @@ TEST_F(PrintSettings, PrinterMenuNamesThePrinterByNameThenIndex) {
     // Cancelled: nothing stored, so a setting on the default printer stays on it.
     const std::string before = ini.Content();
     dialog.accept = false;
-    EXPECT_FALSE(printing::SetTiskarna(ini, printers, dialog, 5));
+    EXPECT_FALSE(printing::SetTiskarna(ini, printers, dialog, 5, error));
+    EXPECT_EQ(error, "");
     EXPECT_EQ(ini.Content(), before);
+
+    // A choice the settings file does not take is no choice stored.
+    testsupport::TempDir td;
+    platform::IniFile nowhere(td / "missing-folder" / "QZ_SI.ini");
+    dialog.accept = true;
+    EXPECT_FALSE(printing::SetTiskarna(nowhere, printers, dialog, 1, error));
+    EXPECT_EQ(error.rfind("Nastavení tiskárny se nepodařilo uložit: ", 0), 0U) << error;
 }
 
 TEST_F(PrintSettings, FontSamplesStoreTheChosenFont) {

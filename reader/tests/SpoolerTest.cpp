@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <map>
 #include <regex>
 
@@ -441,4 +442,72 @@ TEST_F(Spooler, WaitsForTheCycleAndForFilesToStopChanging) {
         Cycle();
     }
     EXPECT_TRUE(fs::exists(PrintDir() / "b.txt"));
+}
+
+// A file without line ends (or with endless runs of "<FONT") still prints in moments: while a
+// file prints the window answers nothing and the ports are not polled. The limit is far above
+// what the printing needs and far below what wrapping would take if every line measured or
+// copied the whole rest of its text.
+TEST_F(Spooler, VeryLongLinesPrintWithoutStallingTheWindow) {
+    std::string tags;
+    for (int i = 0; i < 40'000; ++i) {
+        tags += "<FONT";
+    }
+    Drop("a.txt", std::string(200'000, 'w') + "\r\n" + tags + "\r\n");
+    Make();
+    spooler->TimerPrinterTimer();
+    clock.Advance(10'000);
+    const auto start = std::chrono::steady_clock::now();
+    spooler->TimerPrinterTimer();
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    ASSERT_EQ(PdfCount(), 1U);
+    EXPECT_LT(took.count(), 10.0);
+    // Wrapped, not cut: every character is on paper.
+    const std::string text = printtest::PdfText(Pdf(1));
+    EXPECT_EQ(std::count(text.begin(), text.end(), 'w'), 200'000);
+    size_t fonts = 0;
+    for (size_t at = text.find("<FONT"); at != std::string::npos; at = text.find("<FONT", at + 1)) {
+        ++fonts;
+    }
+    EXPECT_GT(fonts, 35'000U); // pdftotext may split one at a line's end
+}
+
+// The cycle counts on the monotonic clock: the wall clock passing midnight, or being put back,
+// does not hold printing up.
+TEST_F(Spooler, CycleCountsAcrossMidnight) {
+    clock.SetWall({2026, 6, 1, 23, 59, 55, 0});
+    Make();
+    Drop("a.txt", "A\r\n");
+    spooler->TimerPrinterTimer();
+    clock.Advance(10'000);
+    clock.SetWall({2026, 6, 2, 0, 0, 5, 0});
+    spooler->TimerPrinterTimer();
+    EXPECT_EQ(PdfCount(), 1U);
+
+    Drop("b.txt", "B\r\n");
+    spooler->TimerPrinterTimer();
+    clock.Advance(10'000);
+    clock.SetWall({2026, 6, 1, 23, 0, 15, 0}); // put back an hour
+    spooler->TimerPrinterTimer();
+    EXPECT_EQ(PdfCount(), 2U);
+}
+
+// A control-description file the results program is still writing is not handed on.
+TEST_F(Spooler, SheetFileStillBeingWrittenWaitsUntilItStopsChanging) {
+    ini.WriteInteger("DefPrint", "TisknoutPikt", 1);
+    Make();
+    std::vector<std::string> sheets;
+    spooler->SetTiskniPiktogramy([&](const fs::path& file) {
+        sheets.push_back(testsupport::ReadBytes(file));
+        return fs::remove(file);
+    });
+    Drop("Pikt1.dat", "ab");
+    spooler->TimerPrinterTimer();
+    clock.Advance(10'000);
+    Drop("Pikt1.dat", "abcd");
+    spooler->TimerPrinterTimer(); // the cycle has passed, but the file has grown
+    EXPECT_TRUE(sheets.empty());
+    clock.Advance(10'000);
+    spooler->TimerPrinterTimer();
+    EXPECT_EQ(sheets, std::vector<std::string>{"abcd"});
 }

@@ -134,6 +134,26 @@ TEST_F(ZapKontTest, BackupListIsWrittenOnlyWithANumber) {
     EXPECT_EQ(testsupport::ReadBytes(dir / "Zavod" / "SI_31.bck"), " 12345 09:59:59\r\n");
 }
 
+// A list that cannot be written is reported, not passed off as written.
+TEST_F(ZapKontTest, BackupListThatCannotBeWrittenIsReported) {
+    Port(2).backup.Add({12345, "09:59:59"});
+    // The folder named by the port is a file: nothing can be created in it.
+    testsupport::WriteBytes(dir / "NotAFolder", "x");
+    Port(1).Path = (dir / "NotAFolder").string();
+    SI_Backup::ControlNumberDialog = [] {
+        TfZapKont form(1);
+        QTimer::singleShot(0, &form, [&form] {
+            Child<QLineEdit>(form, "CisloKontroly")->setText("31");
+            Click(form, "BitBtnOk");
+        });
+        form.exec();
+    };
+    EXPECT_FALSE(Port(2).SaveBackupList());
+    ASSERT_EQ(messages.errors.size(), 1U);
+    EXPECT_EQ(messages.errors[0].rfind("Seznam nelze zapsat: ", 0), 0U) << messages.errors[0];
+    EXPECT_EQ(testsupport::ReadBytes(dir / "NotAFolder"), "x");
+}
+
 TEST(AboutBoxTest, TextsByTagAndLanguage) {
     SI_Typ::ResetGlobals();
     fAbout::TAboutTexts t = fAbout::AboutTexts(0);
