@@ -169,7 +169,8 @@ public:
     void SetInfoOkno(bool on);
     void UpdateCaption();
     void LoadSettings(int variant);
-    void SaveSettings(int variant);
+    // False when the settings file could not be written (its LastError says why).
+    bool SaveSettings(int variant);
     void Detect();
     void TestExtendMode();
     // Display station: both lines, blank-filled and cut to 20 characters.

@@ -292,24 +292,25 @@ void TSIPort::LoadSettings(int variant) {
     UpdateCaption();
 }
 
-void TSIPort::SaveSettings(int variant) {
+bool TSIPort::SaveSettings(int variant) {
+    bool ok = true;
     if (SI_Typ::IniNastaveni) {
         platform::IniFile& ini = *SI_Typ::IniNastaveni;
         const std::string sec = ComSection(*this);
         if (variant == VariantReader) {
-            ini.WriteInteger(sec, "Rezim", Rezim);
-            ini.WriteInteger(sec, "Rychlost", Rychlost);
-            ini.WriteInteger(sec, "MaxTime", MaxTime);
-            ini.WriteBool(sec, "CheckSum", CheckSum);
-            ini.WriteBool(sec, "InfoOkno", InfoOkno);
-            ini.WriteString(sec, "Path", Path);
-            ini.WriteInteger("DisableCOM", sec, DisableCOM);
+            ok = ini.WriteInteger(sec, "Rezim", Rezim) &&
+                 ini.WriteInteger(sec, "Rychlost", Rychlost) &&
+                 ini.WriteInteger(sec, "MaxTime", MaxTime) &&
+                 ini.WriteBool(sec, "CheckSum", CheckSum) &&
+                 ini.WriteBool(sec, "InfoOkno", InfoOkno) && ini.WriteString(sec, "Path", Path) &&
+                 ini.WriteInteger("DisableCOM", sec, DisableCOM);
         } else if (variant == VariantCommentator) {
-            ini.WriteInteger("fQz_Mez", sec, Rezim);
-            ini.WriteInteger(sec, "Rychlost", Rychlost);
+            ok = ini.WriteInteger("fQz_Mez", sec, Rezim) &&
+                 ini.WriteInteger(sec, "Rychlost", Rychlost);
         }
     }
     UpdateCaption();
+    return ok;
 }
 
 void TSIPort::Detect() {

@@ -76,7 +76,7 @@ namespace {
 constexpr const char* kPitchNames[] = {"fpDefault", "fpVariable", "fpFixed"};
 } // namespace
 
-void SaveFont(platform::IniFile& ini, std::string_view section, const FontSpec& font) {
+bool SaveFont(platform::IniFile& ini, std::string_view section, const FontSpec& font) {
     std::string style;
     if (font.bold) {
         style += "fsBold,";
@@ -90,12 +90,12 @@ void SaveFont(platform::IniFile& ini, std::string_view section, const FontSpec& 
     if (font.strikeOut) {
         style += "fsStrikeOut,";
     }
-    ini.WriteInteger(section, "Color", font.color);
-    ini.WriteString(section, "Name", font.name);
-    ini.WriteString(section, "Pitch", kPitchNames[static_cast<int>(font.pitch)]);
-    ini.WriteInteger(section, "Size", font.size);
-    ini.WriteInteger(section, "CharSer", font.charSet);
-    ini.WriteString(section, "Style", style);
+    return ini.WriteInteger(section, "Color", font.color) &&
+           ini.WriteString(section, "Name", font.name) &&
+           ini.WriteString(section, "Pitch", kPitchNames[static_cast<int>(font.pitch)]) &&
+           ini.WriteInteger(section, "Size", font.size) &&
+           ini.WriteInteger(section, "CharSer", font.charSet) &&
+           ini.WriteString(section, "Style", style);
 }
 
 void LoadFont(platform::IniFile& ini, std::string_view section, FontSpec& font) {
@@ -117,8 +117,8 @@ void LoadFont(platform::IniFile& ini, std::string_view section, FontSpec& font) 
     font.strikeOut = font.strikeOut || style.find("fsStrikeOut") != std::string::npos;
 }
 
-void SaveFontN(platform::IniFile& ini, int n, const FontSpec& font) {
-    SaveFont(ini, "Font" + std::to_string(n), font);
+bool SaveFontN(platform::IniFile& ini, int n, const FontSpec& font) {
+    return SaveFont(ini, "Font" + std::to_string(n), font);
 }
 
 void LoadFontN(platform::IniFile& ini, int n, FontSpec& font) {

@@ -40,9 +40,10 @@ struct FontSpec {
     bool strikeOut = false;
 };
 
-void SaveFont(platform::IniFile& ini, std::string_view section, const FontSpec& font);
+// False when the settings file could not be written (its LastError says why).
+bool SaveFont(platform::IniFile& ini, std::string_view section, const FontSpec& font);
 void LoadFont(platform::IniFile& ini, std::string_view section, FontSpec& font);
-void SaveFontN(platform::IniFile& ini, int n, const FontSpec& font);
+bool SaveFontN(platform::IniFile& ini, int n, const FontSpec& font);
 void LoadFontN(platform::IniFile& ini, int n, FontSpec& font);
 
 // Passes a file operation's result code on (0 = success); kept so every file step reads alike.

@@ -293,7 +293,11 @@ void TfQZ_SI::FormClose() {
         }
         for (int n = 0; n < Ports; ++n) {
             if (SI_Port::Porty[n]) {
-                SI_Port::Porty[n]->SaveSettings(TSIPort::VariantReader);
+                if (!SI_Port::Porty[n]->SaveSettings(TSIPort::VariantReader)) {
+                    std::cerr << "cardvane: " << ini.FileName().string() << ": COM" << n << ": "
+                              << LangText("nastavení nelze uložit: ", "settings cannot be stored: ")
+                              << ini.LastError() << '\n';
+                }
                 FormPosQt::Save(ini, "fCOM" + std::to_string(n), *panels_[n]->InfoWindow());
                 SI_Port::Porty[n].reset();
             }

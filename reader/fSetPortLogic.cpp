@@ -1,5 +1,6 @@
 #include "fSetPortLogic.h"
 
+#include "Dialogs.h"
 #include "SI_Port.h"
 #include "SI_Typ.h"
 #include "Tools.h"
@@ -83,7 +84,11 @@ void TSetComLogic::BitBtnOkClick(const THodnoty& h) {
     }
     p.CheckSum = h.checkSum;
     p.SetInfoOkno(h.infoOkno);
-    p.SaveSettings(TSIPort::VariantReader);
+    if (!p.SaveSettings(TSIPort::VariantReader) && SI_Typ::IniNastaveni) {
+        Dialogs::Messages().Error(
+            LangText("Nastavení se nepodařilo uložit: ", "The settings could not be stored: ") +
+            SI_Typ::IniNastaveni->LastError());
+    }
 }
 
 } // namespace fSetPort

@@ -1,5 +1,8 @@
 #include "SI_FontForm.h"
 
+#include "Dialogs.h"
+#include "SI_Typ.h"
+
 #include <QEvent>
 #include <QFontDialog>
 #include <QPalette>
@@ -124,7 +127,11 @@ void TfFont::Click(int index) {
         SI_Font::FromQFont(*chosen, s.font);
     }
     // Stored also when cancelled, so a section that was missing gets written.
-    Tools::SaveFontN(ini_, index, s.font);
+    if (!Tools::SaveFontN(ini_, index, s.font)) {
+        Dialogs::Messages().Error(SI_Typ::LangText("Nastavení se nepodařilo uložit: ",
+                                                   "The settings could not be stored: ") +
+                                  ini_.LastError());
+    }
     Redraw(s);
 }
 

@@ -115,6 +115,20 @@ TEST_F(SetComTest, TimeOutThatIsNoNumberKeepsTheOldOne) {
     }
 }
 
+TEST_F(SetComTest, SettingsThatCannotBeStoredAreReported) {
+    SI_Typ::IniNastaveni =
+        std::make_unique<platform::IniFile>(dir / "missing-folder" / "QZ_SI.ini");
+    fSetPort::TSetComLogic logic(Port(3));
+    fSetPort::THodnoty h = Unchanged(logic.FormActivate());
+    h.maxTime = "9";
+    logic.BitBtnOkClick(h);
+    ASSERT_EQ(messages.errors.size(), 1U);
+    EXPECT_EQ(messages.errors[0].rfind("Nastavení se nepodařilo uložit: ", 0), 0U)
+        << messages.errors[0];
+    EXPECT_NE(messages.errors[0].find("QZ_SI.ini"), std::string::npos);
+    EXPECT_EQ(Port(3).MaxTime, 9); // in effect for this run all the same
+}
+
 TEST_F(SetComTest, PathIsCutTo255Characters) {
     fSetPort::TSetComLogic logic(Port(3));
     fSetPort::THodnoty h = Unchanged(logic.FormActivate());
