@@ -48,7 +48,7 @@ std::optional<fs::path> RavlinInfSoubor(const std::string& folder) {
     if (!fs::is_directory(dir, ec)) {
         return std::nullopt;
     }
-    const auto file = platform::FindNoCase(dir, "Ravlin.inf");
+    auto file = platform::FindNoCase(dir, "Ravlin.inf");
     if (!file || !fs::is_regular_file(*file, ec)) {
         return std::nullopt;
     }

@@ -32,7 +32,7 @@ std::optional<fs::path> RavlinInfFile() {
     if (!fs::is_directory(folder, ec)) {
         return std::nullopt;
     }
-    const auto file = platform::FindNoCase(folder, "Ravlin.inf");
+    auto file = platform::FindNoCase(folder, "Ravlin.inf");
     if (!file || !fs::is_regular_file(*file, ec)) {
         return std::nullopt;
     }

@@ -18,6 +18,7 @@ std::string PrinterMenuCaption(platform::IniFile& ini, const std::vector<std::st
 std::vector<std::string> PrinterMenuCaptions(platform::IniFile& ini, PrinterList& printers) {
     const std::vector<std::string> names = printers.Names();
     std::vector<std::string> captions;
+    captions.reserve(PocetTiskaren);
     for (int n = 0; n < PocetTiskaren; ++n) {
         captions.push_back(PrinterMenuCaption(ini, names, n));
     }

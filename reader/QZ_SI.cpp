@@ -120,7 +120,7 @@ TfQZ_SI::~TfQZ_SI() {
 
 void TfQZ_SI::CreateMenu() {
     QMenuBar* bar = menuBar();
-    auto item = [this](QMenu* menu, const QString& caption, std::function<void()> handler) {
+    auto item = [this](QMenu* menu, const QString& caption, const std::function<void()>& handler) {
         QAction* a = menu->addAction(caption);
         connect(a, &QAction::triggered, this, [this, handler] { RunNested(handler); });
         return a;

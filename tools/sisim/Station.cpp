@@ -553,7 +553,7 @@ void Station::AddPunch(BackupPunch punch) {
         " at " + TimeText(punch.secondsOfDay % kHalfDay));
 }
 
-void Station::SetBackup(std::vector<BackupPunch> punches) {
+void Station::SetBackup(const std::vector<BackupPunch>& punches) {
     backup_.clear();
     for (const BackupPunch& p : punches) {
         if (backup_.size() >= kBackupCapacity || !CheckBackupCard(p.card).empty()) {

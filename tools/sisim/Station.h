@@ -91,7 +91,7 @@ public:
 
     // The backup memory, oldest punch first.
     void AddPunch(BackupPunch punch);
-    void SetBackup(std::vector<BackupPunch> punches);
+    void SetBackup(const std::vector<BackupPunch>& punches);
     const std::vector<BackupPunch>& Backup() const { return backup_; }
     // Sends the punch record a station in autosend mode sends when a card punches it; a code of
     // 0 stands for the station's own.
