@@ -6,6 +6,7 @@ cd "$(dirname "$0")/.."
 jobs=$(nproc)
 
 scripts/setup.sh
+scripts/check-format.sh
 ctest --test-dir build --output-on-failure -j "$jobs"
 
 BUILD_DIR=build-asan BUILD_TYPE=Debug CMAKE_EXTRA_ARGS="-DSI_SANITIZE=ON -DSI_BUILD_BENCH=OFF" \
