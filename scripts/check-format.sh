@@ -6,6 +6,6 @@ if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
     git ls-files -z '*.cpp' '*.h'
 else
     find common reader selfservice commentator oris fontinstaller tools bench \
-        -name '*.cpp' -o -name '*.h' -print0
+        \( -name '*.cpp' -o -name '*.h' \) -print0
 fi | xargs -0 clang-format --dry-run --Werror
 echo "Formatting follows .clang-format."
