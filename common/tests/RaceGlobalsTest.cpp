@@ -9,6 +9,7 @@
 using testsupport::TempDir;
 using testsupport::WriteBytes;
 namespace fs = std::filesystem;
+using testsupport::InFolder;
 
 namespace {
 
@@ -16,16 +17,6 @@ class RaceGlobals : public ::testing::Test {
 protected:
     void SetUp() override { SI_Typ::ResetGlobals(); }
     void TearDown() override { SI_Typ::ResetGlobals(); }
-};
-
-// Runs a block with the current folder set to a temporary one.
-class InFolder {
-public:
-    explicit InFolder(const fs::path& dir) : old_(fs::current_path()) { fs::current_path(dir); }
-    ~InFolder() { fs::current_path(old_); }
-
-private:
-    fs::path old_;
 };
 
 } // namespace

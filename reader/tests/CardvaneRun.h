@@ -3,6 +3,7 @@
 // Running the real programs from tests: the station simulator on a pseudo-terminal, and
 // Cardvane offscreen in a folder of its own, watched through its state file.
 
+#include "PrintTestSupport.h"
 #include "testsupport/TempDir.h"
 
 #include <QApplication>
@@ -30,19 +31,7 @@ namespace cardvanetest {
 namespace fs = std::filesystem;
 using Steady = std::chrono::steady_clock;
 
-// One application object for the whole test program, offscreen unless told otherwise.
-inline void EnsureQtApp() {
-    if (QCoreApplication::instance() != nullptr) {
-        return;
-    }
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    static int argc = 1;
-    static char name[] = "reader_tests";
-    static char* argv[] = {name, nullptr};
-    new QApplication(argc, argv); // lives as long as the test program
-}
+using printtest::EnsureQtApp;
 
 // Polls fn every 20 ms until it is true or the time is up.
 inline bool Eventually(const std::function<bool()>& fn, int seconds = 15) {

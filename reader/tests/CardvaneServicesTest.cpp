@@ -7,7 +7,7 @@
 #if defined(SISIM_PATH) && defined(CARDVANE_PATH)
 
 #include "OrisNet.h"
-#include "PiktRec.h"
+#include "PiktTestRecords.h"
 #include "PrintTestSupport.h"
 #include "platform/Cp1250.h"
 #include "testsupport/HttpServer.h"
@@ -54,42 +54,10 @@ std::string NoComPorts() {
 
 // ---- a control-description file of one runner, as the results program writes it ----------
 
-using Rec = std::array<uint8_t, fPikt::TPiktRec::Size>;
-
-std::string Bytes(const Rec& r) {
-    return std::string(r.begin(), r.end());
-}
-
-std::string RowRec(uint8_t kind, uint8_t b2, std::array<uint8_t, 6> columns,
-                   const std::string& text = "") {
-    Rec r{};
-    r[0] = kind;
-    r[1] = kind;
-    r[3] = b2;
-    std::copy(columns.begin(), columns.end(), r.begin() + 4);
-    platform::PutShortString(&r[10], 7, text);
-    return Bytes(r);
-}
-
 std::string OneRunnerSheet() {
-    Rec runner{};
-    runner[0] = fPikt::KindRunner;
-    runner[1] = 12;
-    platform::PutShortString(&runner[3], 25, "Novák Jan");
-    platform::PutShortString(&runner[29], 3, "H21");
-    platform::PutShortString(&runner[33], 4, "A");
-    const uint32_t si = 1234567;
-    for (int i = 0; i < 4; ++i) {
-        runner[38 + i] = static_cast<uint8_t>(si >> (8 * i));
-    }
-    platform::PutShortString(&runner[48], 6, "10:30");
-    Rec course{};
-    course[0] = fPikt::KindCourse;
-    platform::PutShortString(&course[1], 10, "Trať");
-    const uint8_t real5_2[6] = {0x83, 0x66, 0x66, 0x66, 0x66, 0x26}; // 5.2 km
-    std::copy(real5_2, real5_2 + 6, course.begin() + 12);
-    course[20] = 150;
-    return Bytes(runner) + Bytes(course) + RowRec(fPikt::KindStart, 1, {0, 0x4B, 0, 0, 0, '!'}) +
+    using namespace pikttest;
+    return Runner(12, "Novák Jan", "H21", "A", 1234567, "10:30", "", "") +
+           Course("Trať", Real5_2, 150) + RowRec(fPikt::KindStart, 1, {0, 0x4B, 0, 0, 0, '!'}) +
            RowRec(fPikt::KindControl, 31, {0x30, 0x53, 0, 0, 0, 0}) +
            RowRec(fPikt::KindControl, 47, {0, 0x48, 0, 0, 0, 0}) +
            RowRec(fPikt::KindFinish, '&', {'&', '&', '&', '&', '&', '#'}, "120 m");

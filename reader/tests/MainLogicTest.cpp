@@ -18,17 +18,9 @@ using testsupport::ReadBytes;
 using testsupport::TempDir;
 using testsupport::WriteBytes;
 namespace fs = std::filesystem;
+using testsupport::InFolder;
 
 namespace {
-
-class InFolder {
-public:
-    explicit InFolder(const fs::path& dir) : old_(fs::current_path()) { fs::current_path(dir); }
-    ~InFolder() { fs::current_path(old_); }
-
-private:
-    fs::path old_;
-};
 
 class RaceSettings : public ::testing::Test {
 protected:

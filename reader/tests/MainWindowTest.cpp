@@ -23,17 +23,9 @@
 #include <gtest/gtest.h>
 
 using namespace cardvanetest;
+using testsupport::InFolder;
 
 namespace {
-
-class InFolder {
-public:
-    explicit InFolder(const fs::path& dir) : old_(fs::current_path()) { fs::current_path(dir); }
-    ~InFolder() { fs::current_path(old_); }
-
-private:
-    fs::path old_;
-};
 
 // Runs the event loop (and so Timer1) until the condition holds.
 bool Until(const std::function<bool()>& fn) {

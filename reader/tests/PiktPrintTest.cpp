@@ -5,6 +5,7 @@
 #include "PiktPrint.h"
 #include "PiktDraw.h"
 #include "PiktSheets.h"
+#include "PiktTestRecords.h"
 #include "PrintTestSupport.h"
 #include "platform/Cp1250.h"
 #include "platform/Paths.h"
@@ -23,57 +24,15 @@
 #include <set>
 
 using namespace fPikt;
+using namespace pikttest;
 namespace fs = std::filesystem;
 
 namespace {
 
-// ---- a file of one runner -----------------------------------------------------------------
-
-using Rec = std::array<uint8_t, TPiktRec::Size>;
-
-std::string Bytes(const Rec& r) {
-    return std::string(r.begin(), r.end());
-}
-
-std::string Runner(uint16_t number, int32_t si) {
-    Rec r{};
-    r[0] = KindRunner;
-    r[1] = number & 0xFF;
-    platform::PutShortString(&r[3], 25, "Novák Jan");
-    platform::PutShortString(&r[29], 3, "H21");
-    platform::PutShortString(&r[33], 4, "A");
-    for (int i = 0; i < 4; ++i) {
-        r[38 + i] = static_cast<uint8_t>(static_cast<uint32_t>(si) >> (8 * i));
-    }
-    platform::PutShortString(&r[48], 6, "10:30");
-    platform::PutShortString(&r[55], 8, "12");
-    return Bytes(r);
-}
-
-std::string Course() {
-    Rec r{};
-    r[0] = KindCourse;
-    platform::PutShortString(&r[1], 10, "Trať");
-    const uint8_t real5_2[6] = {0x83, 0x66, 0x66, 0x66, 0x66, 0x26};
-    std::copy(real5_2, real5_2 + 6, r.begin() + 12);
-    r[20] = 150;
-    return Bytes(r);
-}
-
-std::string RowRec(uint8_t kind, uint8_t b2, std::array<uint8_t, 6> columns,
-                   const std::string& text = "") {
-    Rec r{};
-    r[0] = kind;
-    r[1] = kind;
-    r[3] = b2;
-    std::copy(columns.begin(), columns.end(), r.begin() + 4);
-    platform::PutShortString(&r[10], 7, text);
-    return Bytes(r);
-}
-
 // Start shown; controls 31 to 33; the finish 120 m away.
 std::string OneRunner(uint16_t number = 12) {
-    return Runner(number, 1234567) + Course() + RowRec(KindStart, 1, {0, 0x4B, 0, 0, 0, '!'}) +
+    return Runner(number, "Novák Jan", "H21", "A", 1234567, "10:30", "12", "") +
+           Course("Trať", Real5_2, 150) + RowRec(KindStart, 1, {0, 0x4B, 0, 0, 0, '!'}) +
            RowRec(KindControl, 31, {0x30, 0x53, 0, 0, 0xC1, 0xB0}, "0.5/3") +
            RowRec(KindControl, 32, {0, 0x48, 0, 0, 0, 0}) +
            RowRec(KindControl, 33, {0, 0x01, 0, 0, 0, 0}) +
