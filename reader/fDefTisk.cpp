@@ -15,22 +15,6 @@ namespace {
 constexpr const char* MaskaPiktogramu = "Pikt*.dat";
 constexpr const char* FontPiktogramu = "QZ-Davovazedi04";
 
-char LowerAscii(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool LessNoCase(const std::string& a, const std::string& b) {
-    const size_t n = std::min(a.size(), b.size());
-    for (size_t i = 0; i < n; ++i) {
-        const char x = LowerAscii(a[i]);
-        const char y = LowerAscii(b[i]);
-        if (x != y) {
-            return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
-        }
-    }
-    return a.size() != b.size() ? a.size() < b.size() : a < b;
-}
-
 // Lines end at CR LF, LF or a lone CR; a last line without an end counts too.
 std::vector<std::string_view> SplitLines(std::string_view bytes) {
     std::vector<std::string_view> lines;
@@ -98,42 +82,6 @@ bool PrintFiles::Remove(const fs::path& file, std::string& error) {
     return true;
 }
 
-bool MaskMatches(std::string_view mask, std::string_view name) {
-    if (mask == "*.*") {
-        mask = "*";
-    }
-    size_t m = 0;
-    size_t n = 0;
-    size_t starMask = std::string_view::npos;
-    size_t starName = 0;
-    auto skipChar = [&name](size_t at) {
-        ++at;
-        while (at < name.size() && (static_cast<unsigned char>(name[at]) & 0xC0) == 0x80) {
-            ++at;
-        }
-        return at;
-    };
-    while (n < name.size()) {
-        if (m < mask.size() && mask[m] == '*') {
-            starMask = m++;
-            starName = n;
-        } else if (m < mask.size() &&
-                   (mask[m] == '?' || LowerAscii(mask[m]) == LowerAscii(name[n]))) {
-            n = mask[m] == '?' ? skipChar(n) : n + 1;
-            ++m;
-        } else if (starMask != std::string_view::npos) {
-            m = starMask + 1;
-            n = starName = skipChar(starName);
-        } else {
-            return false;
-        }
-    }
-    while (m < mask.size() && mask[m] == '*') {
-        ++m;
-    }
-    return m == mask.size();
-}
-
 void VytvorTiskovouSlozku() {
     const fs::path cwd = platform::CurrentDir();
     const std::string name = Tools::PrintSubdir();
@@ -192,8 +140,9 @@ std::vector<TDefTisk::Candidate> TDefTisk::Look(const fs::path& folder, std::str
         if (name.empty() || name.front() == '.' || !it->is_regular_file(typeEc)) {
             continue;
         }
-        const bool pikt = nastaveni.TisknoutPikt == 1 && MaskMatches(MaskaPiktogramu, name);
-        if (!MaskMatches(mask, name) && !pikt) {
+        const bool pikt =
+            nastaveni.TisknoutPikt == 1 && platform::MaskMatches(MaskaPiktogramu, name);
+        if (!platform::MaskMatches(mask, name) && !pikt) {
             continue;
         }
         Candidate c;
@@ -213,7 +162,7 @@ std::vector<TDefTisk::Candidate> TDefTisk::Look(const fs::path& folder, std::str
     }
     looked_ = std::move(seen);
     std::sort(found.begin(), found.end(), [](const Candidate& a, const Candidate& b) {
-        return LessNoCase(a.path.filename().string(), b.path.filename().string());
+        return platform::LessNoCase(a.path.filename().string(), b.path.filename().string());
     });
     return found;
 }
@@ -235,7 +184,7 @@ void TDefTisk::ZpracujTiskovouSlozku() {
     std::vector<Candidate> pikts;
     for (Candidate& c : files) {
         const std::string name = c.path.filename().string();
-        (MaskMatches(nastaveni.Maska, name) ? texts : pikts).push_back(std::move(c));
+        (platform::MaskMatches(nastaveni.Maska, name) ? texts : pikts).push_back(std::move(c));
     }
 
     for (const Candidate& c : texts) {

@@ -64,9 +64,6 @@ public:
 // is then switched off, or the same file would come again in every run.
 using TiskniPiktogramyHook = std::function<bool(const std::filesystem::path& file)>;
 
-// Windows wildcards ('*', '?'), letter case ignored as on Windows.
-bool MaskMatches(std::string_view mask, std::string_view name);
-
 // The folder "print/" in the current folder, created at start-up when missing.
 void VytvorTiskovouSlozku();
 

@@ -38,6 +38,81 @@ std::optional<fs::path> FindNoCase(const fs::path& folder, std::string_view name
     return base / matches.front();
 }
 
+namespace {
+
+char LowerAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+} // namespace
+
+bool LessNoCase(const std::string& a, const std::string& b) {
+    const size_t n = std::min(a.size(), b.size());
+    for (size_t i = 0; i < n; ++i) {
+        const char x = LowerAscii(a[i]);
+        const char y = LowerAscii(b[i]);
+        if (x != y) {
+            return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
+        }
+    }
+    return a.size() != b.size() ? a.size() < b.size() : a < b;
+}
+
+bool MaskMatches(std::string_view mask, std::string_view name) {
+    if (mask == "*.*") {
+        mask = "*";
+    }
+    size_t m = 0;
+    size_t n = 0;
+    size_t starMask = std::string_view::npos;
+    size_t starName = 0;
+    auto skipChar = [&name](size_t at) {
+        ++at;
+        while (at < name.size() && (static_cast<unsigned char>(name[at]) & 0xC0) == 0x80) {
+            ++at;
+        }
+        return at;
+    };
+    while (n < name.size()) {
+        if (m < mask.size() && mask[m] == '*') {
+            starMask = m++;
+            starName = n;
+        } else if (m < mask.size() &&
+                   (mask[m] == '?' || LowerAscii(mask[m]) == LowerAscii(name[n]))) {
+            n = mask[m] == '?' ? skipChar(n) : n + 1;
+            ++m;
+        } else if (starMask != std::string_view::npos) {
+            m = starMask + 1;
+            n = starName = skipChar(starName);
+        } else {
+            return false;
+        }
+    }
+    while (m < mask.size() && mask[m] == '*') {
+        ++m;
+    }
+    return m == mask.size();
+}
+
+std::vector<fs::path> ListByMask(const fs::path& folder, std::string_view mask) {
+    std::vector<fs::path> found;
+    std::error_code ec;
+    const fs::path base = folder.empty() ? fs::path(".") : folder;
+    for (fs::directory_iterator it(base, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        std::error_code typeEc;
+        if (name.empty() || name.front() == '.' || !it->is_regular_file(typeEc) ||
+            !MaskMatches(mask, name)) {
+            continue;
+        }
+        found.push_back(it->path());
+    }
+    std::sort(found.begin(), found.end(), [](const fs::path& a, const fs::path& b) {
+        return LessNoCase(a.filename().string(), b.filename().string());
+    });
+    return found;
+}
+
 fs::path ResolveNoCase(const fs::path& path) {
     fs::path result = path.has_root_path() ? path.root_path() : fs::path();
     bool found = true;

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform {
 
@@ -17,6 +18,15 @@ std::string ErrnoText(int err);
 // the folder's listing order of sorted names.
 std::optional<std::filesystem::path> FindNoCase(const std::filesystem::path& folder,
                                                 std::string_view name);
+// Windows wildcards ('*', '?'), letter case ignored as on Windows; "*.*" matches every name.
+bool MaskMatches(std::string_view mask, std::string_view name);
+// Name order with ASCII letter case ignored (ties broken by the exact bytes), so the order of
+// a folder listing never depends on the file system.
+bool LessNoCase(const std::string& a, const std::string& b);
+// The regular files of a folder whose names match a Windows mask, hidden files left out, in
+// name order (LessNoCase). A missing or unreadable folder lists nothing.
+std::vector<std::filesystem::path> ListByMask(const std::filesystem::path& folder,
+                                              std::string_view mask);
 // Resolves every component of a path that exists in some spelling to that spelling; the part
 // that does not exist is kept as given (so the result can be created).
 std::filesystem::path ResolveNoCase(const std::filesystem::path& path);

@@ -137,14 +137,3 @@ TEST(PridatFF, FormFeedRulesAtTheEndOfAFile) {
     EXPECT_EQ(Filter(0, {"a\f", ""}), (std::vector<std::string>{"a\f", ""}));
     EXPECT_EQ(Filter(7, {"a\f", ""}), (std::vector<std::string>{"a\f", ""}));
 }
-
-TEST(PrintFolder, MaskIsMatchedAsOnWindows) {
-    EXPECT_TRUE(fDefTisk::MaskMatches("*.txt", "A.TXT"));
-    EXPECT_TRUE(fDefTisk::MaskMatches("Pikt*.dat", "pikt12.DAT"));
-    EXPECT_TRUE(fDefTisk::MaskMatches("t?.txt", "tě.txt"));
-    EXPECT_TRUE(fDefTisk::MaskMatches("*.*", "noext"));
-    EXPECT_TRUE(fDefTisk::MaskMatches("*a*b", "xxaxxab"));
-    EXPECT_FALSE(fDefTisk::MaskMatches("*.txt", "a.txt.part"));
-    EXPECT_FALSE(fDefTisk::MaskMatches("Pikt*.dat", "xPikt1.dat"));
-    EXPECT_FALSE(fDefTisk::MaskMatches("", "a"));
-}

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <vector>
 
 using testsupport::ReadBytes;
 using testsupport::TempDir;
@@ -80,6 +81,29 @@ TEST(Files, LooksUpNamesWithoutRegardToCase) {
     // The part that does not exist stays as given, so it can be created.
     EXPECT_EQ(platform::ResolveNoCase(dir / "zav_2024" / "New" / "f.si1"),
               dir / "Zav_2024" / "New" / "f.si1");
+}
+
+TEST(Files, MasksMatchAsOnWindowsAndListInNameOrder) {
+    EXPECT_TRUE(platform::MaskMatches("*.txt", "A.TXT"));
+    EXPECT_TRUE(platform::MaskMatches("Pikt*.dat", "pikt12.DAT"));
+    EXPECT_TRUE(platform::MaskMatches("t?.txt", "tě.txt"));
+    EXPECT_TRUE(platform::MaskMatches("*.*", "noext"));
+    EXPECT_TRUE(platform::MaskMatches("*a*b", "xxaxxab"));
+    EXPECT_FALSE(platform::MaskMatches("*.txt", "a.txt.part"));
+    EXPECT_FALSE(platform::MaskMatches("Pikt*.dat", "xPikt1.dat"));
+    EXPECT_FALSE(platform::MaskMatches("", "a"));
+
+    TempDir dir;
+    for (const char* name : {"b.CSV", "A.csv", "a.odp", ".hidden.csv", "c.csv.tmp"}) {
+        WriteBytes(dir / name, "x");
+    }
+    fs::create_directories(dir / "dir.csv");
+    std::vector<std::string> names;
+    for (const fs::path& p : platform::ListByMask(dir.Path(), "*.csv")) {
+        names.push_back(p.filename().string());
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"A.csv", "b.CSV"}));
+    EXPECT_TRUE(platform::ListByMask(dir / "missing", "*").empty());
 }
 
 TEST(Files, StableCheckWaitsForUnchangedSizeAndTime) {
