@@ -1,9 +1,7 @@
 #pragma once
 
 #include "fDefTisk.h"
-
-#include <QApplication>
-#include <QCoreApplication>
+#include "testsupport/QtApp.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -12,20 +10,7 @@
 
 namespace printtest {
 
-// One application object for the whole test program, on the offscreen platform unless the
-// environment names another.
-inline void EnsureQtApp() {
-    if (QCoreApplication::instance() != nullptr) {
-        return;
-    }
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    static int argc = 1;
-    static char name[] = "reader_tests";
-    static char* argv[] = {name, nullptr};
-    new QApplication(argc, argv); // lives as long as the test program
-}
+using testsupport::EnsureQtApp;
 
 struct Messages : fDefTisk::PrintMessages {
     std::vector<std::string> shown;

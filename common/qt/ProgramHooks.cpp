@@ -1,0 +1,103 @@
+#include "ProgramHooks.h"
+
+#include "platform/Files.h"
+
+#include <QCoreApplication>
+#include <QPixmap>
+#include <QSocketNotifier>
+#include <QWidget>
+
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+int g_signalFds[2] = {-1, -1};
+
+void OnSignal(int sig) {
+    const char c = static_cast<char>(sig);
+    // Nothing to do when the pipe is full: a signal of the same kind is already waiting.
+    [[maybe_unused]] const ssize_t n = ::write(g_signalFds[1], &c, 1);
+}
+
+// Signals arrive through a socket pair, so they are handled in the event loop.
+bool CatchSignals() {
+    if (g_signalFds[0] >= 0) {
+        return true; // already caught for this process
+    }
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalFds) != 0) {
+        return false;
+    }
+    ::fcntl(g_signalFds[1], F_SETFL, O_NONBLOCK);
+    ::fcntl(g_signalFds[0], F_SETFL, O_NONBLOCK);
+    struct sigaction sa {};
+    sa.sa_handler = OnSignal;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;
+    for (int sig : {SIGTERM, SIGINT, SIGHUP, SIGUSR1}) {
+        ::sigaction(sig, &sa, nullptr);
+    }
+    return true;
+}
+
+std::string EnvText(const std::string& name) {
+    const char* v = std::getenv(name.c_str());
+    return v != nullptr ? v : "";
+}
+
+} // namespace
+
+TProgramHooks::TProgramHooks(std::string_view prefix)
+    : stateFile_(EnvText(std::string(prefix) + "STATE_FILE")),
+      screenshot_(EnvText(std::string(prefix) + "SCREENSHOT")), signalsCaught_(CatchSignals()) {}
+
+TProgramHooks::~TProgramHooks() = default;
+
+void TProgramHooks::Watch(QWidget& form) {
+    if (!signalsCaught_) {
+        return;
+    }
+    notifier_ = std::make_unique<QSocketNotifier>(g_signalFds[0], QSocketNotifier::Read);
+    QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this, &form] {
+        char sig = 0;
+        while (::read(g_signalFds[0], &sig, 1) == 1) {
+            if (sig == SIGUSR1) {
+                if (!screenshot_.empty()) {
+                    SaveScreenshot(form, screenshot_);
+                }
+            } else {
+                form.close();
+                QCoreApplication::quit();
+            }
+        }
+    });
+}
+
+std::function<void()> TProgramHooks::StateHook(std::function<std::string()> stateText) const {
+    if (stateFile_.empty()) {
+        return {};
+    }
+    return StateFileWriter(stateFile_, std::move(stateText));
+}
+
+std::function<void()> StateFileWriter(std::string file, std::function<std::string()> stateText) {
+    return
+        [file = std::move(file), stateText = std::move(stateText), last = std::string()]() mutable {
+            std::string now = stateText();
+            if (now != last && platform::WriteFileAtomic(file, now, nullptr)) {
+                last = std::move(now);
+            }
+        };
+}
+
+void SaveScreenshot(QWidget& window, const std::string& file) {
+    const std::string part = file + ".part";
+    if (window.grab().save(QString::fromStdString(part), "PNG")) {
+        std::error_code ec;
+        std::filesystem::rename(part, file, ec);
+    }
+}

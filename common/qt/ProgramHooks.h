@@ -1,0 +1,49 @@
+#pragma once
+
+// The hooks every windowed program installs in main(), named by the program's prefix in the
+// environment (CARDVANE_, PULTRA_, HLASVEL_):
+//   <prefix>STATE_FILE names a file that receives the main form's state text whenever it
+//   changed; <prefix>SCREENSHOT names a PNG file that receives a picture of the main form on
+//   SIGUSR1. SIGTERM, SIGINT and SIGHUP close the main form as its close button does, so its
+//   settings are stored, and end the event loop.
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+class QSocketNotifier;
+class QWidget;
+
+class TProgramHooks {
+public:
+    // Reads the environment and catches the signals at once; those that come before Watch()
+    // wait until the event loop runs. One per program.
+    explicit TProgramHooks(std::string_view prefix);
+    ~TProgramHooks();
+    TProgramHooks(const TProgramHooks&) = delete;
+    TProgramHooks& operator=(const TProgramHooks&) = delete;
+
+    // From now on the signals act on the form.
+    void Watch(QWidget& form);
+    // What the form calls after each change of its state (e.g. a timer tick); nothing to call
+    // when no state file was asked for.
+    std::function<void()> StateHook(std::function<std::string()> stateText) const;
+
+    const std::string& StateFile() const { return stateFile_; }
+    const std::string& Screenshot() const { return screenshot_; }
+
+private:
+    std::string stateFile_;
+    std::string screenshot_;
+    bool signalsCaught_ = false;
+    std::unique_ptr<QSocketNotifier> notifier_;
+};
+
+// Writes the state text to the file, whole or not at all, only when it differs from what the
+// last successful write put there.
+std::function<void()> StateFileWriter(std::string file, std::function<std::string()> stateText);
+
+// Saves a picture of the window as PNG, under a temporary name first so a reader never sees
+// half a picture.
+void SaveScreenshot(QWidget& window, const std::string& file);
