@@ -23,6 +23,20 @@ class QPainter;
 // file is waiting it hands one control-description file (Pikt*.dat) on.
 namespace fDefTisk {
 
+// The print markup, shared with the commentator's spooler.
+using printing::AsciiUpper;
+using printing::BarvaZadna;
+using printing::FindPrinterTag;
+using printing::FormFeedFilter;
+using printing::LinePiece;
+using printing::MaxDelkaTagu;
+using printing::NastavFontTisku;
+using printing::NastavKlicFontu;
+using printing::ParseWholeNumber;
+using printing::PrinterTag;
+using printing::SplitFontTags;
+using printing::TrimBlank;
+
 // Section of the spooler's settings.
 inline constexpr const char* Sekce = "DefPrint";
 

@@ -11,7 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string line =
         platform::Cp1250ToUtf8(std::string(reinterpret_cast<const char*>(data), size));
 
-    const fDefTisk::PrinterTag tag = fDefTisk::FindPrinterTag(line);
+    const printing::PrinterTag tag = printing::FindPrinterTag(line);
     if (tag.start > line.size() || (!tag.valid && (tag.start != 0 || tag.printer != 0))) {
         std::abort();
     }
@@ -23,10 +23,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     Tools::FontSpec font = fonts[0];
     size_t covered = 0;
-    for (const fDefTisk::LinePiece& piece : fDefTisk::SplitFontTags(line)) {
+    for (const printing::LinePiece& piece : printing::SplitFontTags(line)) {
         covered += piece.text.size() + (piece.tag ? 6 : 0);
         if (piece.tag) {
-            fDefTisk::NastavFontTisku(piece.text, font, fonts);
+            printing::NastavFontTisku(piece.text, font, fonts);
             if (font.size < 1 || font.size > 500) {
                 std::abort();
             }
@@ -36,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::abort();
     }
 
-    fDefTisk::FormFeedFilter filter(size > 0 ? static_cast<int>(data[0] % 3) - 1 : -1);
+    printing::FormFeedFilter filter(size > 0 ? static_cast<int>(data[0] % 3) - 1 : -1);
     std::vector<std::string> out;
     size_t from = 0;
     for (size_t i = 0; i <= line.size(); ++i) {

@@ -10,7 +10,7 @@
 
 // The markup of print files: a printer tag on a file's first line and font tags inside lines.
 // Pure text in, pieces and font changes out; the spooler draws them. Lines are UTF-8.
-namespace fDefTisk {
+namespace printing {
 
 // The colour value "no colour" (NONE, WHITE); such text prints black.
 inline constexpr int64_t BarvaZadna = 0x1FFFFFFF;
@@ -67,4 +67,4 @@ std::string AsciiUpper(std::string_view s);
 // An optional sign and decimal digits that fit an int, nothing else.
 bool ParseWholeNumber(std::string_view s, int& value);
 
-} // namespace fDefTisk
+} // namespace printing

@@ -4,7 +4,7 @@
 
 #include <charconv>
 
-namespace fDefTisk {
+namespace printing {
 
 namespace {
 
@@ -238,4 +238,4 @@ void FormFeedFilter::End(std::vector<std::string>& out) {
     }
 }
 
-} // namespace fDefTisk
+} // namespace printing
