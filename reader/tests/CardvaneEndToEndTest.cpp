@@ -1,7 +1,7 @@
 // End to end: the real cardvane, offscreen, in a temporary event folder whose QZ_SI.ini maps
 // COM ports to station simulators on pseudo-terminals.
 
-#include "CardvaneRun.h"
+#include "CardvaneProgram.h"
 
 #if defined(SISIM_PATH) && defined(CARDVANE_PATH)
 

@@ -2,7 +2,7 @@
 // Ravlin's race is printed into PDF files (text with markup, then a control-description sheet)
 // and ORIS requests in Ravlin's import folder are answered from a local HTTP server.
 
-#include "CardvaneRun.h"
+#include "CardvaneProgram.h"
 
 #if defined(SISIM_PATH) && defined(CARDVANE_PATH)
 

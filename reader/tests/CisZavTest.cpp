@@ -1,8 +1,8 @@
 // The race settings dialog: what it shows, its checks and their messages, what OK stores and
 // that nothing else does.
 #include "CisZav.h"
-#include "DialogTestSupport.h"
 #include "SI_Typ.h"
+#include "SettingsDialogTest.h"
 #include "Tools.h"
 
 #include <QCheckBox>

@@ -1,7 +1,7 @@
 // The main window in this process: what only a mouse can do (against a station simulator),
 // its menus and the dialogs they open.
 
-#include "CardvaneRun.h"
+#include "CardvaneProgram.h"
 
 #if defined(SISIM_PATH) && defined(CARDVANE_PATH)
 

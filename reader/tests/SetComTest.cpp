@@ -1,7 +1,7 @@
 // The port settings dialog: what it shows for a port, what OK applies and stores, and that the
 // port's own folder survives while the results program decides where files go.
-#include "DialogTestSupport.h"
 #include "SI_Typ.h"
+#include "SettingsDialogTest.h"
 #include "Tools.h"
 #include "fSetPort.h"
 

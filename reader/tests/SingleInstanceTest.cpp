@@ -1,7 +1,7 @@
 // The single-instance rule inside one process: two claims on one key.
 
 #include "SingleInstance.h"
-#include "CardvaneRun.h"
+#include "CardvaneProgram.h"
 
 #include <QDir>
 #include <QUuid>

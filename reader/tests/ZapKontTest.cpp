@@ -2,9 +2,9 @@
 #include "ZapKont.h"
 #include "AboutBox.h"
 #include "AboutTexts.h"
-#include "DialogTestSupport.h"
 #include "SI_Backup.h"
 #include "SI_Typ.h"
+#include "SettingsDialogTest.h"
 
 #include <QApplication>
 #include <QKeyEvent>

@@ -10,15 +10,15 @@
 
 namespace testsupport {
 
-bool Eventually(const std::function<bool()>& fn) {
+bool Eventually(const std::function<bool()>& fn, int seconds) {
     using Steady = std::chrono::steady_clock;
-    for (const auto until = Steady::now() + std::chrono::seconds(10); Steady::now() < until;) {
+    for (const auto until = Steady::now() + std::chrono::seconds(seconds); Steady::now() < until;) {
         if (fn()) {
             return true;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    return false;
+    return fn(); // a last look: the time may have run out while it slept
 }
 
 namespace {

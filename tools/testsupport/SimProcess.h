@@ -11,9 +11,9 @@
 
 namespace testsupport {
 
-// Calls fn every 10 ms until it returns true or 10 s have passed; whether it did. Long enough
-// for a loaded machine or a sanitizer build, short enough to end a hung test.
-bool Eventually(const std::function<bool()>& fn);
+// Calls fn every 10 ms until it returns true or the seconds have passed; whether it did. 10 s
+// is long enough for a loaded machine or a sanitizer build, short enough to end a hung test.
+bool Eventually(const std::function<bool()>& fn, int seconds = 10);
 
 // The station simulator as a child process: commands go to its standard input, the first line
 // of its standard output names its pseudo-terminal, and its log (standard error) goes to a file

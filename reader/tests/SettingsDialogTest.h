@@ -1,44 +1,25 @@
 #pragma once
 
-// Doubles for the settings dialogs' tests: message boxes and folder pickers that answer at
-// once, serial lines that always open, and a race with its 18 ports and a settings file in a
-// temporary folder.
+// The settings dialogs' tests: serial lines that always open, and a race with its 18 ports and
+// a settings file in a temporary folder, on the shared dialog test helpers.
 
-#include "Dialogs.h"
-#include "FolderPicker.h"
 #include "PrintTestSupport.h"
 #include "SI_Port.h"
 #include "SI_Typ.h"
+#include "testsupport/DialogTestSupport.h"
 #include "testsupport/TempDir.h"
 
-#include <QAbstractButton>
-#include <QWidget>
-
-#include <gtest/gtest.h>
-
 #include <filesystem>
-#include <optional>
 #include <string>
 #include <vector>
 
 namespace dlgtest {
 
-struct RecordingMessages : Dialogs::IMessages {
-    std::vector<std::string> errors;
-    void Error(const std::string& text) override { errors.push_back(text); }
-    void Info(const std::string&) override {}
-    bool Confirm(const std::string&) override { return true; }
-};
-
-struct FakePicker : IFolderPicker {
-    std::optional<std::string> answer;
-    std::string offered;
-    std::optional<std::string> ChooseFolder(QWidget*, const std::string&,
-                                            const std::string& start) override {
-        offered = start;
-        return answer;
-    }
-};
+using testsupport::Child;
+using testsupport::Click;
+using testsupport::FakePicker;
+using testsupport::RecordingMessages;
+using testsupport::SavePicture;
 
 // A line that opens and takes whatever is written.
 struct OpenLine : ISerialLine {
@@ -97,26 +78,5 @@ protected:
 private:
     TLineOpener savedOpener_;
 };
-
-template <typename T> T* Child(QWidget& w, const char* name) {
-    T* child = w.findChild<T*>(name);
-    EXPECT_NE(child, nullptr) << name;
-    return child;
-}
-
-inline void Click(QWidget& w, const char* name) {
-    if (auto* b = Child<QAbstractButton>(w, name)) {
-        b->click();
-    }
-}
-
-// Renders a window into a PNG for a look by eye, into the folder DIALOG_PICTURES names (no
-// picture without it).
-inline void SavePicture(QWidget& w, const std::string& file) {
-    const QString folder = qEnvironmentVariable("DIALOG_PICTURES");
-    if (!folder.isEmpty()) {
-        w.grab().save(folder + "/" + QString::fromStdString(file));
-    }
-}
 
 } // namespace dlgtest
