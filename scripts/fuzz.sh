@@ -7,7 +7,7 @@ seconds=${FUZZ_SECONDS:-20}
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ \
     -DSI_FUZZ=ON -DSI_BUILD_BENCH=OFF >/dev/null
 cmake --build build-fuzz --target fuzzers
-for f in build-fuzz/*/*Fuzz; do
+for f in build-fuzz/*/*Fuzz build-fuzz/*/*/*Fuzz; do
     [ -f "$f" ] && [ -x "$f" ] || continue
     name=$(basename "$f")
     mkdir -p "build-fuzz/corpus/$name"

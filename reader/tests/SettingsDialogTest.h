@@ -65,7 +65,7 @@ protected:
     TSIPort& Port(int n) { return *SI_Port::Porty[static_cast<size_t>(n)]; }
     // A folder of the results program with a Ravlin.inf (Windows-1250, CR LF, as it writes it).
     std::filesystem::path RavlinFolder(const std::string& name, const std::string& infBody) {
-        const std::filesystem::path folder = dir / name;
+        std::filesystem::path folder = dir / name;
         std::filesystem::create_directories(folder);
         testsupport::WriteBytes(folder / "Ravlin.inf", "[Ravlin]\r\n" + infBody);
         return folder;

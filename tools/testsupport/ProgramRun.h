@@ -34,7 +34,7 @@ public:
         namespace fs = std::filesystem;
         const fs::path bin = dir / "bin";
         fs::create_directories(bin);
-        const fs::path program = bin / built.filename();
+        fs::path program = bin / built.filename();
         fs::copy_file(built, program, fs::copy_options::overwrite_existing);
         fs::permissions(program, fs::perms::owner_all);
         for (const std::string& name : beside) {
@@ -63,6 +63,7 @@ public:
             env.push_back(e);
         }
         std::vector<char*> envp;
+        envp.reserve(env.size() + 1);
         for (std::string& e : env) {
             envp.push_back(e.data());
         }
