@@ -42,6 +42,8 @@ constexpr size_t Si5DataAt = 5;         // 02 B1 82 SH SL data
 constexpr size_t BlockDataAt = 6;       // 02 E1|EF 83 SH SL BN data
 constexpr size_t LegacySi5Size = 132;   // 02 31 SC data(128) CS
 constexpr size_t LegacyBlockSize = 134; // 02 61 SC BN data(128) CS 03
+// LEN of the card-inserted messages: station code (2) and the card's four bytes.
+constexpr uint8_t CardIdLen = 6;
 
 // Flushing a line that never stops sending gives up after this many reads rather than hang
 // the program.
@@ -298,6 +300,15 @@ void TSIPort::SetState(uint16_t newState) {
 }
 
 void TSIPort::Flush(bool reset) {
+    // A card inserted while a readout is given up must not go with the rest: its message is
+    // kept for state 0 to find.
+    const bool keepInserted = (Rezim == 1 || Rezim == 2) && state != StWaiting;
+    std::vector<uint8_t> dropped;
+    if (keepInserted) {
+        dropped.assign(carry.begin(), carry.begin() + carryCount);
+        dropped.insert(dropped.end(), rx.begin(), rx.begin() + rxLen);
+        carryCount = 0;
+    }
     if (port) {
         std::array<uint8_t, RxSize> sink{};
         for (int i = 0; i < MaxFlushReads; ++i) {
@@ -305,16 +316,75 @@ void TSIPort::Flush(bool reset) {
             if (n <= 0) {
                 break;
             }
-            if (port->Read(sink.data(), std::min<int>(n, RxSize)) <= 0) {
+            const int r = port->Read(sink.data(), std::min<int>(n, RxSize));
+            if (r <= 0) {
                 break;
             }
+            if (keepInserted) {
+                dropped.insert(dropped.end(), sink.begin(), sink.begin() + r);
+            }
         }
+    }
+    if (keepInserted) {
+        KeepInsertedMessage(dropped);
     }
     if (reset) {
         SetState(StWaiting);
     }
     rxLen = 0;
     rxEscape = false;
+}
+
+void TSIPort::KeepInsertedMessage(const std::vector<uint8_t>& bytes) {
+    const size_t n = bytes.size();
+    size_t keepFrom = n;
+    for (size_t i = 0; i < n; ++i) {
+        if (bytes[i] != STX) {
+            continue;
+        }
+        const size_t rest = n - i;
+        const uint8_t cmd = rest > 1 ? bytes[i + 1] : 0;
+        const bool inserted =
+            cmd == CmdSi5Inserted || cmd == CmdSi6Inserted || cmd == CmdSi8Inserted;
+        TSIFrameInfo info{};
+        const ExtFrameResult r = rest >= 3 ? ParseExtFrameBytes(&bytes[i], rest, info)
+                                           : ExtFrameResult{ExtFrameStatus::Incomplete, 0};
+        if (r.status == ExtFrameStatus::Complete && info.valid) {
+            if (cmd == CmdCardRemoved) {
+                keepFrom = n; // whatever was inserted before has left again
+            } else if (inserted && keepFrom == n) {
+                keepFrom = i;
+            }
+            i += r.consumed - 1;
+        } else if (r.status == ExtFrameStatus::Incomplete && keepFrom == n &&
+                   (rest < 2 || inserted) && (rest < 3 || bytes[i + 2] == CardIdLen)) {
+            keepFrom = i; // the start of a message still coming
+            break;
+        }
+    }
+    if (keepFrom < n) {
+        const size_t kept = std::min(n - keepFrom, RxSize);
+        std::memcpy(carry.data(), bytes.data() + keepFrom, kept);
+        carryCount = static_cast<int32_t>(kept);
+        pending_ = false;
+        InfoLine("Card inserted meanwhile: kept for the next readout");
+    }
+}
+
+bool TSIPort::CardRemovedMessage() const {
+    auto holds = [](const uint8_t* b, size_t n) {
+        for (size_t i = 0; i + 2 < n; ++i) {
+            if (b[i] == STX && b[i + 1] == CmdCardRemoved) {
+                TSIFrameInfo info{};
+                const ExtFrameResult r = ParseExtFrameBytes(b + i, n - i, info);
+                if (r.status == ExtFrameStatus::Complete && info.valid) {
+                    return true;
+                }
+            }
+        }
+        return false;
+    };
+    return holds(carry.data(), static_cast<size_t>(carryCount)) || holds(rx.data(), rxLen);
 }
 
 void TSIPort::LogFrame(std::string_view title, const uint8_t* bytes, size_t count) {
@@ -784,8 +854,18 @@ void TSIPort::PollReadout() {
         SetState(static_cast<uint16_t>(state + 10));
     }
 
-    if (state == StReadingData) {
+    if (state == StReadingData || (state >= 33 && state <= 36)) {
         ReadData(cardType == CardSi5Legacy || cardType == CardSi6Legacy);
+        // The runner pulled the card: no more replies will come, and the next card may follow
+        // at once.
+        if (CardRemovedMessage()) {
+            InfoLine("Card removed during readout");
+            SetError(SI_Typ::LangText("Čip vytažen během čtení", "Card removed during readout"));
+            Flush(true);
+        }
+    }
+
+    if (state == StReadingData) {
         switch (cardType) {
         case CardSi5Legacy:
             if (rxLen > 131) {
@@ -835,26 +915,22 @@ void TSIPort::PollReadout() {
     }
 
     if (state == 33) {
-        ReadData(false);
         if ((cardType == CardSi8 || cardType == CardSi9 || cardType == CardPCard) && rxLen > 136) {
             FinishWith(DecodeSi8(2));
         }
     }
     if (state == 34) {
-        ReadData(false);
         if (cardType == CardSi10 && rxLen > 136) {
             NextBlock(DecodeSi8(2), 5, 25);
         }
     }
     if (state == 35) {
-        ReadData(false);
         // Block 6 holds punches 65 to 96; block 5 was read by the request before.
         if (cardType == CardSi10 && rxLen > 136) {
             NextBlock(DecodeSi8(3), 6, 26);
         }
     }
     if (state == 36) {
-        ReadData(false);
         if (cardType == CardSi10 && rxLen > 136) {
             FinishWith(DecodeSi8(4));
         }

@@ -268,6 +268,11 @@ private:
     // Drops the first n bytes of the carry-over buffer.
     void DropCarry(size_t n);
     bool WriteChipData(const std::filesystem::path& file, std::string& reason);
+    // Keeps in the carry-over buffer the first card-inserted message (or the start of one) among
+    // bytes being discarded that no card-removed message follows.
+    void KeepInsertedMessage(const std::vector<uint8_t>& bytes);
+    // A whole card-removed message has come during the readout.
+    bool CardRemovedMessage() const;
 
     TRgb indicator_{0, 255, 0};
     std::string stateText_ = "Waiting";

@@ -191,7 +191,10 @@ void Event(pugi::xml_node data, TPozadavekOris& poz, Output& out) {
     const auto line = [&](std::string_view key, std::string_view value) {
         out.line += key;
         out.line += '=';
-        AppendClean(out.line, value);
+        // These lines are not ';'-separated: only a line end would break one.
+        for (const char c : value) {
+            out.line += (c == '\r' || c == '\n') ? ' ' : c;
+        }
         out.EndLine();
     };
     const auto person = [&](const char* element) {

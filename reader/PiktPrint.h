@@ -33,8 +33,8 @@ enum class PiktResult {
     PrintFailed,   // a job failed: the file stays for the next run
     SetAside,      // not whole records: renamed to <name>.bad with a message, so later files go on
     // The file is still there and cannot be taken away (not deleted after printing, or not set
-    // aside); the message is shown. The caller switches TisknoutPikt off, or the same file
-    // would be printed or refused again in every run.
+    // aside); the message is shown. The caller passes it over until it changes, or the same
+    // file would be printed or refused again in every run.
     Stuck,
 };
 

@@ -160,16 +160,14 @@ void TfQZ_SI::CreateForms() {
     printMessages_ = std::make_unique<DialogPrintMessages>();
     defTisk_ =
         std::make_unique<fDefTisk::TDefTisk>(ini, *printBackend_, *printStatus_, *printMessages_);
-    defTisk_->SetTiskniPiktogramy([this](const std::filesystem::path& file) {
+    defTisk_->SetTiskniPiktogramy([this](const std::filesystem::path& file, std::string& error) {
         fPikt::PiktHost host;
         host.printPage = [this](const fPikt::PiktPageDraw& draw, std::string& error) {
             return defTisk_->PrintPage(draw, error);
         };
         host.showStatus = [this](const std::string& text) { printStatus_->ShowPrintStatus(text); };
         host.showError = [this](const std::string& text) { printMessages_->ShowError(text); };
-        // An unreadable file or a failed job leaves the file for the next run.
-        std::string error;
-        return fPikt::TiskniPiktogramy(file, true, host, error) != fPikt::PiktResult::Stuck;
+        return fPikt::TiskniPiktogramy(file, true, host, error);
     });
 
     SI_Backup::ControlNumberDialog = [this] {

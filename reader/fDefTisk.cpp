@@ -5,6 +5,7 @@
 #include "platform/Paths.h"
 
 #include <algorithm>
+#include <sys/stat.h>
 
 namespace fDefTisk {
 
@@ -45,6 +46,18 @@ bool FieldNumber(const std::string& text, int min, int max, int& value, PrintMes
     messages.ShowError(SI_Typ::LangText("'" + t + "' není platné celé číslo",
                                         "'" + t + "' is not a valid integer value"));
     return false;
+}
+
+// What a file looks like now: a rewrite changes its size or modification time, a repair of its
+// permissions its status-change time.
+std::array<int64_t, 3> FileStamp(const fs::path& file) {
+    struct stat st {};
+    if (::stat(file.c_str(), &st) != 0) {
+        return {-1, -1, -1};
+    }
+    return {static_cast<int64_t>(st.st_size),
+            static_cast<int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec,
+            static_cast<int64_t>(st.st_ctim.tv_sec) * 1'000'000'000 + st.st_ctim.tv_nsec};
 }
 
 PrintFiles& RealFiles() {
@@ -158,6 +171,7 @@ std::vector<TDefTisk::Candidate> TDefTisk::Look(const fs::path& folder, std::str
             stable_.Forget(p);
             reported_.erase(p);
             undeleted_.erase(p);
+            passedOver_.erase(p);
         }
     }
     looked_ = std::move(seen);
@@ -189,6 +203,9 @@ void TDefTisk::ZpracujTiskovouSlozku() {
 
     for (const Candidate& c : texts) {
         lastRun_ = Tools::Stamp();
+        if (PassedOver(c.path)) {
+            continue;
+        }
         if (!c.stable) {
             return; // later files wait too, so files print in their order
         }
@@ -199,10 +216,21 @@ void TDefTisk::ZpracujTiskovouSlozku() {
         const auto undeleted = undeleted_.find(c.path);
         // A file printed before whose deletion failed is only deleted now, not printed again.
         const bool printed = undeleted != undeleted_.end() && undeleted->second == written;
-        if (!printed && !TiskniSoubor(c.path, c.size, error)) {
-            Report(c.path, error);
-            busy_ = false;
-            return;
+        if (!printed) {
+            const Outcome outcome = PrintFile(c.path, c.size, error);
+            if (outcome == Outcome::FileFailed) {
+                // The file's own fault: the files behind it must not wait for it all day.
+                Report(c.path, error, true);
+                PassOver(c.path);
+                busy_ = false;
+                continue;
+            }
+            if (outcome == Outcome::PrinterFailed) {
+                // Every file would fail the same way: all of them wait for the next run.
+                Report(c.path, error, false);
+                busy_ = false;
+                return;
+            }
         }
         reported_.erase(c.path);
         if (!files_->Remove(c.path, error)) {
@@ -221,17 +249,57 @@ void TDefTisk::ZpracujTiskovouSlozku() {
     }
 
     lastRun_ = Tools::Stamp();
-    if (nastaveni.TisknoutPikt == 1 && !pikts.empty() && pikts.front().stable && piktogramy_) {
-        busy_ = true;
-        if (!piktogramy_(pikts.front().path)) {
-            nastaveni.TisknoutPikt = 0; // until the settings are stored again
+    if (nastaveni.TisknoutPikt != 1 || !piktogramy_) {
+        return;
+    }
+    for (const Candidate& c : pikts) {
+        if (PassedOver(c.path)) {
+            continue;
         }
+        if (!c.stable) {
+            return;
+        }
+        busy_ = true;
+        std::string error;
+        const fPikt::PiktResult result = piktogramy_(c.path, error);
         busy_ = false;
+        switch (result) {
+        case fPikt::PiktResult::Unreadable:
+            Report(c.path, error, true);
+            PassOver(c.path);
+            continue; // one sheet file prints per run; this one did not
+        case fPikt::PiktResult::Stuck:
+            PassOver(c.path); // its message is shown; it would fail the same way every run
+            return;
+        case fPikt::PiktResult::PrintFailed:
+            Report(c.path, error, false);
+            return;
+        default:
+            return;
+        }
     }
 }
 
-void TDefTisk::Report(const fs::path& file, const std::string& error) {
-    // Shown once per file and cause: the file is tried again on every run.
+bool TDefTisk::PassedOver(const fs::path& file) {
+    const auto it = passedOver_.find(file);
+    if (it == passedOver_.end()) {
+        return false;
+    }
+    if (it->second == FileStamp(file)) {
+        return true;
+    }
+    // Changed since it failed: it is tried again, and a new failure is reported again.
+    passedOver_.erase(it);
+    reported_.erase(file);
+    return false;
+}
+
+void TDefTisk::PassOver(const fs::path& file) {
+    passedOver_[file] = FileStamp(file);
+}
+
+void TDefTisk::Report(const fs::path& file, const std::string& error, bool passedOver) {
+    // Shown once per file and cause, however often the file is tried again.
     std::string& last = reported_[file];
     if (last == error) {
         return;
@@ -239,7 +307,10 @@ void TDefTisk::Report(const fs::path& file, const std::string& error) {
     last = error;
     messages_.ShowError(
         SI_Typ::LangText("Soubor se nepodařilo vytisknout: ", "The file could not be printed: ") +
-        file.string() + " (" + error + ")");
+        file.string() + " (" + error + ")" +
+        (passedOver ? SI_Typ::LangText("; soubor bude přeskakován, dokud se nezmění",
+                                       "; the file is passed over until it changes")
+                    : std::string()));
 }
 
 PrinterTag TDefTisk::CtiTiskarnuSouboru(const fs::path& file) {
@@ -272,12 +343,16 @@ void TDefTisk::ZobrazPostupTisku(const std::string& file, int64_t remaining) {
 }
 
 bool TDefTisk::TiskniSoubor(const fs::path& file, uintmax_t size, std::string& error) {
+    return PrintFile(file, size, error) == Outcome::Printed;
+}
+
+TDefTisk::Outcome TDefTisk::PrintFile(const fs::path& file, uintmax_t size, std::string& error) {
     const std::string name = file.string();
     auto remaining = static_cast<int64_t>(size);
     ZobrazPostupTisku(name, remaining);
     std::string bytes;
     if (!files_->Read(file, bytes, error)) {
-        return false;
+        return Outcome::FileFailed;
     }
     const std::vector<std::string_view> lines = SplitLines(bytes);
     const PrinterTag tag =
@@ -287,7 +362,7 @@ bool TDefTisk::TiskniSoubor(const fs::path& file, uintmax_t size, std::string& e
     std::unique_ptr<printing::PrintJob> job =
         backend_.BeginJob(tiskarna_, file.filename().string(), error);
     if (!job) {
-        return false;
+        return Outcome::PrinterFailed;
     }
     printing::TextPrinter device(*job);
     const DeviceScope scope(device_, device);
@@ -323,13 +398,13 @@ bool TDefTisk::TiskniSoubor(const fs::path& file, uintmax_t size, std::string& e
         job->Abort();
         error = SI_Typ::LangText("Tiskárna nezačala novou stránku",
                                  "The printer did not start a new page");
-        return false;
+        return Outcome::PrinterFailed;
     }
     if (!device.Drawn()) {
         job->Abort(); // nothing to put on paper
-        return true;
+        return Outcome::Printed;
     }
-    return job->Finish(error);
+    return job->Finish(error) ? Outcome::Printed : Outcome::PrinterFailed;
 }
 
 void TDefTisk::TiskniRadek(std::string_view line) {

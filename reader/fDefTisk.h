@@ -1,5 +1,6 @@
 #pragma once
 
+#include "PiktPrint.h"
 #include "PrintBackend.h"
 #include "PrintMarkup.h"
 #include "SI_Font.h"
@@ -8,6 +9,7 @@
 #include "platform/Files.h"
 #include "platform/IniFile.h"
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -74,9 +76,10 @@ public:
 };
 
 // Prints one control-description file (see TDefTisk::PrintPage) and deletes it once printed.
-// False when the file is stuck (printed or refused, and cannot be taken away): sheet printing
-// is then switched off, or the same file would come again in every run.
-using TiskniPiktogramyHook = std::function<bool(const std::filesystem::path& file)>;
+// A file that is unreadable or stuck is passed over until it changes; a failed job leaves every
+// sheet file for the next run. `error` says why on Unreadable and PrintFailed.
+using TiskniPiktogramyHook =
+    std::function<fPikt::PiktResult(const std::filesystem::path& file, std::string& error)>;
 
 // The folder "print/" in the current folder, created at start-up when missing.
 void VytvorTiskovouSlozku();
@@ -151,7 +154,13 @@ private:
     };
     // Files of the folder matching a mask, in name order, each with whether it is stable.
     std::vector<Candidate> Look(const std::filesystem::path& folder, std::string_view mask);
-    void Report(const std::filesystem::path& file, const std::string& error);
+    // Shows a failure once per file and cause.
+    void Report(const std::filesystem::path& file, const std::string& error, bool passedOver);
+    enum class Outcome { Printed, FileFailed, PrinterFailed };
+    Outcome PrintFile(const std::filesystem::path& file, uintmax_t size, std::string& error);
+    // A file that failed for a reason of its own is passed over until it looks different.
+    bool PassedOver(const std::filesystem::path& file);
+    void PassOver(const std::filesystem::path& file);
 
     platform::IniFile& ini_;
     printing::PrintBackend& backend_;
@@ -167,6 +176,7 @@ private:
     std::map<std::filesystem::path, std::string> reported_; // last failure shown per file
     // Printed files that could not be deleted, with their modification time.
     std::map<std::filesystem::path, std::filesystem::file_time_type> undeleted_;
+    std::map<std::filesystem::path, std::array<int64_t, 3>> passedOver_;
 
     printing::PrinterSetting tiskarna_;
     printing::TextPrinter* device_ = nullptr; // while a file prints

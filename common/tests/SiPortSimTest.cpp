@@ -136,6 +136,32 @@ TEST_F(SiPortSimTest, LineFaultsEndAsTheyShouldAndLeaveTheFileWhole) {
     ReadCard("si5", CardKind::Si5, 12345, 105);
 }
 
+TEST_F(SiPortSimTest, CardPulledDuringReadoutEndsItAndTheNextCardIsRead) {
+    OpenLine(38400);
+    sip.MaxTime = 4;
+    const sisim::Card next = sisim::MakeCard(CardKind::Si6Star, 2345678);
+    const fs::path image = dir / "next.img";
+    testsupport::WriteBytes(image, std::string(next.memory.begin(), next.memory.end()));
+    // The first card leaves half-way through its first block; the next comes a second later.
+    Send(
+        "insert si10 1234567\nfault silence\nwait 500\nremove\nwait 1000\ninsert si6star 2345678 " +
+        image.string());
+    ASSERT_TRUE(Eventually([&] {
+        sip.Poll();
+        return view.error == "Čip vytažen během čtení";
+    })) << view.error;
+    EXPECT_EQ(sip.state, 0);
+    EXPECT_EQ(DataSize(), 0u);
+    ASSERT_TRUE(Eventually([&] {
+        sip.Poll();
+        return sip.state == 0 && DataSize() >= 3 * TCardBlockRec::Size;
+    })) << "state "
+        << sip.state << ", error " << view.error;
+    EXPECT_TRUE(sim.WaitForLog("card 2345678 acknowledged"));
+    EXPECT_EQ(DataSize(), 3 * TCardBlockRec::Size);
+    ExpectCardRecords(testsupport::ReadBytes(dir / "C3_0012.si1"), 0, next, 206);
+}
+
 } // namespace
 
 #endif

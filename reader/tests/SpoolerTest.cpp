@@ -182,10 +182,13 @@ TEST_F(Spooler, PrintsInNameOrderDeletesAndThenOneSheetFilePerRun) {
     Drop("Pikt2.dat", "x");
     Make();
     std::vector<std::pair<std::string, size_t>> sheets; // file, PDFs at the time
-    bool stuck = false;
-    spooler->SetTiskniPiktogramy([&](const fs::path& file) {
+    std::string stuck;
+    spooler->SetTiskniPiktogramy([&](const fs::path& file, std::string&) {
         sheets.emplace_back(file.filename().string(), PdfCount());
-        return !stuck && fs::remove(file);
+        if (file.filename() == stuck || !fs::remove(file)) {
+            return fPikt::PiktResult::Stuck;
+        }
+        return fPikt::PiktResult::Printed;
     });
 
     spooler->TimerPrinterTimer();
@@ -204,14 +207,16 @@ TEST_F(Spooler, PrintsInNameOrderDeletesAndThenOneSheetFilePerRun) {
     spooler->TimerPrinterTimer();
     EXPECT_EQ(sheets.size(), 2U);
     EXPECT_EQ(sheets.back().first, "Pikt2.dat");
-    // A sheet file that cannot be taken away switches sheet printing off.
+    // A sheet file that cannot be taken away is passed over; the one behind it prints next.
     Drop("Pikt3.dat", "x");
-    stuck = true;
-    spooler->TimerPrinterTimer();
-    clock.Advance(10'000);
-    spooler->TimerPrinterTimer();
-    EXPECT_EQ(sheets.size(), 3U);
-    EXPECT_EQ(spooler->nastaveni.TisknoutPikt, 0);
+    Drop("Pikt4.dat", "x");
+    stuck = "Pikt3.dat";
+    Cycle();
+    Cycle();
+    Cycle();
+    EXPECT_EQ(sheets.size(), 4U);
+    EXPECT_EQ(sheets.back().first, "Pikt4.dat");
+    EXPECT_EQ(spooler->nastaveni.TisknoutPikt, 1);
 
     // Progress went to InfoPrint, which the timer clears after the run.
     const std::string file = (PrintDir() / "A.TXT").string();
@@ -349,23 +354,29 @@ TEST_F(Spooler, SheetPagesPrintPortraitOnThePrinterTheLastFileChose) {
     EXPECT_TRUE(spooler->AktualniTiskarna().landscape); // the setting itself stays
 }
 
-TEST_F(Spooler, UnreadableFileStaysAndIsReportedOnce) {
+TEST_F(Spooler, UnreadableFileIsReportedOnceAndPassedOverUntilItChanges) {
     files.failRead = "a.txt";
     Drop("a.txt", "A\r\n");
     Drop("b.txt", "B\r\n");
+    Drop("c.txt", "C\r\n");
     Make();
     Cycle();
     Cycle();
-    EXPECT_EQ(PdfCount(), 0U);
+    ASSERT_EQ(PdfCount(), 2U); // the files behind it print, in name order
+    EXPECT_NE(printtest::PdfText(Pdf(1)).find("B"), std::string::npos);
+    EXPECT_NE(printtest::PdfText(Pdf(2)).find("C"), std::string::npos);
     EXPECT_TRUE(fs::exists(PrintDir() / "a.txt"));
-    EXPECT_TRUE(fs::exists(PrintDir() / "b.txt")); // files keep their order
     ASSERT_EQ(messages.shown.size(), 1U);
     EXPECT_NE(messages.shown[0].find((PrintDir() / "a.txt").string()), std::string::npos);
     EXPECT_NE(messages.shown[0].find("Permission denied"), std::string::npos);
 
     files.failRead.clear();
     Cycle();
-    EXPECT_EQ(PdfCount(), 2U);
+    EXPECT_EQ(PdfCount(), 2U); // unchanged, so still passed over
+    Drop("a.txt", "A again\r\n");
+    Cycle();
+    EXPECT_EQ(PdfCount(), 3U);
+    EXPECT_FALSE(fs::exists(PrintDir() / "a.txt"));
     EXPECT_EQ(messages.shown.size(), 1U);
 }
 
@@ -401,18 +412,21 @@ TEST_F(Spooler, UndeletableFileSwitchesPrintingOffWithOneMessage) {
 TEST_F(Spooler, PrinterThatCannotStartAJobLeavesTheFile) {
     testsupport::WriteBytes(td / "pdf", "not a folder");
     Drop("a.txt", "A\r\n");
+    Drop("b.txt", "B\r\n");
     Make();
     Cycle();
     Cycle();
     EXPECT_TRUE(fs::exists(PrintDir() / "a.txt"));
+    EXPECT_TRUE(fs::exists(PrintDir() / "b.txt"));
     EXPECT_EQ(messages.shown.size(), 1U);
 
     fs::remove(td / "pdf");
     Cycle();
     EXPECT_FALSE(fs::exists(PrintDir() / "a.txt"));
+    EXPECT_FALSE(fs::exists(PrintDir() / "b.txt"));
     EXPECT_TRUE(fs::exists(Pdf(1)));
-    // No half-written file is left beside it.
-    EXPECT_EQ(PdfCount(), 1U);
+    // No half-written file is left beside them.
+    EXPECT_EQ(PdfCount(), 2U);
 }
 
 TEST_F(Spooler, WaitsForTheCycleAndForFilesToStopChanging) {
@@ -497,9 +511,10 @@ TEST_F(Spooler, SheetFileStillBeingWrittenWaitsUntilItStopsChanging) {
     ini.WriteInteger("DefPrint", "TisknoutPikt", 1);
     Make();
     std::vector<std::string> sheets;
-    spooler->SetTiskniPiktogramy([&](const fs::path& file) {
+    spooler->SetTiskniPiktogramy([&](const fs::path& file, std::string&) {
         sheets.push_back(testsupport::ReadBytes(file));
-        return fs::remove(file);
+        fs::remove(file);
+        return fPikt::PiktResult::Printed;
     });
     Drop("Pikt1.dat", "ab");
     spooler->TimerPrinterTimer();

@@ -1,0 +1,31 @@
+cmake_minimum_required(VERSION 3.25)
+# Run by ctest with the tests' environment: every font fontconfig lists lies in one of the
+# folders given (FONT_DIRS, separated by '|'), and the Windows families resolve there.
+string(REPLACE "|" ";" _dirs "${FONT_DIRS}")
+if(NOT DEFINED ENV{FONTCONFIG_FILE})
+    message(FATAL_ERROR "FONTCONFIG_FILE is not set for the tests")
+endif()
+execute_process(COMMAND fc-list --format "%{file}\n" OUTPUT_VARIABLE _files
+                RESULT_VARIABLE _status)
+if(NOT _status EQUAL 0 OR _files STREQUAL "")
+    message(FATAL_ERROR "fc-list found no font (${_status})")
+endif()
+string(REGEX REPLACE "\n$" "" _files "${_files}")
+string(REPLACE "\n" ";" _files "${_files}")
+foreach(_file IN LISTS _files)
+    get_filename_component(_dir ${_file} DIRECTORY)
+    if(NOT _dir IN_LIST _dirs)
+        message(FATAL_ERROR "a font outside the project's packages is seen: ${_file}")
+    endif()
+endforeach()
+foreach(_pair "Courier|Liberation Mono" "Courier New|Liberation Mono" "Arial|Liberation Sans"
+              "Times New Roman|Liberation Serif" "monospace|Liberation Mono"
+              "No Such Family|Liberation Sans")
+    string(REPLACE "|" ";" _pair "${_pair}")
+    list(GET _pair 0 _asked)
+    list(GET _pair 1 _expected)
+    execute_process(COMMAND fc-match --format "%{family[0]}" "${_asked}" OUTPUT_VARIABLE _got)
+    if(NOT _got STREQUAL _expected)
+        message(FATAL_ERROR "'${_asked}' gives '${_got}', not '${_expected}'")
+    endif()
+endforeach()
