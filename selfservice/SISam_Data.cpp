@@ -60,7 +60,7 @@ bool RadekZavodnika(std::string_view line, TZavodnik& z) {
     if (!line.empty() && line.front() == '#') {
         return false;
     }
-    QZ_CSV::Fields f;
+    thread_local QZ_CSV::Fields f; // kept between lines: their strings keep their room
     QZ_CSV::SplitFields(line, ';', f);
     TZavodnik r;
     if (!CeleCislo(f[0], r.ID) || r.ID < 1 || r.ID > MaxZavodniku || !CeleCislo(f[3], r.SI) ||
@@ -81,7 +81,7 @@ bool RadekKategorie(std::string_view line, TKategorie& k) {
     if (!line.empty() && line.front() == '#') {
         return false;
     }
-    QZ_CSV::Fields f;
+    thread_local QZ_CSV::Fields f; // kept between lines: their strings keep their room
     QZ_CSV::SplitFields(line, ';', f);
     TKategorie r = k;
     // Columns 6..10 in the order Ravlin writes them, as actions.

@@ -16,6 +16,8 @@
 #include <set>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace SISam_Proc {
@@ -49,18 +51,18 @@ std::string TedText() {
 // The lines of a text, without their line ends (CR LF, LF or CR).
 std::vector<std::string_view> Radky(std::string_view text) {
     std::vector<std::string_view> out;
-    size_t pos = 0;
-    while (pos < text.size()) {
-        const size_t end = text.find_first_of("\r\n", pos);
-        if (end == std::string_view::npos) {
-            out.push_back(text.substr(pos));
-            break;
+    size_t start = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' || text[i] == '\n') {
+            out.push_back(text.substr(start, i - start));
+            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+                ++i;
+            }
+            start = i + 1;
         }
-        out.push_back(text.substr(pos, end - pos));
-        pos = end + 1;
-        if (text[end] == '\r' && pos < text.size() && text[pos] == '\n') {
-            ++pos;
-        }
+    }
+    if (start < text.size()) {
+        out.push_back(text.substr(start));
     }
     return out;
 }
@@ -232,6 +234,14 @@ Cteni NactiZavodnikyText(std::string_view bytes) {
         SeznamOddilu.clear();
         CasZavodniku = h.Cas;
     }
+    // Indexes for this load only: 2000 runners against hundreds of clubs.
+    std::unordered_map<std::string, size_t> kategorie;
+    std::unordered_set<std::string> oddily;
+    if (cely) {
+        for (size_t i = 0; i < SeznamKategorii.size(); ++i) {
+            kategorie.emplace(SeznamKategorii[i].Nazev, i);
+        }
+    }
     for (int32_t i = 0; i < maxNove; ++i) {
         TZavodnik& z = nove[static_cast<size_t>(i)];
         if (z.ID <= 0) {
@@ -243,14 +253,22 @@ Cteni NactiZavodnikyText(std::string_view bytes) {
         if (cely) {
             ++PocetZavodniku;
             if (!z.Kategorie.empty()) {
-                TKategorie& k = DejKategorii(z.Kategorie);
+                auto [it, nova] =
+                    kategorie.emplace(VelkaPismena(z.Kategorie), SeznamKategorii.size());
+                if (nova) {
+                    SeznamKategorii.emplace_back().Nazev = it->first;
+                }
+                TKategorie& k = SeznamKategorii[it->second];
                 ++k.Pocet;
                 k.Vakanty += z.Stav == StavVakant ? 1 : 0;
                 k.Dobehlo += z.Stav == StavDobehl ? 1 : 0;
             }
             PocetDobehlych += z.Stav == StavDobehl ? 1 : 0;
-            if (!z.Oddil.empty() && NajdiOddil(z.Oddil) < 0) {
-                SeznamOddilu.push_back(TOddil{VelkaPismena(z.Oddil), {}});
+            if (!z.Oddil.empty()) {
+                std::string kod = VelkaPismena(z.Oddil);
+                if (oddily.insert(kod).second) {
+                    SeznamOddilu.push_back(TOddil{std::move(kod), {}});
+                }
             }
         }
         MaxID = std::max(MaxID, z.ID);

@@ -2,6 +2,8 @@
 
 #include "platform/Cp1250.h"
 
+#include <algorithm>
+
 namespace SISam_Typ {
 
 std::vector<TKategorie> SeznamKategorii;
@@ -31,6 +33,13 @@ int TKategorie::VahaKategorie() const {
 }
 
 std::string VelkaPismena(std::string_view utf8) {
+    if (std::all_of(utf8.begin(), utf8.end(), [](char c) { return (c & 0x80) == 0; })) {
+        std::string s(utf8);
+        for (char& c : s) {
+            c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+        }
+        return s;
+    }
     std::string cp = platform::Utf8ToCp1250(utf8);
     bool zmena = false;
     for (char& c : cp) {
@@ -43,7 +52,8 @@ std::string VelkaPismena(std::string_view utf8) {
 }
 
 std::string Orez(std::string_view utf8, size_t n) {
-    return platform::Utf8Left(utf8, n);
+    // A text of no more bytes than characters allowed needs no counting.
+    return utf8.size() <= n ? std::string(utf8) : platform::Utf8Left(utf8, n);
 }
 
 void ResetGlobals() {

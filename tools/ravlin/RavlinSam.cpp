@@ -71,7 +71,7 @@ void GenerateRace(int runners, int categories, int clubs, std::vector<Runner>& o
         r.id = id;
         r.category = outCategories[static_cast<size_t>(id % categories)].name;
         r.start = (id / categories) * 2 + (id % 3) * 0.3;
-        if (id % 10 == 0) {
+        if (id % 11 == 0) {
             r.state = 2;
         } else {
             r.name = std::string(kSurname[id % 9]) + " " + kFirst[id % 6];

@@ -63,7 +63,7 @@ struct PultraInf {
 // The runner line of the exports and answers (12 fields, each followed by ';').
 std::string RunnerLine(const Runner& r);
 
-// A race of the given size: runners spread over the categories and clubs, every tenth slot
+// A race of the given size: runners spread over the categories and clubs, every eleventh slot
 // vacant and every fourth runner finished, names with Czech letters.
 void GenerateRace(int runners, int categories, int clubs, std::vector<Runner>& outRunners,
                   std::vector<Category>& outCategories);
