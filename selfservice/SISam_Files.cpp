@@ -212,13 +212,17 @@ Cteni NactiZavodnikyText(std::string_view bytes) {
         StavDat = "Data Zav : Read " + TedText() + " data z " + h.Cas + " beze změny ";
         return Cteni::Precteno;
     }
-    std::vector<TZavodnik> nove(MaxZavodniku);
+    // The valid lines, and per slot the last line that gave it (a later line replaces).
+    std::vector<TZavodnik> nove;
+    nove.reserve(radky.size());
+    std::vector<int32_t> slot(MaxZavodniku, -1);
     int32_t maxNove = 0;
     for (size_t i = 1; i < radky.size(); ++i) {
         TZavodnik z;
         if (RadekZavodnika(radky[i], z)) {
             maxNove = std::max(maxNove, z.ID);
-            nove[static_cast<size_t>(z.ID - 1)] = std::move(z);
+            slot[static_cast<size_t>(z.ID - 1)] = static_cast<int32_t>(nove.size());
+            nove.push_back(std::move(z));
         }
     }
     if (cely) {
@@ -243,10 +247,10 @@ Cteni NactiZavodnikyText(std::string_view bytes) {
         }
     }
     for (int32_t i = 0; i < maxNove; ++i) {
-        TZavodnik& z = nove[static_cast<size_t>(i)];
-        if (z.ID <= 0) {
+        if (slot[static_cast<size_t>(i)] < 0) {
             continue;
         }
+        TZavodnik& z = nove[static_cast<size_t>(slot[static_cast<size_t>(i)])];
         if (z.Stav != StavVakant) {
             PosledniStart = std::max(PosledniStart, z.Start);
         }
@@ -427,6 +431,7 @@ std::string JmenoPozadavku(int hodina, int minuta, int sekunda, int milisekunda)
 std::string ZapisPozadavek(const TPozadavek& p, std::string* chyba) {
     const auto selhal = [chyba](const std::string& proc) {
         Protokol(LogChyba, "ZapisPozadavek : " + proc);
+        Dialogs::Messages().Error("Požadavek nelze zapsat: " + proc);
         if (chyba != nullptr) {
             *chyba = proc;
         }

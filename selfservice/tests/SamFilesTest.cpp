@@ -164,6 +164,7 @@ TEST_F(SamFiles, RequestNamesAndBytes) {
     std::string proc;
     EXPECT_EQ(ZapisPozadavek({"READ", "ZAVODNIK", "KATEG", "H21", "", ""}, &proc), "");
     EXPECT_FALSE(proc.empty());
+    EXPECT_EQ(messages.errors, std::vector<std::string>{"Požadavek nelze zapsat: " + proc});
     size_t soubory = 0;
     for (const auto& e : fs::directory_iterator(sam)) {
         soubory += e.path().extension() == ".poz" ? 1 : 0;

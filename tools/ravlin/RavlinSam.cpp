@@ -70,7 +70,7 @@ void GenerateRace(int runners, int categories, int clubs, std::vector<Runner>& o
         Runner r;
         r.id = id;
         r.category = outCategories[static_cast<size_t>(id % categories)].name;
-        r.start = (id / categories) * 2 + (id % 3) * 0.3;
+        r.start = (id / categories) * 2 + (id % 2) * 0.3;
         if (id % 11 == 0) {
             r.state = 2;
         } else {
