@@ -1,6 +1,7 @@
 // The kiosk's files against the results program's double.
 #include "KioskTestSupport.h"
 #include "RavlinSam.h"
+#include "platform/IniFile.h"
 
 namespace fs = std::filesystem;
 using namespace SISam_Proc;
@@ -33,7 +34,9 @@ protected:
 };
 
 TEST_F(WithRavlin, ExportsLoadAndReadRequestsAnswerAClub) {
-    EXPECT_TRUE(fs::exists(tmp.Path() / "Pultra.inf"));
+    platform::IniFile inf(tmp.Path() / "Pultra.inf");
+    EXPECT_EQ(inf.ReadInteger("pultra", "Zavod", 0), 7);
+    EXPECT_EQ(inf.ReadString("Pultra", "Nazev", ""), "Zkušební závod");
     EXPECT_EQ(MaxID, 40);
     EXPECT_EQ(SISam_Typ::SeznamKategorii.size(), 5u);
     const std::string club = Zavodnici[0].Oddil;

@@ -1,6 +1,8 @@
 // Exports, answers and requests in the SAM folder.
 #include "KioskTestSupport.h"
 
+#include <algorithm>
+#include <sstream>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -119,6 +121,52 @@ TEST_F(SamFiles, AnswersMatchTheirGuidAndAreDeletedByTheirComputer) {
     Put("P4.odp", {"#SAM#WRITE#Vakant####12:00:00#{OTHER}#"});
     Poll("*.odp", guid);
     EXPECT_TRUE(fs::exists(sam / "P4.odp"));
+}
+
+TEST_F(SamFiles, PollLogsEveryStep) {
+    SISam_Typ::Param.Logovat = true;
+    // Ravlin's folder as Windows writes it, in another letter case than on disk.
+    fs::rename(tmp.Path() / "Z0007", tmp.Path() / "z0007");
+    fs::rename(tmp.Path() / "z0007" / "SAM", tmp.Path() / "z0007" / "sam");
+    SISam_Typ::Param.RavlinPath = " " + tmp.Path().string() + "\\ ";
+    std::replace(SISam_Typ::Param.RavlinPath.begin(), SISam_Typ::Param.RavlinPath.end(), '/', '\\');
+    sam = tmp.Path() / "z0007" / "sam";
+    const std::string dir = sam.string() + "/";
+    Put("a.ODP", {"#SAM#WRITE#Vakant####12:00:00#{X}#"});
+    Put("b.odp", {"#SAM#WRITE#Vakant##ERR#KIOSK1#12:00:00#{G}#", "ERR=ne"});
+    Put("c.odp", {"#XY#"});
+    Put("d.odp", {"#SAM#WRITE#Vakant###KIOSK1#12:00:00#{X}#"});
+    EXPECT_EQ(Poll("*.odp", "{G}"), VysledekZamitnuto);
+    EXPECT_EQ(Poll("*.odp", "{H}"), VysledekNic);
+    std::vector<std::string> texty;
+    std::istringstream log(platform::Cp1250ToUtf8(testsupport::ReadBytes("Ladeni.txt")));
+    for (std::string line; std::getline(log, line);) {
+        texty.push_back(line.substr(line.find(";;") + 2, line.size() - line.find(";;") - 3));
+    }
+    EXPECT_EQ(texty, (std::vector<std::string>{
+                         "Zpracuj vstupni soubory 0 " + dir + "*.odp",
+                         dir + "a.ODP",
+                         "ZpracujHlavicku=true",
+                         "Guid <> {G} {X}",
+                         dir + "b.odp",
+                         "ZpracujHlavicku=true",
+                         "Guid OK={G}",
+                         "Smazat 2 " + dir + "b.odp",
+                         "Smazano 2 " + dir + "b.odp",
+                         "EXIT {G}",
+                         "Zpracuj vstupni soubory 0 " + dir + "*.odp",
+                         dir + "a.ODP",
+                         "ZpracujHlavicku=true",
+                         "Guid <> {H} {X}",
+                         dir + "c.odp",
+                         "RadekToHlavickaSouboru > #XY#",
+                         "ZpracujHlavicku=false",
+                         dir + "d.odp",
+                         "ZpracujHlavicku=true",
+                         "Guid <> {H} {X}",
+                         "Smazat " + dir + "d.odp",
+                         "Smazano " + dir + "d.odp",
+                     }));
 }
 
 TEST_F(SamFiles, FilesStillWrittenOrUnreadableWait) {
