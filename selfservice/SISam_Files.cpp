@@ -39,6 +39,8 @@ constexpr auto kKlidnySoubor = std::chrono::seconds(2);
 platform::StableFileCheck g_stabilni;
 // Files whose deletion failed and was reported; reported again only after a success.
 std::set<fs::path> g_nesmazane;
+// Files that could not be read and were logged as errors.
+std::set<fs::path> g_necitelne;
 
 std::string Cislo(int64_t v) {
     return std::to_string(v);
@@ -104,9 +106,11 @@ void Smazat(const fs::path& soubor, bool poCteni) {
 bool NactiSoubor(const fs::path& soubor, std::string& bytes) {
     std::string chyba;
     if (platform::ReadWholeFile(soubor, bytes, &chyba, kMaxSoubor)) {
+        g_necitelne.erase(soubor);
         return true;
     }
-    Protokol(LogChyba, "Nelze číst " + chyba);
+    // Tried again at every poll, written into the log once.
+    Protokol(g_necitelne.insert(soubor).second ? LogChyba : LogTrace, "Nelze číst " + chyba);
     return false;
 }
 
@@ -518,6 +522,7 @@ void ResetFiles() {
     StavDat.clear();
     g_stabilni = platform::StableFileCheck();
     g_nesmazane.clear();
+    g_necitelne.clear();
 }
 
 } // namespace SISam_Proc

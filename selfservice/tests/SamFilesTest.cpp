@@ -2,6 +2,7 @@
 #include "KioskTestSupport.h"
 
 #include <algorithm>
+#include <regex>
 #include <sstream>
 #include <unistd.h>
 
@@ -185,7 +186,11 @@ TEST_F(SamFiles, FilesStillWrittenOrUnreadableWait) {
     ASSERT_EQ(::truncate(big.c_str(), 17 << 20), 0);
     fs::last_write_time(big, fs::file_time_type::clock::now() - std::chrono::seconds(10));
     EXPECT_EQ(Poll("*.odp", guid), VysledekNic);
+    EXPECT_EQ(Poll("*.odp", guid), VysledekNic);
     EXPECT_TRUE(fs::exists(big));
+    const std::string protokol = testsupport::ReadBytes("Protokol.txt"); // once, not per poll
+    EXPECT_EQ(protokol.find("Nelze"), protokol.rfind("Nelze"));
+    EXPECT_NE(protokol.find("Nelze"), std::string::npos);
 }
 
 TEST_F(SamFiles, RequestNamesAndBytes) {
@@ -193,6 +198,13 @@ TEST_F(SamFiles, RequestNamesAndBytes) {
     EXPECT_EQ(JmenoPozadavku(23, 59, 59, 999), "03WHFWF");
     EXPECT_EQ(JmenoZHostname("kiosk-east.example.org"), "kiosk-east");
     EXPECT_EQ(JmenoZHostname("a-very-long-host-name"), "a-very-long-hos");
+    SetPocitac(nullptr); // the system's
+    const std::string g = Pocitac().NovyGuid();
+    EXPECT_TRUE(std::regex_match(g, std::regex(R"(\{[0-9A-F]{8}(-[0-9A-F]{4}){3}-[0-9A-F]{12}\})")))
+        << g;
+    EXPECT_NE(Pocitac().NovyGuid(), g);
+    EXPECT_LE(Pocitac().JmenoPocitace().size(), 15u);
+    SetPocitac(&pocitac);
 
     pocitac.guidy = {"{A}", "{B}", "{C}"};
     EXPECT_EQ(ZapisPozadavek({"READ", "ZAVODNIK", "ODDIL", "ABC", "", ""}), "{A}");
