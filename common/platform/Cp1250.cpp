@@ -92,9 +92,19 @@ int ToCp1250(char32_t cp) {
 std::string Cp1250ToUtf8(std::string_view cp1250) {
     std::string out;
     out.reserve(cp1250.size() + cp1250.size() / 4);
-    for (char ch : cp1250) {
-        const auto b = static_cast<unsigned char>(ch);
-        AppendUtf8(out, b < 0x80 ? char32_t{b} : kHigh[b - 0x80]);
+    size_t i = 0;
+    while (i < cp1250.size()) {
+        // Runs of ASCII, most of any file, go over in one piece.
+        size_t j = i;
+        while (j < cp1250.size() && static_cast<unsigned char>(cp1250[j]) < 0x80) {
+            ++j;
+        }
+        out.append(cp1250.data() + i, j - i);
+        if (j < cp1250.size()) {
+            AppendUtf8(out, kHigh[static_cast<unsigned char>(cp1250[j]) - 0x80]);
+            ++j;
+        }
+        i = j;
     }
     return out;
 }

@@ -1,0 +1,236 @@
+// Exports, answers and requests in the SAM folder.
+#include "KioskTestSupport.h"
+
+#include <algorithm>
+#include <regex>
+#include <sstream>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+using namespace SISam_Proc;
+using SISam_Typ::SeznamKategorii;
+using SISam_Typ::SeznamOddilu;
+
+namespace {
+
+class SamFiles : public kiosktest::KioskTest {};
+
+const SISam_Typ::TKategorie& Kat(const char* nazev) {
+    const int i = NajdiKategorii(nazev);
+    EXPECT_GE(i, 0) << nazev;
+    return SeznamKategorii.at(static_cast<size_t>(std::max(i, 0)));
+}
+
+TEST_F(SamFiles, ExportsLoadCountAndKeepCategories) {
+    Put("Kateg.csv", {"#SAM#WRITE#KATEG#ALL##RAVLIN#08:00:00##", "H21;1;5.1;120;14;0;0;0;0;0;",
+                      "D35;0;3;60;9;0;0;0;0;0;"});
+    // The first export loads even with an empty stamp.
+    Put("Zavodnik.csv",
+        {"#SAM#WRITE#ZAVODNIK#ALL##RAVLIN###", "1;H21;ČERNÝ Jiří;11;abc;1;10.00;50.00;1;0;0;;",
+         "2;H21;;0;;;12.00;0;2;0;0;;", "3;d21;NOVÁK Jan;13;ABC;3;11.30;0;0;0;0;;",
+         "3000;H21;X;1;X;1;1;0;0;0;0;;", "5;H21;DVOŘÁK Petr;15;žďa;5;9.00;0;0;0;0;;"});
+    EXPECT_EQ(Poll("*.csv"), VysledekNic);
+    EXPECT_EQ(MaxID, 5);
+    EXPECT_EQ(PocetZavodniku, 4);
+    EXPECT_EQ(PocetDobehlych, 1);
+    EXPECT_DOUBLE_EQ(PosledniStart, 11.30); // the vacant slot's 12.00 does not count
+    EXPECT_EQ(Kat("H21").Pocet, 3);
+    EXPECT_EQ(Kat("H21").Vakanty, 1);
+    EXPECT_EQ(Kat("H21").Dobehlo, 1);
+    EXPECT_EQ(Kat("D21").Pocet, 1);
+    EXPECT_EQ(Kat("D35").Kontrol, 9);
+    ASSERT_EQ(SeznamOddilu.size(), 2u); // abc and ABC are one club
+    EXPECT_EQ(SeznamOddilu[0].Kod, "ABC");
+    EXPECT_EQ(SeznamOddilu[1].Kod, "ŽĎA");
+    EXPECT_EQ(StavDat, "Data Zav : Read 12:34:56 data z ");
+    EXPECT_TRUE(fs::exists(sam / "Zavodnik.csv")); // Ravlin's, not ours to delete
+
+    // The same stamp again: nothing changes.
+    Zavodnici[0].Jmeno = "marker";
+    Poll("Zavodnik.csv");
+    EXPECT_EQ(Zavodnici[0].Jmeno, "marker");
+    EXPECT_EQ(StavDat, "Data Zav : Read 12:34:56 data z  beze změny ");
+
+    // A club's answer overwrites its slots only; counts stay.
+    Put("Zavodnik.csv",
+        {"#SAM#READ#ZAVODNIK#ODDIL#ABC#RAVLIN#08:10:00##",
+         "3;D21;NOVÁK Jan;99;ABC;3;11.30;0;0;0;0;;", "2100;D21;X;1;ABC;3;1;0;0;0;0;;"});
+    Poll("*.csv");
+    EXPECT_EQ(Zavodnici[2].SI, 99);
+    EXPECT_EQ(Zavodnici[0].Jmeno, "marker");
+    EXPECT_EQ(Kat("H21").Pocet, 3);
+
+    // A new full export replaces the table, keeps Kateg.csv's categories, rebuilds the clubs.
+    Put("Zavodnik.csv",
+        {"#SAM#WRITE#ZAVODNIK#ALL##RAVLIN#08:20:00##", "4;H21;NOVÝ Ota;14;QQ;4;20.00;0;0;0;0;;"});
+    Poll("*.csv");
+    EXPECT_EQ(Zavodnici[0].ID, 0);
+    EXPECT_EQ(MaxID, 4);
+    EXPECT_EQ(Kat("H21").Pocet, 1);
+    EXPECT_EQ(Kat("H21").Zmena, 1);
+    EXPECT_EQ(Kat("D35").Pocet, 0);
+    ASSERT_EQ(SeznamOddilu.size(), 1u);
+    EXPECT_DOUBLE_EQ(PosledniStart, 20.0);
+}
+
+TEST_F(SamFiles, CategoryMaximaBelongToTheFileRead) {
+    using SISam_Typ::MaxUrovenKategorie;
+    Put("Kateg.csv", {"#SAM#WRITE#KATEG#ALL##RAVLIN#08:00:00##", "H21;1;5;1;1;3;0;1;0;0;"});
+    Poll("*.csv");
+    EXPECT_EQ(MaxUrovenKategorie[SISam_Typ::AkceZmenaCasu], 3);
+    Poll("*.csv"); // unchanged file: the maxima stay
+    EXPECT_EQ(MaxUrovenKategorie[SISam_Typ::AkceZmenaCasu], 3);
+    EXPECT_EQ(UrovenAkce(SISam_Typ::AkceZmenaCasu, ""), 2);
+    Put("Kateg.csv", {"#SAM#WRITE#KATEG#ALL##RAVLIN#08:05:00##", "H21;1;5;1;1;0;0;1;0;0;"});
+    Poll("*.csv");
+    EXPECT_EQ(MaxUrovenKategorie[SISam_Typ::AkceZmenaCasu], 0);
+}
+
+TEST_F(SamFiles, AnswersMatchTheirGuidAndAreDeletedByTheirComputer) {
+    const std::string guid = "{0A1B2C3D-0000-4000-8000-00000000ABCD}";
+    Zavodnici[14].ID = 15;
+    Put("P1.odp",
+        {"#SAM#WRITE#ChangeTime###KIOSK1#12:00:00#{OTHER}#", "15;H;OLD;1;A;1;1;0;0;0;0;;"});
+    Put("P2.odp",
+        {"#SAM#WRITE#changetime###KIOSK2#12:00:00#{0a1b2c3d-0000-4000-8000-00000000abcd}#",
+         "15;H21;NOVÝ;7;ABC;1;3.00;0;0;0;0;;"});
+    // Without a GUID no change answer is applied, and none is deleted.
+    EXPECT_EQ(Poll("*.odp"), VysledekNic);
+    EXPECT_EQ(Zavodnici[14].Jmeno, "");
+    EXPECT_TRUE(fs::exists(sam / "P1.odp"));
+
+    EXPECT_EQ(Poll("*.odp", guid), VysledekOK);
+    EXPECT_EQ(Zavodnici[14].Jmeno, "NOVÝ");
+    EXPECT_FALSE(fs::exists(sam / "P1.odp")); // another request's answer to this computer
+    EXPECT_TRUE(fs::exists(sam / "P2.odp"));  // addressed to another computer
+
+    const std::pair<std::vector<std::string>, std::string> odmitnute[] = {
+        {{"#SAM#WRITE#Vakant##ERR#KIOSK1#12:00:00#" + guid + "#", "ERR=Start je obsazený"},
+         "Start je obsazený"},
+        {{"#SAM#WRITE#Vakant##ERR#KIOSK1#12:00:00#" + guid + "#"}, ""},
+    };
+    for (const auto& [radky, text] : odmitnute) {
+        fs::remove(sam / "P2.odp");
+        Put("P3.odp", radky);
+        EXPECT_EQ(Poll("*.odp", guid), VysledekZamitnuto);
+        EXPECT_EQ(chyba, text);
+        EXPECT_FALSE(fs::exists(sam / "P3.odp"));
+    }
+
+    // With no name of its own the kiosk deletes nothing.
+    pocitac.jmeno.clear();
+    Put("P4.odp", {"#SAM#WRITE#Vakant####12:00:00#{OTHER}#"});
+    Poll("*.odp", guid);
+    EXPECT_TRUE(fs::exists(sam / "P4.odp"));
+}
+
+TEST_F(SamFiles, PollLogsEveryStep) {
+    SISam_Typ::Param.Logovat = true;
+    // Ravlin's folder as Windows writes it, in another letter case than on disk.
+    fs::rename(tmp.Path() / "Z0007", tmp.Path() / "z0007");
+    fs::rename(tmp.Path() / "z0007" / "SAM", tmp.Path() / "z0007" / "sam");
+    SISam_Typ::Param.RavlinPath = " " + tmp.Path().string() + "\\ ";
+    std::replace(SISam_Typ::Param.RavlinPath.begin(), SISam_Typ::Param.RavlinPath.end(), '/', '\\');
+    sam = tmp.Path() / "z0007" / "sam";
+    const std::string dir = sam.string() + "/";
+    Put("a.ODP", {"#SAM#WRITE#Vakant####12:00:00#{X}#"});
+    Put("b.odp", {"#SAM#WRITE#Vakant##ERR#KIOSK1#12:00:00#{G}#", "ERR=ne"});
+    Put("c.odp", {"#XY#"});
+    Put("d.odp", {"#SAM#WRITE#Vakant###KIOSK1#12:00:00#{X}#"});
+    EXPECT_EQ(Poll("*.odp", "{G}"), VysledekZamitnuto);
+    EXPECT_EQ(Poll("*.odp", "{H}"), VysledekNic);
+    std::vector<std::string> texty;
+    std::istringstream log(platform::Cp1250ToUtf8(testsupport::ReadBytes("Ladeni.txt")));
+    for (std::string line; std::getline(log, line);) {
+        texty.push_back(line.substr(line.find(";;") + 2, line.size() - line.find(";;") - 3));
+    }
+    EXPECT_EQ(texty, (std::vector<std::string>{
+                         "Zpracuj vstupni soubory 0 " + dir + "*.odp",
+                         dir + "a.ODP",
+                         "ZpracujHlavicku=true",
+                         "Guid <> {G} {X}",
+                         dir + "b.odp",
+                         "ZpracujHlavicku=true",
+                         "Guid OK={G}",
+                         "Smazat 2 " + dir + "b.odp",
+                         "Smazano 2 " + dir + "b.odp",
+                         "EXIT {G}",
+                         "Zpracuj vstupni soubory 0 " + dir + "*.odp",
+                         dir + "a.ODP",
+                         "ZpracujHlavicku=true",
+                         "Guid <> {H} {X}",
+                         dir + "c.odp",
+                         "RadekToHlavickaSouboru > #XY#",
+                         "ZpracujHlavicku=false",
+                         dir + "d.odp",
+                         "ZpracujHlavicku=true",
+                         "Guid <> {H} {X}",
+                         "Smazat " + dir + "d.odp",
+                         "Smazano " + dir + "d.odp",
+                     }));
+}
+
+TEST_F(SamFiles, FilesStillWrittenOrUnreadableWait) {
+    const std::string guid = "{G}";
+    const auto fresh = Put("P1.odp",
+                           {"#SAM#READ#ZAVODNIK#ODDIL#ABC#KIOSK1#12:00:00#{G}#",
+                            "7;H21;NOVÁK Jan;13;ABC;3;11.30;0;0;0;0;;"},
+                           false);
+    EXPECT_EQ(Poll("*.odp", guid), VysledekNic); // first sight of a fresh file
+    EXPECT_EQ(Poll("*.odp", guid), VysledekOK);  // unchanged since
+    EXPECT_EQ(Zavodnici[6].Jmeno, "NOVÁK Jan");
+    EXPECT_FALSE(fs::exists(fresh));
+
+    // A file the reader cannot take (here: far too large) stays, and is no refusal.
+    const auto big = Put("P2.odp", {"#SAM#WRITE#ChangeTime###KIOSK1#12:00:00#{G}#"});
+    ASSERT_EQ(::truncate(big.c_str(), 17 << 20), 0);
+    fs::last_write_time(big, fs::file_time_type::clock::now() - std::chrono::seconds(10));
+    EXPECT_EQ(Poll("*.odp", guid), VysledekNic);
+    EXPECT_EQ(Poll("*.odp", guid), VysledekNic);
+    EXPECT_TRUE(fs::exists(big));
+    const std::string protokol = testsupport::ReadBytes("Protokol.txt"); // once, not per poll
+    EXPECT_EQ(protokol.find("Nelze"), protokol.rfind("Nelze"));
+    EXPECT_NE(protokol.find("Nelze"), std::string::npos);
+}
+
+TEST_F(SamFiles, RequestNamesAndBytes) {
+    EXPECT_EQ(JmenoPozadavku(0, 0, 0, 0), "0000000");
+    EXPECT_EQ(JmenoPozadavku(23, 59, 59, 999), "03WHFWF");
+    EXPECT_EQ(JmenoZHostname("kiosk-east.example.org"), "kiosk-east");
+    EXPECT_EQ(JmenoZHostname("a-very-long-host-name"), "a-very-long-hos");
+    SetPocitac(nullptr); // the system's
+    const std::string g = Pocitac().NovyGuid();
+    EXPECT_TRUE(std::regex_match(g, std::regex(R"(\{[0-9A-F]{8}(-[0-9A-F]{4}){3}-[0-9A-F]{12}\})")))
+        << g;
+    EXPECT_NE(Pocitac().NovyGuid(), g);
+    EXPECT_LE(Pocitac().JmenoPocitace().size(), 15u);
+    SetPocitac(&pocitac);
+
+    pocitac.guidy = {"{A}", "{B}", "{C}"};
+    EXPECT_EQ(ZapisPozadavek({"READ", "ZAVODNIK", "ODDIL", "ABC", "", ""}), "{A}");
+    const std::string jmeno = "P" + JmenoPozadavku(12, 34, 56, 78) + ".poz";
+    EXPECT_EQ(testsupport::ReadBytes(sam / jmeno),
+              "#SAM#READ#ZAVODNIK#ODDIL#ABC#KIOSK1#12:34:56#{A}#\r\n");
+    // The same millisecond on a second kiosk: the name taken moves on, nothing is replaced.
+    EXPECT_EQ(ZapisPozadavek({"ChangeTime", "", "", "", "15;H21;ŽÁK JAN;1;ABC;1;12.30;",
+                              "16;H21;X;2;ABC;2;14.00;"}),
+              "{B}");
+    const std::string dalsi = "P" + JmenoPozadavku(12, 34, 56, 79) + ".poz";
+    EXPECT_EQ(testsupport::ReadBytes(sam / dalsi),
+              "#SAM#WRITE#ChangeTime###KIOSK1#12:34:56#{B}#\r\n15;H21;\x8E\xC1K JAN;1;ABC;1;12.30;"
+              "\r\n16;H21;X;2;ABC;2;14.00;\r\n");
+    EXPECT_EQ(ZapisPozadavek({"Vakant", "", "", "", "15;H21;X;1;A;1;1.00;", "ignored"}), "{C}");
+    // No GUID, no request: an answer could never be matched to it.
+    std::string proc;
+    EXPECT_EQ(ZapisPozadavek({"READ", "ZAVODNIK", "KATEG", "H21", "", ""}, &proc), "");
+    EXPECT_FALSE(proc.empty());
+    EXPECT_EQ(messages.errors, std::vector<std::string>{"Požadavek nelze zapsat: " + proc});
+    size_t soubory = 0;
+    for (const auto& e : fs::directory_iterator(sam)) {
+        soubory += e.path().extension() == ".poz" ? 1 : 0;
+        EXPECT_NE(e.path().filename().string().front(), '.'); // no temporary left behind
+    }
+    EXPECT_EQ(soubory, 3u);
+}
+
+} // namespace
