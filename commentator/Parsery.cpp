@@ -41,7 +41,9 @@ bool ReadNumber(std::string_view text, int32_t& value) {
 
 namespace {
 
-std::string_view Trimmed(std::string_view s) { return Tools::Trim(s); }
+std::string_view Trimmed(std::string_view s) {
+    return Tools::Trim(s);
+}
 
 std::string CutCas(std::string_view cas) {
     return std::string(cas.substr(0, std::min(cas.size(), TMezicasRec::MaxCas)));
@@ -49,7 +51,9 @@ std::string CutCas(std::string_view cas) {
 
 // The program's own split copy keeps ';' lines: a time holding a ';' would come back from it
 // as a different punch, so the fixed-column lines refuse it.
-bool CasFitsCopy(std::string_view cas) { return cas.find(';') == std::string_view::npos; }
+bool CasFitsCopy(std::string_view cas) {
+    return cas.find(';') == std::string_view::npos;
+}
 
 // The second timer protocol writes the time as hhmmssffff from column 31 on.
 std::string Protocol2Time(std::string_view line) {
