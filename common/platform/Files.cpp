@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -255,6 +256,26 @@ bool AppendWhole(const fs::path& file, std::string_view bytes, std::string* erro
         const int err = errno;
         (void)::truncate(file.c_str(), size);
         return fail(err);
+    }
+    return true;
+}
+
+bool RenameNoReplace(const fs::path& from, const fs::path& to) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
+        return true;
+    }
+    if (errno != EINVAL && errno != ENOSYS) {
+        return false;
+    }
+    // A file system without the flag: a hard link fails as well when the name is taken.
+    if (::link(from.c_str(), to.c_str()) != 0) {
+        return false;
+    }
+    if (::unlink(from.c_str()) != 0) {
+        const int err = errno;
+        ::unlink(to.c_str());
+        errno = err;
+        return false;
     }
     return true;
 }

@@ -39,6 +39,10 @@ bool ReadWholeFile(const std::filesystem::path& file, std::string& bytes, std::s
 // never sees half a file.
 bool WriteFileAtomic(const std::filesystem::path& file, std::string_view bytes, std::string* error);
 
+// Renames a file, but never over an existing one (as on Windows): false when the new name is
+// taken or the rename fails (errno says why).
+bool RenameNoReplace(const std::filesystem::path& from, const std::filesystem::path& to);
+
 // Appends the bytes to a file of fixed-size records (created when missing) in one piece: when
 // any step fails, the file is cut back to its size before, so readers never meet a torn
 // record, and the data is on disk before the call reports success.
