@@ -19,6 +19,14 @@
 
 using namespace typorin;
 
+#if defined(__SANITIZE_ADDRESS__)
+// fontconfig keeps its configuration for the life of the process and never frees it; that is
+// not a leak of ours.
+extern "C" __attribute__((visibility("default"))) const char* __lsan_default_suppressions() {
+    return "leak:libfontconfig.so\n";
+}
+#endif
+
 namespace {
 
 std::string Terminal(std::string text) {
