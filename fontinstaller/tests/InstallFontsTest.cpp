@@ -19,24 +19,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct FakeStore : FontStore {
-    std::optional<std::string> FaceName(const fs::path& file) override { return FakeFace(file); }
-    bool CopyFont(const fs::path& src, const fs::path& dest, std::string& reason) override {
-        ++copies;
-        return CopyFileAtomic(src, dest, reason);
-    }
-    bool Refresh(const fs::path&, std::string&) override {
-        ++refreshes;
-        return true;
-    }
-    bool Listed(const std::string& face, const fs::path& file) override {
-        return !hidden.count(face) && FakeFace(file) == face;
-    }
-    int copies = 0;
-    int refreshes = 0;
-    std::set<std::string> hidden;
-};
-
 struct FakeView : InstallView {
     void Status(const std::string& text) override { statuses.push_back(text); }
     void Progress(int, int, const std::string& p) override { percent = p; }

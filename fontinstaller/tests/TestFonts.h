@@ -10,6 +10,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <set>
 #include <string>
 
 namespace typorintest {
@@ -29,6 +30,28 @@ inline std::optional<std::string> FakeFace(const std::filesystem::path& file) {
     }
     return bytes.substr(5, bytes.find('\n') - 5); // what follows a line break is the "glyphs"
 }
+
+// The font system of those fonts; every family is listed unless hidden.
+struct FakeStore : typorin::FontStore {
+    std::optional<std::string> FaceName(const std::filesystem::path& file) override {
+        return FakeFace(file);
+    }
+    bool CopyFont(const std::filesystem::path& src, const std::filesystem::path& dest,
+                  std::string& reason) override {
+        ++copies;
+        return typorin::CopyFileAtomic(src, dest, reason);
+    }
+    bool Refresh(const std::filesystem::path&, std::string&) override {
+        ++refreshes;
+        return true;
+    }
+    bool Listed(const std::string& face, const std::filesystem::path& file) override {
+        return !hidden.count(face) && FakeFace(file) == face;
+    }
+    int copies = 0;
+    int refreshes = 0;
+    std::set<std::string> hidden;
+};
 
 // A program image followed by a package of the given files.
 inline std::string Packed(const std::vector<typorin::PackFile>& files) {
