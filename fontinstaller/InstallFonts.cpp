@@ -78,7 +78,8 @@ InstallResult InstallFonts(const InstallRequest& r, FontStore& store, InstallVie
                 q.already = "The Font Folder already contains a font with the filename '" +
                             platform::Cp1250ToUtf8(font.file) + "'.";
                 q.existingTitle = existingFace;
-                q.existingSize = SizeText(fs::file_size(dest, ec));
+                const auto existingSize = fs::file_size(dest, ec);
+                q.existingSize = SizeText(ec ? 0 : existingSize);
                 q.newTitle = font.face;
                 q.newSize = SizeText(font.size);
                 q.singleFont = r.fonts.size() == 1;

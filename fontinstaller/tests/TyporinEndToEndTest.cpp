@@ -110,9 +110,10 @@ private:
 class Typorin : public ::testing::Test {
 protected:
     void SetUp() override {
-        for (const char* d : {"home", "data", "config", "cache", "fccache", "tmp", "run"}) {
+        for (const char* d : {"home", "data", "config", "cache", "fccache", "tmp", "run", "xrun"}) {
             fs::create_directories(dir / d);
         }
+        fs::permissions(dir / "xrun", fs::perms::owner_all);
         // The private cache comes first, so not even root writes into the system's cache.
         WriteBytes(dir / "fonts.conf",
                    "<?xml version=\"1.0\"?>\n<!DOCTYPE fontconfig SYSTEM \"fonts.dtd\">\n"
@@ -126,6 +127,7 @@ protected:
                "XDG_CONFIG_HOME=" + (dir / "config").string(),
                "XDG_CACHE_HOME=" + (dir / "cache").string(),
                "FONTCONFIG_FILE=" + (dir / "fonts.conf").string(),
+               "XDG_RUNTIME_DIR=" + (dir / "xrun").string(),
                "TMPDIR=" + (dir / "tmp").string()};
     }
     // Runs a command to its end; its output lands in out and err.
@@ -187,6 +189,25 @@ TEST_F(Typorin, FontFolderThatIsAFileFails) {
                            "Permission denied to copy fonts.\n"))
         << Err();
     EXPECT_TRUE(Has(Err(), (dir / "data" / "fonts").string())) << Err();
+    EXPECT_TRUE(TempIsEmpty());
+}
+
+// The wizard keeps its extracted files in a private folder until it ends, also by a signal.
+TEST_F(Typorin, WizardEndedBySignalLeavesNoFiles) {
+    std::vector<std::string> wizardEnv = env;
+    wizardEnv.push_back("QT_QPA_PLATFORM=offscreen");
+    Child c(TYPORIN_PATH, {}, wizardEnv, dir / "run", dir / "out", dir / "err");
+    bool extracted = false;
+    for (int i = 0; i < 400 && !extracted; ++i) {
+        for (const auto& e : fs::directory_iterator(dir / "tmp")) {
+            extracted = extracted || fs::exists(e.path() / "QZ_Pikt04.TTF");
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    }
+    EXPECT_TRUE(extracted) << Err();
+    EXPECT_EQ(c.Wait(1), -1) << "the wizard waits for the user";
+    c.Signal(SIGTERM);
+    EXPECT_EQ(c.Wait(), 128 + SIGTERM);
     EXPECT_TRUE(TempIsEmpty());
 }
 
