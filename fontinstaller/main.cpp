@@ -1,0 +1,133 @@
+// Typorin: installs the fonts of the package carried behind its own program image, as a
+// wizard or from the command line (/E extract, /I silent install, /? help).
+
+#include "FontPackage.h"
+#include "FontStore.h"
+#include "InstallFonts.h"
+#include "Wizard.h"
+#include "frmMain.h"
+
+#include "platform/Cp1250.h"
+#include "platform/Paths.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+#include <cstdlib>
+#include <iostream>
+#include <memory>
+
+using namespace typorin;
+
+#if defined(__SANITIZE_ADDRESS__)
+// fontconfig keeps its configuration for the life of the process and never frees it; that is
+// not a leak of ours.
+extern "C" __attribute__((visibility("default"))) const char* __lsan_default_suppressions() {
+    return "leak:libfontconfig.so\n";
+}
+#endif
+
+namespace {
+
+std::string Terminal(std::string text) {
+    for (size_t p; (p = text.find("\r\n")) != std::string::npos;) {
+        text.erase(p, 1);
+    }
+    return text;
+}
+
+bool HasDisplay() {
+    for (const char* v : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+        const char* s = std::getenv(v);
+        if (s != nullptr && *s != '\0') {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The terminal stands in for the Installing page in silent mode.
+class TerminalView : public InstallView {
+public:
+    void Status(const std::string& text) override { std::cout << text << '\n'; }
+    void Progress(int, int, const std::string&) override {}
+    ReplaceAnswer AskReplace(const ReplaceQuestion&) override { return ReplaceAnswer::YesToAll; }
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    const Command command = ParseCommandLine(args);
+    const bool windows = command == Command::Wizard;
+    if (windows && !HasDisplay()) {
+        std::cerr << NoDisplayText << '\n';
+        return 2;
+    }
+    std::unique_ptr<QApplication> app;
+    std::unique_ptr<frmExtracting> extracting;
+    if (windows) {
+        app = std::make_unique<QApplication>(argc, argv);
+        extracting = std::make_unique<frmExtracting>();
+        extracting->show();
+        QApplication::processEvents();
+    }
+
+    FontconfigStore store;
+    Package package;
+    std::string reason;
+    // Packing is the last build step: the package sits behind the image of this very file.
+    FileSource self("/proc/self/exe");
+    const bool loaded =
+        self.IsOpen()
+            ? LoadPackage(
+                  self, [&store](const std::filesystem::path& f) { return store.FaceName(f); },
+                  package, reason)
+            : (reason = self.OpenError(), false);
+    extracting.reset();
+    if (!loaded) {
+        if (windows) {
+            QMessageBox::warning(nullptr, QString::fromUtf8(PackageErrorTitle),
+                                 QString::fromUtf8(PackageErrorText) + QStringLiteral("\n\n") +
+                                     QString::fromStdString(reason));
+        } else {
+            std::cerr << PackageErrorTitle << ": " << PackageErrorText << '\n' << reason << '\n';
+        }
+        return 1;
+    }
+
+    const std::string title = platform::Cp1250ToUtf8(package.data.title);
+    switch (command) {
+    case Command::Help:
+        std::cout << HelpTitle << "\n\n" << Terminal(HelpText) << '\n';
+        return 0;
+    case Command::Extract:
+        if (!ExtractFonts(package, platform::ProgramDir(), reason)) {
+            std::cerr << reason << '\n';
+            return 1;
+        }
+        return 0;
+    case Command::Silent: {
+        const UserEnv env = UserEnv::FromProcess();
+        InstallRequest r;
+        r.extractPath = package.folder.Path();
+        r.fonts = package.fonts; // every font, as the Complete install
+        r.fontFolder = FontsFolder(env);
+        r.silent = true;
+        r.links = true;
+        r.title = title;
+        r.url = platform::Cp1250ToUtf8(package.data.url);
+        r.urlTitle = platform::Cp1250ToUtf8(package.data.urlTitle);
+        r.favoritesFolder = FavoritesFolder(env);
+        TerminalView view;
+        const InstallResult result = InstallFonts(r, store, view);
+        (result.ok ? std::cout : std::cerr) << Terminal(result.text) << '\n';
+        return result.ok ? 0 : 1;
+    }
+    case Command::Wizard:
+        break;
+    }
+    frmMain window(package, store, UserEnv::FromProcess());
+    window.show();
+    return QApplication::exec();
+}
