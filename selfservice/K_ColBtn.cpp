@@ -102,6 +102,8 @@ bool TKColButton::event(QEvent* e) {
         if (k->key() == Qt::Key_Tab &&
             !(k->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
             keyPressEvent(k);
+            // Unhandled, it would travel up to the form, which moves the focus on Tab.
+            k->accept();
             return true;
         }
     }
@@ -210,8 +212,12 @@ void TKColButton::keyPressEvent(QKeyEvent* e) {
     default:
         break;
     }
-    if (target && target->isEnabled() && target->isVisible()) {
-        target->setFocus(Qt::OtherFocusReason);
+    if (target) {
+        // A neighbour that cannot take the focus now keeps it here rather than letting the
+        // key wander to whatever control comes next.
+        if (target->isEnabled() && target->isVisible()) {
+            target->setFocus(Qt::OtherFocusReason);
+        }
         e->accept();
         return;
     }

@@ -1,5 +1,6 @@
 #include "fKlavesnice.h"
 
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
@@ -17,6 +18,16 @@ QFont Bold(int points) {
     f.setPointSize(points);
     f.setBold(true);
     return f;
+}
+
+// The given size, or smaller where the caption would not fit the button ("Backspace" on a
+// 100-pixel key).
+void FitFont(QPushButton* b, int points) {
+    QFont f = Bold(points);
+    while (f.pointSize() > 8 && QFontMetrics(f).horizontalAdvance(b->text()) > b->width() - 8) {
+        f.setPointSize(f.pointSize() - 1);
+    }
+    b->setFont(f);
 }
 
 void Place(QWidget* w, const Klavesnice::Box& b) {
@@ -110,17 +121,17 @@ void TKlavesnice::RozmistiKlavesy() {
     }
     Place(ok_, l.ok);
     Place(cancel_, l.cancel);
-    ok_->setFont(Bold(l.okFont));
-    cancel_->setFont(Bold(l.okFont));
     cancel_->setText(QString::fromStdString(model_.CancelCaption()));
+    FitFont(ok_, l.okFont);
+    FitFont(cancel_, l.okFont);
     Place(backspace_, l.backspace);
-    backspace_->setFont(Bold(l.backFont));
+    FitFont(backspace_, l.backFont);
     Place(caps_, l.capsToggle);
     Place(layout_, l.layoutToggle);
-    caps_->setFont(Bold(12));
-    layout_->setFont(Bold(12));
     caps_->setText(QString::fromStdString(model_.VelkaCaption()));
     layout_->setText(QString::fromStdString(model_.RozlozeniCaption()));
+    FitFont(caps_, l.keyFont);
+    FitFont(layout_, l.keyFont);
     setFixedSize(l.formWidth, l.formHeight);
 }
 

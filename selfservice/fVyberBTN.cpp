@@ -62,6 +62,8 @@ TVyberBTN::TVyberBTN(QWidget* parent)
     Place(ok_, fVyberBTN::BitBtnOK);
     cancel_ = new QPushButton(QStringLiteral("Zrušit"), content_);
     Place(cancel_, fVyberBTN::BitBtnCancel);
+    ok_->setFont(BoldPixels(24));
+    cancel_->setFont(BoldPixels(24));
     ok_->hide();
     cancel_->hide();
     connect(ok_, &QPushButton::clicked, this, &TVyberBTN::OkClick);
