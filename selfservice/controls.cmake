@@ -19,8 +19,11 @@ file(GLOB SI_SELFSERVICE_QT_TESTS CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/te
 add_executable(selfservice_qt_tests ${SI_SELFSERVICE_QT_TESTS})
 target_link_libraries(selfservice_qt_tests PRIVATE si_selfservice_qt Qt6::Test GTest::gtest
                                                    GTest::gmock)
+configure_file(${CMAKE_CURRENT_LIST_DIR}/tests/controls/fonts.conf.in
+               ${CMAKE_CURRENT_BINARY_DIR}/controls-fonts.conf @ONLY)
 target_compile_definitions(selfservice_qt_tests PRIVATE
-    SELFSERVICE_ARTEFACT_DIR="${CMAKE_CURRENT_BINARY_DIR}/artefacts")
+    SELFSERVICE_ARTEFACT_DIR="${CMAKE_CURRENT_BINARY_DIR}/artefacts"
+    SELFSERVICE_FONTCONFIG="${CMAKE_CURRENT_BINARY_DIR}/controls-fonts.conf")
 gtest_discover_tests(selfservice_qt_tests WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
                      DISCOVERY_TIMEOUT 60
                      PROPERTIES TIMEOUT 120 ENVIRONMENT "QT_QPA_PLATFORM=offscreen")

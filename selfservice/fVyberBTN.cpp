@@ -89,6 +89,7 @@ void TVyberBTN::Inicializuj(const std::string& title, const std::string& subtitl
     const fVyberBTN::Label t = label(infoLabel_, title);
     const fVyberBTN::Label s = label(infoLabel2_, subtitle);
     vysledek_.clear();
+    poloha_.reset();
     model_.Inicializuj(t, s, fontSize, DruhZav ? DruhZav() : 0, ScreenSize().width());
     combo_->clear();
     for (TKColButton* tile : tiles_) {
@@ -141,7 +142,7 @@ void TVyberBTN::showEvent(QShowEvent* e) {
     content_->setFixedSize(p.contentWidth, p.contentHeight);
     setFixedSize(p.width, p.height);
     scroll_->setGeometry(0, 0, p.width, p.height);
-    move(p.left, p.top);
+    move(poloha_ ? *poloha_ : QPoint(p.left, p.top));
     if (combo_->count() > 0) {
         combo_->setCurrentIndex(0);
     }

@@ -4,9 +4,11 @@
 #include "fVyberBTNLogic.h"
 
 #include <QDialog>
+#include <QPoint>
 #include <QSize>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -41,6 +43,10 @@ public:
     const std::string& Vysledek() const { return vysledek_; }
     const fVyberBTN::TVyberModel& Model() const { return model_; }
 
+    // Shows the chooser with its top-left corner here instead of centred (a small choice
+    // beside the button that asked for it). Inicializuj goes back to centring.
+    void NastavPolohu(QPoint topLeft) { poloha_ = topLeft; }
+
     // The screen the chooser centres on and fits into; by default the primary screen's.
     void NastavObrazovku(QSize size) { screen_ = size; }
 
@@ -65,6 +71,7 @@ private:
     fVyberBTN::TVyberModel model_;
     std::string vysledek_;
     QSize screen_;
+    std::optional<QPoint> poloha_;
     QScrollArea* scroll_;
     QWidget* content_;
     QLabel* infoLabel_;

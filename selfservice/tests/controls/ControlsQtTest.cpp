@@ -212,7 +212,9 @@ TEST(Chooser, DropDownListWithOkAndCancel) {
     dlg.BitBtnOK()->click();
     EXPECT_EQ(dlg.result(), QDialog::Accepted);
     EXPECT_EQ(dlg.Vysledek(), "102");
+    dlg.NastavPolohu(QPoint(300, 40));
     ASSERT_TRUE(Activate(dlg));
+    EXPECT_EQ(dlg.pos(), QPoint(300, 40));
     dlg.BitBtnCancel()->click();
     EXPECT_EQ(dlg.Vysledek(), "");
     SI_Typ::Language = 0;
