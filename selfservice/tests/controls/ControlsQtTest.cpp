@@ -102,6 +102,19 @@ TEST(ColButton, PaintsItsStatesInItsColours) {
     QTest::mousePress(t.b, Qt::LeftButton, {}, QPoint(60, 30));
     EXPECT_EQ(Background(*t.b), qRgb(0, 255, 0));
     QTest::mouseRelease(t.b, Qt::LeftButton, {}, QPoint(60, 30));
+
+    // Images beside a left-aligned caption; an index outside the list is skipped.
+    TImageList images(16, 16);
+    QPixmap red(16, 16);
+    red.fill(Qt::red);
+    images.Add(red);
+    t.b->SetImages(&images);
+    t.b->SetImagesIndex("9, 0");
+    t.b->SetAlignment(TAlignment::taLeftJustify);
+    EXPECT_EQ(t.b->IndexyObrazku(), (std::vector<int32_t>{9, 0}));
+    const QImage withImage = t.b->grab().toImage();
+    EXPECT_EQ(withImage.pixel(5 + 1, 59 / 2 - 8 + 1 + 1), qRgb(255, 0, 0)); // drawn pressed
+    EXPECT_NE(withImage.pixel(5 + 16 + 2, 30), qRgb(255, 0, 0));
     SaveArtefact(t.host, "colbutton.png");
 }
 
