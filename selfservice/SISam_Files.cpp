@@ -7,6 +7,7 @@
 #include "Tools.h"
 #include "platform/Clock.h"
 #include "platform/Cp1250.h"
+#include "platform/Files.h"
 #include "platform/Paths.h"
 
 #include <cerrno>
@@ -463,56 +464,27 @@ std::string ZapisPozadavek(const TPozadavek& p, std::string* chyba) {
 
     const fs::path slozka = SlozkaSAM();
     const fs::path base = slozka.empty() ? fs::path(".") : slozka;
-    // Written under a name no reader's mask matches, then linked into place: a request is
-    // never seen half-written and never replaces another kiosk's of the same millisecond.
-    std::string tmp = (base / ".Pozadavek.XXXXXX").string();
-    const int fd = ::mkstemp(tmp.data());
-    if (fd < 0) {
-        return selhal(base.string() + ": " + platform::ErrnoText(errno));
-    }
-    size_t hotovo = 0;
-    int err = 0;
-    while (hotovo < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + hotovo, bytes.size() - hotovo);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            err = n < 0 ? errno : EIO;
-            break;
-        }
-        hotovo += static_cast<size_t>(n);
-    }
-    ::fchmod(fd, 0644);
-    if (err == 0 && ::fsync(fd) != 0) {
-        err = errno;
-    }
-    if (::close(fd) != 0 && err == 0) {
-        err = errno;
-    }
-    if (err != 0) {
-        ::unlink(tmp.c_str());
-        return selhal(tmp + ": " + platform::ErrnoText(err));
+    // Written under a name no reader's mask matches, then renamed into place without
+    // replacing: a request is never seen half-written and never replaces another kiosk's of
+    // the same millisecond.
+    std::string proc;
+    const std::optional<fs::path> tmp = platform::WriteTempFile(base / "Pozadavek", bytes, &proc);
+    if (!tmp) {
+        return selhal(proc);
     }
     uint64_t cislo = CasJakoCislo(ted.hour, ted.minute, ted.second, ted.millisecond);
     for (int pokus = 0; pokus < 1000; ++pokus, ++cislo) {
         const fs::path cil = base / ("P" + Jmeno7(cislo) + ".poz");
-        int rc = ::link(tmp.c_str(), cil.c_str());
-        if (rc != 0 && errno != EEXIST) {
-            // File systems without hard links still rename without replacing.
-            rc = ::renameat2(AT_FDCWD, tmp.c_str(), AT_FDCWD, cil.c_str(), RENAME_NOREPLACE);
-        }
-        if (rc == 0) {
-            ::unlink(tmp.c_str());
+        if (platform::RenameNoReplace(*tmp, cil)) {
             return guid;
         }
         if (errno != EEXIST) {
-            err = errno;
-            ::unlink(tmp.c_str());
+            const int err = errno;
+            ::unlink(tmp->c_str());
             return selhal(cil.string() + ": " + platform::ErrnoText(err));
         }
     }
-    ::unlink(tmp.c_str());
+    ::unlink(tmp->c_str());
     return selhal(base.string() + ": no free request name");
 }
 

@@ -169,12 +169,13 @@ bool ReadWholeFile(const fs::path& file, std::string& bytes, std::string* error,
     return true;
 }
 
-bool WriteFileAtomic(const fs::path& file, std::string_view bytes, std::string* error) {
+std::optional<fs::path> WriteTempFile(const fs::path& file, std::string_view bytes,
+                                      std::string* error) {
     const auto fail = [&](const std::string& what, int err) {
         if (error != nullptr) {
             *error = what + ": " + ErrnoText(err);
         }
-        return false;
+        return std::nullopt;
     };
     std::string tmp = (file.parent_path() / ("." + file.filename().string() + ".XXXXXX")).string();
     if (file.parent_path().empty()) {
@@ -205,10 +206,21 @@ bool WriteFileAtomic(const fs::path& file, std::string_view bytes, std::string* 
         ::unlink(tmp.c_str());
         return fail(file.string(), err);
     }
-    if (::rename(tmp.c_str(), file.c_str()) != 0) {
+    return fs::path(tmp);
+}
+
+bool WriteFileAtomic(const fs::path& file, std::string_view bytes, std::string* error) {
+    const std::optional<fs::path> tmp = WriteTempFile(file, bytes, error);
+    if (!tmp) {
+        return false;
+    }
+    if (::rename(tmp->c_str(), file.c_str()) != 0) {
         const int err = errno;
-        ::unlink(tmp.c_str());
-        return fail(file.string(), err);
+        ::unlink(tmp->c_str());
+        if (error != nullptr) {
+            *error = file.string() + ": " + ErrnoText(err);
+        }
+        return false;
     }
     return true;
 }

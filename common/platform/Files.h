@@ -35,6 +35,11 @@ std::filesystem::path ResolveNoCase(const std::filesystem::path& path);
 // us hold more than we expect of it).
 bool ReadWholeFile(const std::filesystem::path& file, std::string& bytes, std::string* error,
                    size_t maxBytes = SIZE_MAX);
+// Writes the bytes, synced and readable by all, to a new hidden file beside the given one
+// (".<name>.XXXXXX", which no reader's mask takes) and returns its path, for the caller to
+// rename into place.
+std::optional<std::filesystem::path> WriteTempFile(const std::filesystem::path& file,
+                                                   std::string_view bytes, std::string* error);
 // Writes under a temporary name in the same folder, then renames into place, so a reader
 // never sees half a file.
 bool WriteFileAtomic(const std::filesystem::path& file, std::string_view bytes, std::string* error);
