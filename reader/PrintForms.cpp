@@ -1,5 +1,6 @@
 #include "PrintForms.h"
 
+#include "QtMessages.h"
 #include "SI_Typ.h"
 #include "Tools.h"
 
@@ -14,7 +15,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
@@ -46,7 +46,7 @@ void LabelPrintStatus::ShowPrintStatus(const std::string& text) {
 }
 
 void MessageBoxPrintMessages::ShowError(const std::string& text) {
-    QMessageBox::critical(parent_, Q(SI_Typ::LangText("Chyba", "Error")), Q(text));
+    TQtMessages::MakeBox(parent_, QMessageBox::Critical, text, QMessageBox::Ok)->exec();
 }
 
 bool QtPrinterSetupDialog::Run(printing::PrinterChoice& choice,

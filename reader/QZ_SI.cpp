@@ -4,15 +4,18 @@
 #include "CisZav.h"
 #include "Dialogs.h"
 #include "FormPosQt.h"
+#include "OrisConvert.h"
 #include "PiktDraw.h"
 #include "PiktPrint.h"
 #include "PrintForms.h"
+#include "QtMessages.h"
 #include "SI_Backup.h"
 #include "SI_FontForm.h"
 #include "SI_Typ.h"
 #include "Tools.h"
 #include "ZapKont.h"
 #include "fDefTisk.h"
+#include "fPikt.h"
 #include "fSetPort.h"
 #include "platform/Clock.h"
 
@@ -54,6 +57,12 @@ public:
 
 } // namespace
 
+void QZ_SI::InitApplication() {
+    QApplication::setApplicationName("cardvane");
+    // Not the application display name: the window system would append it to every caption.
+    TQtMessages::SetApplicationTitle("QZ - SI");
+}
+
 TfQZ_SI::TfQZ_SI(QWidget* parent) : QMainWindow(parent) {
     setObjectName("fQZ_SI");
     scroll_ = new QScrollArea(this);
@@ -94,6 +103,12 @@ TfQZ_SI::TfQZ_SI(QWidget* parent) : QMainWindow(parent) {
     warning_->setWordWrap(true);
     statusBar()->addWidget(warning_, 1);
 
+    button1_ = new QPushButton("Button1", content_);
+    button1_->setObjectName("Button1");
+    button1_->hide(); // a development aid, never shown
+    connect(button1_, &QPushButton::clicked, this,
+            [this] { RunNested([this] { Button1Click(); }); });
+
     CreateMenu();
     FormCreate();
     CreateForms();
@@ -110,6 +125,10 @@ TfQZ_SI::TfQZ_SI(QWidget* parent) : QMainWindow(parent) {
     connect(&timerORIS_, &QTimer::timeout, this,
             [this] { RunNested([this] { TimerORISTimer(); }); });
     timerORIS_.start();
+    // Runs as the window has it, with nothing to do.
+    testSiMan_.setObjectName("TestSiMan");
+    testSiMan_.setInterval(TestSiManMs);
+    testSiMan_.start();
 }
 
 TfQZ_SI::~TfQZ_SI() {
@@ -149,6 +168,12 @@ void TfQZ_SI::CreateMenu() {
 
     QAction* info = bar->addAction("&Informace o programu");
     connect(info, &QAction::triggered, this, [this] { Info1Click(); });
+
+    // Never shown: the sheets' test form is a development aid.
+    piktAction_ = bar->addAction("Pikt");
+    piktAction_->setObjectName("Pikt1");
+    piktAction_->setVisible(false);
+    connect(piktAction_, &QAction::triggered, this, [this] { Pikt1Click(); });
 }
 
 void TfQZ_SI::CreateForms() {
@@ -161,13 +186,7 @@ void TfQZ_SI::CreateForms() {
     defTisk_ =
         std::make_unique<fDefTisk::TDefTisk>(ini, *printBackend_, *printStatus_, *printMessages_);
     defTisk_->SetTiskniPiktogramy([this](const std::filesystem::path& file, std::string& error) {
-        fPikt::PiktHost host;
-        host.printPage = [this](const fPikt::PiktPageDraw& draw, std::string& error) {
-            return defTisk_->PrintPage(draw, error);
-        };
-        host.showStatus = [this](const std::string& text) { printStatus_->ShowPrintStatus(text); };
-        host.showError = [this](const std::string& text) { printMessages_->ShowError(text); };
-        return fPikt::TiskniPiktogramy(file, true, host, error);
+        return fPikt::TiskniPiktogramy(file, true, PiktPrinterHost(), error);
     });
 
     SI_Backup::ControlNumberDialog = [this] {
@@ -179,6 +198,22 @@ void TfQZ_SI::CreateForms() {
 
     obsluhaOris_ =
         std::make_unique<QZ_ORIS::TObsluhaOris>(static_cast<QZ_ORIS::StatusSink&>(*this));
+
+    pikt_ = new TPikt(PiktPrinterHost(), this);
+}
+
+fPikt::PiktHost TfQZ_SI::PiktPrinterHost() {
+    fPikt::PiktHost host;
+    host.printPage = [this](const fPikt::PiktPageDraw& draw, std::string& error) {
+        if (!defTisk_) {
+            error = "closed";
+            return false;
+        }
+        return defTisk_->PrintPage(draw, error);
+    };
+    host.showStatus = [this](const std::string& text) { printStatus_->ShowPrintStatus(text); };
+    host.showError = [this](const std::string& text) { printMessages_->ShowError(text); };
+    return host;
 }
 
 void TfQZ_SI::RunNested(const std::function<void()>& handler) {
@@ -274,6 +309,7 @@ void TfQZ_SI::FormClose() {
     timerORIS_.stop();
     SI_Backup::ControlNumberDialog = nullptr;
     aboutBox_->hide();
+    pikt_->hide();
     // Both read the settings object, which goes below.
     defTisk_.reset();
     obsluhaOris_.reset();
@@ -458,6 +494,23 @@ void TfQZ_SI::Zpracovvatsoubory1Click() {
 void TfQZ_SI::Info1Click() {
     aboutBox_->show();
     aboutBox_->raise();
+}
+
+void TfQZ_SI::Pikt1Click() {
+    pikt_->show();
+    pikt_->raise();
+}
+
+void TfQZ_SI::Button1Click() {
+    if (!obsluhaOris_) {
+        return;
+    }
+    QZ_ORIS::TPozadavekOris poz;
+    poz.method = "getRegistration";
+    poz.workFile = obsluhaOris_->WorkFile().string();
+    poz.FN = (obsluhaOris_->WorkFile().parent_path() / "Registration.txt").string();
+    const bool ok = QZ_ORIS::PrevedXmlOris(poz, QZ_ORIS::RezimPrevod);
+    Zobraz(ok ? "Zpracováno : " + poz.FN : poz.errorText);
 }
 
 void TfQZ_SI::UpdateComMenu() {

@@ -16,13 +16,25 @@
 class LabelPrintStatus;
 class QAction;
 class QLabel;
+class QPushButton;
 class QScrollArea;
 class TAboutBox;
+class TPikt;
+
+namespace fPikt {
+struct PiktHost;
+} // namespace fPikt
 
 namespace fDefTisk {
 class PrintMessages;
 class TDefTisk;
 } // namespace fDefTisk
+
+namespace QZ_SI {
+// The application as Cardvane sets it up at its start: its name, and its title "QZ - SI" that
+// its message boxes show. Every window's caption is its own.
+void InitApplication();
+} // namespace QZ_SI
 
 // Cardvane's main window: the race and clock labels, one panel per active SI port, the display
 // station's two lines, the menus of the settings dialogs, printers, fonts and the print folder,
@@ -35,6 +47,7 @@ public:
     static constexpr int Timer1Ms = 200;
     static constexpr int TimerPrinterMs = 5000;
     static constexpr int TimerORISMs = 1000;
+    static constexpr int TestSiManMs = 5000;
 
     explicit TfQZ_SI(QWidget* parent = nullptr);
     ~TfQZ_SI() override;
@@ -45,6 +58,9 @@ public:
     // "COM&1" .. "COM&9" by COM number.
     QAction* ComAction(int com) const { return comActions_.at(static_cast<size_t>(com)); }
     TPortPanel* Panel(int com) const { return panels_[com].get(); }
+    // The test form of the control-description sheets, and the hidden item that shows it.
+    TPikt* Pikt() const { return pikt_; }
+    QAction* PiktAction() const { return piktAction_; }
 
     // A later start of the program asked for this window.
     void BringToFront();
@@ -63,6 +79,10 @@ public:
     void NastavFontyClick();
     void Zpracovvatsoubory1Click();
     void Info1Click();
+    void Pikt1Click();
+    // A development aid behind a button that is never shown: converts the ORIS work file as a
+    // getRegistration answer into Registration.txt beside it.
+    void Button1Click();
 
     // COM1..COM9 shown exactly for the ports without DisableCOM.
     void UpdateComMenu();
@@ -77,7 +97,7 @@ private:
     void CreateMenu();
     void FormCreate();
     // The forms that follow the main window, in their order: TfSetCom, TAboutBox, TfCisZav,
-    // TfFont, TDefTisk, TfZapKont. The dialogs are made each time they open; what lives on
+    // TfFont, TDefTisk, TfZapKont, TPikt. The dialogs are made each time they open; what lives on
     // (the spooler, the about box, the control-number hook) is made here.
     void CreateForms();
     // Runs a handler that may spin a nested event loop (a modal dialog, a message box in the
@@ -89,6 +109,8 @@ private:
     void CreatePorts();
     void SetStatus(const std::string& text, bool shownAtOnce);
     void ShowWarning(const std::string& text);
+    // How a control-description file reaches the printer: through the spooler's print job.
+    fPikt::PiktHost PiktPrinterHost();
     void FitContent();
     void ReleasePorts();
 
@@ -111,11 +133,14 @@ private:
     QLabel* labelDisplayR2_ = nullptr;
     QLabel* warning_ = nullptr;
     QAction* autodetekce_ = nullptr;
+    QAction* piktAction_ = nullptr;
+    QPushButton* button1_ = nullptr;
     std::array<QAction*, 10> comActions_{}; // element 0 unused
     std::array<QAction*, printing::PocetTiskaren> printerActions_{};
     QTimer timer1_;
     QTimer timerPrinter_;
     QTimer timerORIS_;
+    QTimer testSiMan_;
 
     std::array<std::unique_ptr<TPortPanel>, 19> panels_;
     std::unique_ptr<TSIPort> portDisplay_;
@@ -129,6 +154,7 @@ private:
     std::unique_ptr<fDefTisk::TDefTisk> defTisk_;
     std::unique_ptr<QZ_ORIS::TObsluhaOris> obsluhaOris_;
     TAboutBox* aboutBox_ = nullptr;
+    TPikt* pikt_ = nullptr;
 
     bool closed_ = false;
     int nested_ = 0;

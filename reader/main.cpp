@@ -17,8 +17,7 @@
 int main(int argc, char** argv) {
     SI_Typ::ProgramKind = SI_Typ::KindReader;
     QApplication app(argc, argv);
-    QApplication::setApplicationName("cardvane");
-    QApplication::setApplicationDisplayName("QZ - SI");
+    QZ_SI::InitApplication();
 
     // Before anything touches a settings file or a port.
     TSingleInstance instance(TSingleInstance::KeyFor(QCoreApplication::applicationFilePath()));
@@ -35,7 +34,7 @@ int main(int argc, char** argv) {
 
     // The main window first: its creation (settings, ports, detection) uses none of the other
     // forms; it then makes them in their order (TfSetCom, TAboutBox, TfCisZav, TfFont,
-    // TDefTisk, TfZapKont) and starts its timers.
+    // TDefTisk, TfZapKont, TPikt) and starts its timers.
     TfQZ_SI form;
     messages.SetParent(&form);
     instance.onRaise = [&form] { form.BringToFront(); };

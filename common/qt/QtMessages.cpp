@@ -1,9 +1,31 @@
 #include "QtMessages.h"
 
+#include <QCoreApplication>
 #include <QGuiApplication>
-#include <QMessageBox>
 
 #include <iostream>
+
+namespace {
+QString& Title() {
+    static QString title;
+    return title;
+}
+} // namespace
+
+void TQtMessages::SetApplicationTitle(const QString& title) {
+    Title() = title;
+}
+
+QString TQtMessages::ApplicationTitle() {
+    return Title().isEmpty() ? QCoreApplication::applicationName() : Title();
+}
+
+std::unique_ptr<QMessageBox> TQtMessages::MakeBox(QWidget* parent, QMessageBox::Icon icon,
+                                                  const std::string& text,
+                                                  QMessageBox::StandardButtons buttons) {
+    return std::make_unique<QMessageBox>(icon, ApplicationTitle(), QString::fromStdString(text),
+                                         buttons, parent);
+}
 
 bool TQtMessages::Headless() {
     const QString platform = QGuiApplication::platformName();
@@ -15,8 +37,7 @@ void TQtMessages::Error(const std::string& text) {
         std::cerr << "Error: " << text << '\n';
         return;
     }
-    QMessageBox::critical(parent_, QGuiApplication::applicationDisplayName(),
-                          QString::fromStdString(text));
+    MakeBox(parent_, QMessageBox::Critical, text, QMessageBox::Ok)->exec();
 }
 
 void TQtMessages::Info(const std::string& text) {
@@ -24,8 +45,7 @@ void TQtMessages::Info(const std::string& text) {
         std::cerr << text << '\n';
         return;
     }
-    QMessageBox::information(parent_, QGuiApplication::applicationDisplayName(),
-                             QString::fromStdString(text));
+    MakeBox(parent_, QMessageBox::Information, text, QMessageBox::Ok)->exec();
 }
 
 bool TQtMessages::Confirm(const std::string& text) {
@@ -33,6 +53,6 @@ bool TQtMessages::Confirm(const std::string& text) {
         std::cerr << text << " (no one to ask: no)\n";
         return false;
     }
-    return QMessageBox::question(parent_, QGuiApplication::applicationDisplayName(),
-                                 QString::fromStdString(text)) == QMessageBox::Yes;
+    return MakeBox(parent_, QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No)
+               ->exec() == QMessageBox::Yes;
 }

@@ -6,9 +6,13 @@
 #if defined(SISIM_PATH) && defined(CARDVANE_PATH)
 
 #include "AboutBox.h"
+#include "PiktTestRecords.h"
 #include "QZ_SI.h"
+#include "QtMessages.h"
 #include "SI_Typ.h"
+#include "fPikt.h"
 #include "platform/IniFile.h"
+#include "platform/Paths.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -18,6 +22,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -77,6 +82,16 @@ std::string StateValue(const TfQZ_SI& form, const std::string& key) {
     return s.substr(from, s.find('\n', from) - from);
 }
 
+// The caption a window manager shows: Qt appends " — " and the application display name to
+// every window title once a program has set one.
+std::string ShownTitle(const QWidget& w) {
+    const QString title = w.windowTitle();
+    const QString display = QGuiApplication::applicationDisplayName();
+    const bool appended =
+        display != QCoreApplication::applicationName() && !title.endsWith(display);
+    return (appended ? title + QString::fromUtf8(" — ") + display : title).toStdString();
+}
+
 // A window in a folder of its own whose ports find no station: only COM1 is enabled in 1..9.
 class MainWindowMenu : public ::testing::Test {
 protected:
@@ -102,8 +117,9 @@ TEST_F(MainWindowMenu, ItemsInTheirOrderAndTheRaceDialogUpdatesLabelAndComItems)
     TfQZ_SI form;
     const QList<QAction*> bar = form.menuBar()->actions();
     EXPECT_EQ(Captions(bar), (std::vector<std::string>{"&Nastavení", "&Autodetekce", "&Tiskárna",
-                                                       "&Informace o programu"}));
-    ASSERT_EQ(bar.size(), 4);
+                                                       "&Informace o programu", "Pikt"}));
+    ASSERT_EQ(bar.size(), 5);
+    EXPECT_FALSE(bar[4]->isVisible());
     ASSERT_NE(bar[0]->menu(), nullptr);
     ASSERT_NE(bar[2]->menu(), nullptr);
     EXPECT_EQ(bar[0]->statusTip().toStdString(), "Nastavení portů a čísla závodu");
@@ -166,6 +182,65 @@ TEST_F(MainWindowMenu, CloseWhileADialogIsOpenWaitsForTheDialog) {
     EXPECT_EQ(SI_Port::Porty[1], nullptr);
     platform::IniFile saved(dir / "QZ_SI.ini");
     EXPECT_EQ(saved.ReadInteger("fQZ_SI", "Zavod", -1), 5);
+}
+
+TEST_F(MainWindowMenu, CaptionsAreEachWindowsOwnAndMessageBoxesCarryTheProgramTitle) {
+    QZ_SI::InitApplication();
+    TfQZ_SI form;
+    EXPECT_EQ(ShownTitle(form), "Program pro načítání SI čipů");
+    ASSERT_NE(form.findChild<TAboutBox*>(), nullptr);
+    EXPECT_EQ(ShownTitle(*form.findChild<TAboutBox*>()), "Info");
+    EXPECT_EQ(ShownTitle(*form.Pikt()), "Pikt");
+    EXPECT_EQ(ShownTitle(*TQtMessages::MakeBox(&form, QMessageBox::Critical, "x", QMessageBox::Ok)),
+              "QZ - SI");
+    form.close();
+}
+
+// The hidden item shows the sheets' test form: "Formulář" draws c:\work\pikt.dat on the form,
+// "Tiskárna" prints c:\work\print\pikto.dat through the spooler's printer (here PDF files).
+TEST_F(MainWindowMenu, HiddenItemShowsTheSheetTestFormThatDrawsAndPrints) {
+    using namespace pikttest;
+    testsupport::WriteBytes(dir / "QZ_SI.ini",
+                            testsupport::ReadBytes(dir / "QZ_SI.ini") +
+                                "[DefPrint]\r\nSlozkaPdf=" + (dir / "pdf").string() + "\r\n");
+    const std::string sheet =
+        Runner(7, "Svoboda Petr", "D21", "B", 7654321, "10:00", "5", "") +
+        Course("Krátká", Real5_2, 80) + RowRec(fPikt::KindControl, 31, {0x30, 0x53, 0, 0, 0, 0}) +
+        RowRec(fPikt::KindFinish, '&', {'&', '&', '&', '&', '&', '#'}, "90 m");
+    // Folders as a Windows user may have named them.
+    fs::create_directories(dir / "Work" / "Print");
+    testsupport::WriteBytes(dir / "Work" / "pikt.dat", sheet);
+    testsupport::WriteBytes(dir / "Work" / "Print" / "PIKTO.DAT", sheet);
+    platform::SetDriveRoot('C', dir.Path());
+
+    TfQZ_SI form;
+    EXPECT_TRUE(form.findChild<QPushButton*>("Button1")->isHidden());
+    EXPECT_FALSE(form.PiktAction()->isVisible());
+    form.PiktAction()->trigger();
+    TPikt& pikt = *form.Pikt();
+    EXPECT_TRUE(pikt.isVisible());
+
+    Child<QPushButton>(pikt, "Formular")->click();
+    EXPECT_FALSE(fs::exists(dir / "Work" / "pikt.dat"));
+    int dark = 0;
+    for (int y = 0; y < pikt.Page().height(); ++y) {
+        for (int x = 0; x < pikt.Page().width(); ++x) {
+            dark += qGray(pikt.Page().pixel(x, y)) < 128;
+        }
+    }
+    EXPECT_GT(dark, 2000);
+    EXPECT_FALSE(fs::exists(dir / "pdf")) << "drawn on the form, not printed";
+
+    Child<QPushButton>(pikt, "Tiskarna")->click();
+    EXPECT_FALSE(fs::exists(dir / "Work" / "Print" / "PIKTO.DAT"));
+    std::vector<fs::path> pdfs;
+    for (const auto& e : fs::directory_iterator(dir / "pdf")) {
+        pdfs.push_back(e.path());
+    }
+    ASSERT_EQ(pdfs.size(), 1u);
+    EXPECT_NE(printtest::PdfText(pdfs[0]).find("(7) Svoboda Petr"), std::string::npos);
+    platform::SetDriveRoot('C', {});
+    form.close();
 }
 
 TEST(MainWindowTest, ShiftClickTogglesSpeedAndAutodetectionFindsTheStationAgain) {
