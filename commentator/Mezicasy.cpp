@@ -1,0 +1,976 @@
+#include "Mezicasy.h"
+
+#include "KomentTools.h"
+#include "SI_Typ.h"
+#include "Tools.h"
+#include "platform/Clock.h"
+#include "platform/Cp1250.h"
+
+#include <algorithm>
+#include <cstring>
+#include <tuple>
+
+namespace Mezicasy {
+
+using Koment::Nastaveni;
+
+namespace {
+
+std::string Velka(std::string_view utf8) {
+    std::string cp = platform::Utf8ToCp1250(utf8);
+    for (char& c : cp) {
+        c = static_cast<char>(platform::Cp1250Upper(static_cast<unsigned char>(c)));
+    }
+    return platform::Cp1250ToUtf8(cp);
+}
+
+std::string NazevKategorie(std::string_view name) {
+    return platform::Utf8Left(Velka(name), 10);
+}
+
+// The bib as the look-up compares it: right-aligned in 5, cut to 5, trimmed.
+std::string KlicCisla(int32_t bib) {
+    const std::string s = Tools::PadLeft(std::to_string(bib), 5, ' ').substr(0, 5);
+    return std::string(Tools::Trim(s));
+}
+
+std::string KlicCislaUseku(int32_t bib, int32_t leg) {
+    const std::string s = std::string(Tools::Trim(std::to_string(bib))) + "/" +
+                          std::string(Tools::Trim(std::to_string(leg)));
+    return std::string(Tools::Trim(s.substr(0, 5)));
+}
+
+bool JeKod(int32_t kod) {
+    return kod >= 1 && kod <= 255;
+}
+
+std::string CasDne() {
+    return platform::TimeText(platform::GetClock().Now());
+}
+
+// Copies are plain ASCII: a byte from outside that is not becomes '?'.
+std::string Ascii(std::string_view s) {
+    std::string out(s);
+    for (char& c : out) {
+        if (static_cast<unsigned char>(c) >= 0x80 || c == '\r' || c == '\n') {
+            c = '?';
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+// --- Categories -----------------------------------------------------------------------------
+
+TKateg1::TKateg1(std::string_view name) : Nazev(NazevKategorie(name)) {
+    OknoZmeneno.fill(true);
+}
+
+TZavodnik* TKateg1::NajdiCip(int32_t cip) const {
+    const auto it = podleCipu_.find(cip);
+    return it == podleCipu_.end() ? nullptr : it->second;
+}
+
+TZavodnik* TKateg1::NajdiStartCislo(int32_t bib) const {
+    if (bib == 0) {
+        return nullptr;
+    }
+    const auto it = podleStartCisla_.find(KlicCisla(bib));
+    return it == podleStartCisla_.end() ? nullptr : it->second;
+}
+
+TZavodnik* TKateg1::NajdiStartCisloUsek(int32_t bib, int32_t leg) const {
+    const auto it = podleStartCisla_.find(KlicCislaUseku(bib, leg));
+    return it == podleStartCisla_.end() ? nullptr : it->second;
+}
+
+int TKateg1::IndexCile() const {
+    if (!Zavodnici.empty()) {
+        for (int i = 1; i <= kBodu; ++i) {
+            if (Zavodnici.front()->Data.Kontroly[i] == 1) {
+                return i;
+            }
+        }
+    }
+    return 1;
+}
+
+int TKateg1::PocetSMezicasem(int point) const {
+    if (point < 1 || point > kBodu) {
+        return 0;
+    }
+    int n = 0;
+    for (const auto& z : Zavodnici) {
+        if (z->Data.Mezicasy[point] > 0.001) {
+            ++n;
+        }
+    }
+    return n;
+}
+
+bool TKateg1::MaMezicas(int point) const {
+    if (Zavodnici.empty() || point < 0 || point > kBodu) {
+        return false;
+    }
+    if (point == 0) {
+        return Nastaveni.Start;
+    }
+    return Zavodnici.front()->Data.Kontroly[point] != 0;
+}
+
+TPopis PopisMezicasu(const TKateg1& k, int32_t code, int w) {
+    const bool cz = SI_Typ::Language != 1;
+    if (code >= 0 && k.Nazev == "???") {
+        return {"K " + std::to_string(code), 0};
+    }
+    if (w == 0) {
+        return {"Start", 1};
+    }
+    if (w < 0 || w > kBodu || k.Zavodnici.empty()) {
+        return {};
+    }
+    const TZavodnikData& first = k.Zavodnici.front()->Data;
+    const int c = first.Kontroly[w];
+    const std::string prefix = std::to_string(w) + (cz ? ". mez/" : ". split/ ");
+    if (c == 0) {
+        return {};
+    }
+    if (c > 30) {
+        if (c == Nastaveni.CisloSberky) {
+            return {prefix + SI_Typ::LangText("sběrka", "last control"), 2};
+        }
+        return {prefix + std::to_string(first.PoradiKontrol[w]) + (cz ? ".k/" : ".c/") +
+                    std::to_string(c),
+                2};
+    }
+    return {prefix + SI_Typ::LangText("cíl", "finish"), 3};
+}
+
+// --- The race ---------------------------------------------------------------------------------
+
+void TZavod::Napoj(IStavovyRadek* stav, IMrizkaUdalosti* mrizka) {
+    stav_ = stav;
+    mrizka_ = mrizka;
+}
+
+TKateg1& TZavod::AddKateg(std::string_view name) {
+    auto k = std::make_shared<TKateg1>(name);
+    k->poradi_ = Kategorie.size();
+    podleNazvu_.emplace(k->Nazev, k->poradi_);
+    Kategorie.push_back(k);
+    return *k;
+}
+
+TKateg1* TZavod::NajdiKateg(std::string_view name) const {
+    const auto it = podleNazvu_.find(Velka(name));
+    return it == podleNazvu_.end() ? nullptr : Kategorie[it->second].get();
+}
+
+std::string TZavod::DalsiKateg(std::string_view name) const {
+    if (Kategorie.empty()) {
+        return {};
+    }
+    if (!name.empty()) {
+        for (size_t i = 0; i < Kategorie.size(); ++i) {
+            if (Kategorie[i]->Nazev == name) {
+                return Kategorie[(i + 1) % Kategorie.size()]->Nazev;
+            }
+        }
+    }
+    return Kategorie.front()->Nazev;
+}
+
+TZavodnik* TZavod::AddZavodnik(TKateg1& k, const TZavodnikData& data) {
+    if (data.Cip == 0) {
+        return nullptr;
+    }
+    auto z = std::make_unique<TZavodnik>();
+    z->Data = data;
+    z->Kategorie = &k;
+    for (int i = 1; i <= kBodu; ++i) {
+        uint8_t& kod = z->Data.Kontroly[i];
+        if (kod >= 1 && kod <= 30) {
+            kod = 1;
+            if ((data.Mezicasy[i] > 0 || data.Stav > 0) && k.Nazev != "???") {
+                ++PocetVCili;
+            }
+        }
+    }
+    const std::string bib(Tools::Trim(z->Data.StartCislo));
+    if (!bib.empty()) {
+        k.MaStartCisla = true;
+    }
+    TZavodnik* raw = z.get();
+    k.podleCipu_.emplace(raw->Data.Cip, raw);
+    k.podleStartCisla_.emplace(bib, raw);
+    // The race-wide maps hold the first competitor in category order.
+    auto prefer = [&](TZavodnik*& slot) {
+        if (slot == nullptr || slot->Kategorie->poradi_ > k.poradi_) {
+            slot = raw;
+        }
+    };
+    prefer(podleCipu_[raw->Data.Cip]);
+    if (!bib.empty()) {
+        prefer(podleStartCisla_[bib]);
+    }
+    k.Zavodnici.push_back(std::move(z));
+    return raw;
+}
+
+TZavodnik* TZavod::NajdiZavodnika(int32_t key, bool byChip) const {
+    if (byChip) {
+        const auto it = podleCipu_.find(key);
+        return it == podleCipu_.end() ? nullptr : it->second;
+    }
+    if (key == 0) {
+        return nullptr;
+    }
+    const auto it = podleStartCisla_.find(KlicCisla(key));
+    return it == podleStartCisla_.end() ? nullptr : it->second;
+}
+
+TZavodnik* TZavod::NajdiStafetu(int32_t bib, int32_t leg, double time) const {
+    std::array<TZavodnik*, 5> slot{};
+    for (const auto& k : Kategorie) {
+        const std::string cp = platform::Utf8ToCp1250(k->Nazev);
+        if (cp.empty() || cp.back() < '1' || cp.back() > '4') {
+            continue; // legs are 1..4; other endings fill no slot
+        }
+        const int n = cp.back() - '0';
+        if ((leg < 1 || leg > 4 || leg == n) && slot[n] == nullptr) {
+            slot[n] = k->NajdiStartCisloUsek(bib, n);
+        }
+    }
+    int32_t maxUsek = 0;
+    for (int n = 1; n <= 4; ++n) {
+        if (slot[n] != nullptr) {
+            maxUsek = std::max(maxUsek, slot[n]->Kategorie->PocetUseku);
+        }
+    }
+    if (leg == 255) {
+        leg = maxUsek >= 1 && maxUsek <= 4 ? maxUsek : 0;
+    }
+    if (maxUsek <= 0) {
+        return nullptr;
+    }
+    const int64_t punch = Koment::MsZCasu(time);
+    for (int n = 4; n >= 1; --n) {
+        const TZavodnik* z = slot[n];
+        if (z == nullptr) {
+            continue;
+        }
+        const double start = z->Data.CasStartu;
+        // Ten seconds after the start, added as minutes.seconds.
+        if ((start > 0 || n == 1 || (leg >= 1 && leg <= 4)) &&
+            Koment::MsZCasu(start) + 10000 < punch) {
+            return slot[n];
+        }
+    }
+    return nullptr;
+}
+
+void TZavod::Vycisti(bool kategorie) {
+    for (const auto& k : Kategorie) {
+        k->Zavodnici.clear();
+        k->podleCipu_.clear();
+        k->podleStartCisla_.clear();
+    }
+    podleCipu_.clear();
+    podleStartCisla_.clear();
+    if (kategorie) {
+        Kategorie.clear();
+        podleNazvu_.clear();
+    }
+}
+
+void TZavod::SpocitejUseky() {
+    std::vector<std::string> names;
+    names.reserve(Kategorie.size());
+    for (const auto& k : Kategorie) {
+        names.push_back(platform::Utf8ToCp1250(k->Nazev));
+    }
+    for (size_t a = 0; a < names.size(); ++a) {
+        const std::string& na = names[a];
+        int32_t useky = 0;
+        if (!na.empty()) {
+            const size_t n = na.size();
+            for (const std::string& nb : names) {
+                if (nb.size() >= n && nb.compare(0, n - 1, na, 0, n - 1) == 0) {
+                    const char c = nb[n - 1];
+                    if (c >= '0' && c <= '9') {
+                        useky = std::max(useky, int32_t{c - '0'});
+                    }
+                }
+            }
+        }
+        Kategorie[a]->PocetUseku = useky;
+    }
+}
+
+TZavodnik* TZavod::PridejNeznamyCip(int32_t cip, int32_t kod) {
+    TZavodnikData d;
+    d.Kategorie = "???";
+    d.Jmeno = platform::Utf8Left(
+        SI_Typ::LangText("neznámý čip ", "unknown SI card ") + std::to_string(cip), 30);
+    d.Cip = cip;
+    d.RegCislo = "XXX";
+    d.CasStartu = 0;
+    d.CasStartuRazeny = 0;
+    d.CasStartuNahradni = 0;
+    d.Kontroly[1] = JeKod(kod) ? static_cast<uint8_t>(kod) : 0;
+    d.PoradiKontrol[1] = 1;
+    TKateg1* k = NajdiKateg("???");
+    if (k == nullptr) {
+        k = &AddKateg("???");
+    }
+    return AddZavodnik(*k, d);
+}
+
+// --- Master list -----------------------------------------------------------------------------
+
+TSeznamMezicasu::TKlic TSeznamMezicasu::Klic(const TMezicasRec& rec) {
+    TKlic k;
+    // Hours, minutes, seconds and fraction digits of "hh:mm:ss,ffff".
+    auto casKlic = [&](std::array<char, 10>& out, uint8_t& len) {
+        const std::string& c = rec.Cas;
+        static constexpr std::pair<size_t, size_t> kParts[] = {{0, 2}, {3, 2}, {6, 2}, {9, 4}};
+        len = 0;
+        for (auto [from, n] : kParts) {
+            for (size_t i = from; i < from + n && i < c.size(); ++i) {
+                out[len++] = c[i];
+            }
+        }
+    };
+    if (rec.Druh == 4 || rec.Druh == 5) {
+        k.start = 1;
+        k.kodStart = rec.Kod;
+        casKlic(k.casStart, k.delkaStart);
+    }
+    k.bezCipu = rec.Cip != 0 ? 0 : 1;
+    k.id = rec.Cip != 0 ? rec.Cip : rec.StartCislo;
+    k.kod = rec.Kod;
+    k.stav = rec.Stav;
+    casKlic(k.cas, k.delka);
+    return k;
+}
+
+namespace {
+
+int PorovnejCas(const std::array<char, 10>& a, uint8_t la, const std::array<char, 10>& b,
+                uint8_t lb) {
+    const int c = std::memcmp(a.data(), b.data(), std::min(la, lb));
+    if (c != 0) {
+        return c < 0 ? -1 : 1;
+    }
+    return la < lb ? -1 : (la > lb ? 1 : 0);
+}
+
+int Porovnej(const TSeznamMezicasu::TKlic& a, const TSeznamMezicasu::TKlic& b, bool withTime) {
+    auto cmp = [](auto x, auto y) { return x < y ? -1 : (x > y ? 1 : 0); };
+    int c = cmp(a.start, b.start);
+    if (c == 0 && a.start == 1) {
+        c = cmp(a.kodStart, b.kodStart);
+        if (c == 0 && withTime) {
+            c = PorovnejCas(a.casStart, a.delkaStart, b.casStart, b.delkaStart);
+        }
+    }
+    if (c == 0) {
+        c = cmp(a.bezCipu, b.bezCipu);
+    }
+    if (c == 0) {
+        c = cmp(a.id, b.id);
+    }
+    if (c == 0) {
+        c = cmp(a.kod, b.kod);
+    }
+    if (c == 0) {
+        c = cmp(a.stav, b.stav);
+    }
+    if (c == 0 && withTime) {
+        c = PorovnejCas(a.cas, a.delka, b.cas, b.delka);
+    }
+    return c;
+}
+
+} // namespace
+
+int PorovnejMezicasy(const TMezicasRec& a, const TMezicasRec& b, bool withTime) {
+    return Porovnej(TSeznamMezicasu::Klic(a), TSeznamMezicasu::Klic(b), withTime);
+}
+
+bool TSeznamMezicasu::Mensi::operator()(const TKlic& a, const TKlic& b) const {
+    return Porovnej(a, b, true) < 0;
+}
+
+const TMezicasRec* TSeznamMezicasu::Najdi(const TMezicasRec& rec, bool withTime) const {
+    const TKlic k = Klic(rec);
+    if (withTime) {
+        const auto it = list_.find(k);
+        return it == list_.end() ? nullptr : &it->second;
+    }
+    // Without the time: the first entry of the same chip or bib, code and status. For ordinary
+    // punches the time is the last key, so that is the lower bound with the smallest time; a
+    // start kind has its time before the chip, so its entries of one code are scanned.
+    TKlic from = k;
+    from.delka = 0;
+    from.delkaStart = 0;
+    for (auto it = list_.lower_bound(from); it != list_.end(); ++it) {
+        const int c = Porovnej(it->first, k, false);
+        if (c == 0) {
+            return &it->second;
+        }
+        if (k.start == 0 || it->first.kodStart != k.kodStart) {
+            break;
+        }
+    }
+    return nullptr;
+}
+
+int TSeznamMezicasu::Vloz(const TMezicasRec& rec, bool save, const TSavePunch& savePunch,
+                          bool* tabule) {
+    if (tabule != nullptr) {
+        *tabule = false;
+    }
+    auto copies = [&]() {
+        const TUlozeni u = savePunch(rec);
+        if (tabule != nullptr) {
+            *tabule = u.tabule;
+        }
+        return u.ok;
+    };
+    const TKlic k = Klic(rec);
+    const auto it = list_.find(k);
+    if (it == list_.end()) {
+        list_.emplace(k, rec);
+        if (!save) {
+            return 2;
+        }
+        // A refused punch stays listed, so its repeats are dropped, but is not processed.
+        return copies() ? 2 : 0;
+    }
+    TMezicasRec& e = it->second;
+    bool changed = e.Stav < rec.Stav || (e.Stav == rec.Stav && rec.Cas > e.Cas);
+    if (rec.Druh == 2 || rec.Druh == 3) {
+        TMezicasRec c = rec;
+        c.Stav = -1;
+        if (rec.Stav < 0) {
+            changed = changed || Najdi(c, true) != nullptr;
+        } else {
+            // A deletion came for this chip and code: a repeat counts again.
+            changed = changed || Najdi(c, false) != nullptr || Najdi(c, true) != nullptr;
+        }
+    }
+    if (!changed) {
+        return 0;
+    }
+    if (rec.Stav >= 0) {
+        e.Stav = rec.Stav;
+        e.Cas = rec.Cas;
+    }
+    if (!save) {
+        return 1;
+    }
+    return copies() ? 1 : 0;
+}
+
+std::vector<TMezicasRec> TSeznamMezicasu::Vse() const {
+    std::vector<TMezicasRec> out;
+    out.reserve(list_.size());
+    for (const auto& [k, rec] : list_) {
+        out.push_back(rec);
+    }
+    return out;
+}
+
+// --- Event queue -----------------------------------------------------------------------------
+
+uint64_t TFrontaUdalosti::Klic(int32_t cip, int32_t bod) {
+    return static_cast<uint64_t>(static_cast<uint32_t>(cip)) << 8 |
+           static_cast<uint64_t>(static_cast<uint8_t>(bod));
+}
+
+void TFrontaUdalosti::Pridej(std::unique_ptr<TZavodnik> z) {
+    (void)Odeber(z->Data.Cip, z->IndexMezicasu);
+    index_[Klic(z->Data.Cip, z->IndexMezicasu)] = first_ + q_.size();
+    q_.push_back(std::move(z));
+    ++live_;
+}
+
+const TZavodnik* TFrontaUdalosti::Najdi(int32_t cip, int32_t bod) const {
+    const auto it = index_.find(Klic(cip, bod));
+    return it == index_.end() ? nullptr : q_[it->second - first_].get();
+}
+
+std::unique_ptr<TZavodnik> TFrontaUdalosti::Odeber(int32_t cip, int32_t bod) {
+    const auto it = index_.find(Klic(cip, bod));
+    if (it == index_.end()) {
+        return nullptr;
+    }
+    std::unique_ptr<TZavodnik> z = std::move(q_[it->second - first_]);
+    index_.erase(it);
+    --live_;
+    return z;
+}
+
+std::unique_ptr<TZavodnik> TFrontaUdalosti::VezmiPrvni() {
+    while (!q_.empty()) {
+        std::unique_ptr<TZavodnik> z = std::move(q_.front());
+        q_.pop_front();
+        ++first_;
+        if (z) {
+            index_.erase(Klic(z->Data.Cip, z->IndexMezicasu));
+            --live_;
+            return z;
+        }
+    }
+    return nullptr;
+}
+
+void TFrontaUdalosti::clear() {
+    first_ += q_.size();
+    q_.clear();
+    index_.clear();
+    live_ = 0;
+}
+
+// --- Processing ------------------------------------------------------------------------------
+
+void TZavod::Zprava(const std::string& text) {
+    if (stav_ != nullptr) {
+        stav_->ZpravaZpracovani(text);
+    }
+}
+
+int TZavod::VlozMezicas(const TMezicasRec& rec, bool save) {
+    TMezicasRec r = rec;
+    if (r.Cas.size() > TMezicasRec::MaxCas) {
+        r.Cas.resize(TMezicasRec::MaxCas);
+    }
+    bool tabule = false;
+    const int result = SeznamMezicasu.Vloz(
+        r, save, [this](const TMezicasRec& m) { return SavePunch(m); }, &tabule);
+    if (result == 1 || result == 2) {
+        Nezpracovane.push_back(TNezprac{r, save, tabule});
+    }
+    return result;
+}
+
+std::string RadekMezicasu(const TMezicasRec& rec, bool withStatus) {
+    std::string id;
+    if (rec.Druh == 4) {
+        id = "K" + std::string(9, ' ');
+    } else if (rec.Druh == 5) {
+        id = "SREI2" + Tools::PadLeft(std::to_string(rec.StartCislo), 5, ' ');
+    } else if (rec.Cip != 0 || rec.StartCislo == 0) {
+        id = Tools::PadLeft(std::to_string(rec.Cip), 10, ' ');
+    } else if (rec.Usek != 0) {
+        id = "*U" + std::to_string(rec.Usek).substr(0, 1) +
+             Tools::PadLeft(std::to_string(rec.StartCislo), 7, ' ');
+    } else {
+        id = "*" + Tools::PadLeft(std::to_string(rec.StartCislo), 9, ' ');
+    }
+    std::string line = id + " ; " + std::string(Tools::Trim(rec.Cas)) + " ;" +
+                       Tools::PadLeft(std::to_string(rec.Kod), 4, ' ');
+    if (withStatus) {
+        line += " ; " + std::to_string(rec.Stav);
+    }
+    return Ascii(line);
+}
+
+std::string TZavod::RadekRaw(const TMezicasRec& rec) const {
+    int32_t cip = rec.Cip;
+    if (cip == 0 && rec.StartCislo >= 1) {
+        const TZavodnik* z = nullptr;
+        if (Nastaveni.DruhZavodu == 2) {
+            const auto t = Koment::CasZRetezce(rec.Cas);
+            const int32_t leg = rec.Usek != 0 ? rec.Usek : (rec.Druh == 3 ? 255 : 0);
+            if (t) {
+                z = NajdiStafetu(rec.StartCislo, leg, *t);
+            }
+        } else {
+            z = NajdiZavodnika(rec.StartCislo, false);
+        }
+        if (z != nullptr) {
+            cip = z->Data.Cip;
+        }
+    }
+    if (cip == 0) {
+        return {};
+    }
+    const std::string& c = rec.Cas;
+    return Ascii(Tools::PadLeft(std::to_string(cip), 8, ' ') + ":   2/" + c.substr(0, 8) + "." +
+                 (c.size() > 9 ? c.substr(9, 4) : std::string()));
+}
+
+TSeznamMezicasu::TUlozeni TZavod::SavePunch(const TMezicasRec& rec) {
+    TSeznamMezicasu::TUlozeni u;
+    const bool startKod = Koment::JeStartovniRazeni(rec.Kod, -1);
+    const bool startovni = Koment::JeStartovniRazeni(rec.Kod, rec.Druh);
+    // Finish times come only from the ALGE timer when it is on.
+    if (Nastaveni.AlgeCilZapnut && (rec.Druh == 1 || rec.Druh == 2) && rec.Kod >= 1 &&
+        rec.Kod <= 30 && !startovni) {
+        u.ok = false;
+        return u;
+    }
+    const std::string dir = SlozkaKopii.empty() ? SI_Typ::RaceDataKomPath() : SlozkaKopii;
+    const std::string stage = Tools::StageText();
+    const std::string line = RadekMezicasu(rec, true);
+    if (!Nastaveni.StartovniBranky || !(startKod && rec.Druh == 5) || rec.Stav == 4) {
+        Vystup.Pridej(dir + "MezE" + stage + ".dat", line);
+    }
+    if ((rec.Kod >= 1 && rec.Kod <= 30) || rec.Kod == 9001) {
+        std::string kind;
+        if (rec.Druh == 4 || rec.Druh == 5) {
+            kind = "Start_E";
+        } else if (startKod) {
+            if (Nastaveni.StartovniBranky && rec.Stav < 3) {
+                u.ok = false; // an SI start punch waits for its gate impulse
+                return u;
+            }
+            kind = "Start_E";
+        } else {
+            kind = "Cil_E";
+            Vystup.Pridej(dir + "rawsplits" + Tools::RaceNumberText() + ".txt", RadekRaw(rec));
+        }
+        Vystup.Pridej(dir + kind + stage + ".dat", line);
+        Vystup.Pridej(dir + kind + stage + ".all", line);
+    }
+    u.tabule = rec.Kod >= 1 && !startovni;
+    return u;
+}
+
+void TZavod::ZpracujMezicas() {
+    if (Zpracovava) {
+        return;
+    }
+    Zpracovava = true;
+    struct Konec {
+        bool& flag;
+        ~Konec() { flag = false; }
+    } konec{Zpracovava};
+    while (!Nezpracovane.empty()) {
+        TNezprac p = std::move(Nezpracovane.front());
+        Nezpracovane.pop_front();
+        Zpracuj(p);
+    }
+    ZapisVystup();
+}
+
+void TZavod::Zpracuj(TNezprac& p) {
+    TMezicasRec& r = p.Rec;
+    const auto t = Koment::CasZRetezce(r.Cas);
+    // Without a time only the commands can be applied.
+    if (!t && r.Kod <= 9990) {
+        Zprava(CasDne() + " " + std::to_string(r.Cip) + " " +
+               SI_Typ::LangText("nečitelný čas ", "unreadable time ") + "\"" + Ascii(r.Cas) +
+               "\" / " + std::to_string(r.Kod));
+        return;
+    }
+
+    // 1. A gate impulse takes the chip of the SI start punch within 20 seconds.
+    if (Nastaveni.StartovniBranky && r.Cip == 0 && r.StartCislo == 0 &&
+        Koment::JeStartovniRazeni(r.Kod, -1) && r.Kod >= 1 && r.Kod <= 28) {
+        const TStartBranka& b = StartBranky[static_cast<size_t>(r.Kod)];
+        const int64_t d = Koment::MsZCasu(*t) - Koment::MsZCasu(b.Cas);
+        if (b.Cip != 0 && d > -20000 && d < 20000) {
+            r.Cip = b.Cip;
+            r.Stav = 4;
+            r.Druh = 5;
+            // Replayed punches were copied when they first came.
+            if (p.Uloz) {
+                (void)SavePunch(r);
+            }
+        }
+    }
+
+    // 2. and 3. Who punched.
+    TZavodnik* z = nullptr;
+    if (r.Cip != 0 || r.StartCislo == 0) {
+        z = NajdiZavodnika(r.Cip, true);
+    } else if (Nastaveni.DruhZavodu == 2 && Nastaveni.AlgeCilZapnut && r.Kod == 29) {
+        const int32_t leg = r.Usek != 0 ? r.Usek : (r.Druh == 3 ? 255 : 0);
+        z = NajdiStafetu(r.StartCislo, leg, *t);
+    } else {
+        z = NajdiZavodnika(r.StartCislo, false);
+    }
+    if (z == nullptr && Nastaveni.NeznameCipy && r.Cip > 0) {
+        PridejNeznamyCip(r.Cip, r.Kod);
+        z = NajdiZavodnika(r.Cip, true);
+    }
+    if (z == nullptr) {
+        Zprava(CasDne() + " " + std::to_string(r.Cip) + " ??? " + std::to_string(r.Kod) + " / " +
+               (t ? Koment::CasText(0, true, 1, *t) : Ascii(r.Cas)));
+        return;
+    }
+    TZavodnikData& d = z->Data;
+
+    // 5. An unknown chip's course grows with every new code.
+    if (z->Kategorie->Nazev == "???" && JeKod(r.Kod)) {
+        int highest = 0;
+        bool known = false;
+        for (int i = 1; i <= kBodu; ++i) {
+            if (d.Kontroly[i] != 0) {
+                highest = i;
+            }
+            known = known || d.Kontroly[i] == r.Kod;
+        }
+        if (!known && highest < kBodu) {
+            d.Kontroly[highest + 1] = static_cast<uint8_t>(r.Kod);
+        }
+    }
+
+    // 6. Disqualify and take back.
+    if (r.Kod > 9990) {
+        int f = 0;
+        for (int i = 1; i <= kBodu && f == 0; ++i) {
+            if (d.Kontroly[i] == 1) {
+                f = i;
+            }
+        }
+        if (r.Kod == 9999) {
+            d.Stav = 1;
+            if (f > 0) {
+                PridejUdalost(*z, 9999, f, 0);
+            }
+        } else if (r.Kod == 9998 && d.Stav == 1) {
+            d.Stav = 0;
+            if (f > 0) {
+                PridejUdalost(*z, 9998, f, 0);
+            }
+        }
+        return;
+    }
+
+    // 7. Start punches.
+    if (Koment::JeStartovniRazeni(r.Kod, r.Druh)) {
+        if (!Nastaveni.StartovniBranky) {
+            return;
+        }
+        if (r.Stav == 4) {
+            d.CasStartuRazeny = *t;
+            PridejUdalost(*z, 9997, 0, 0);
+        } else if (r.Cip > 0 && r.Kod >= 1 && r.Kod <= 28) {
+            StartBranky[static_cast<size_t>(r.Kod)] = {*t, r.Cip};
+        }
+        return;
+    }
+
+    // 8. Splits.
+    if (!JeKod(r.Kod)) {
+        return;
+    }
+    const bool desetiny = Nastaveni.Desetiny;
+    const bool realna = z->Kategorie->Nazev != "???";
+    const int64_t rozdil = Koment::MsZCasu(*t) - Koment::MsZCasu(d.CasStartuEfektivni());
+    const int64_t novy = rozdil / (desetiny ? 100 : 1000) * (desetiny ? 100 : 1000);
+    int bod = 0;
+    for (int i = 1; i <= kBodu; ++i) {
+        const bool match = d.Kontroly[i] == r.Kod || (r.Kod <= 30 && d.Kontroly[i] == 1);
+        if (!match) {
+            continue;
+        }
+        const bool cil = d.Kontroly[i] == 1;
+        if (r.Stav == -1) {
+            if (Koment::OrizniMs(d.Mezicasy[i], desetiny) == novy) {
+                d.Mezicasy[i] = 0;
+                if (cil && realna) {
+                    --PocetVCili;
+                }
+                PridejUdalost(*z, r.Kod, i, Koment::CasZMs(novy));
+            }
+            return;
+        }
+        if (d.Mezicasy[i] == 0) {
+            d.Mezicasy[i] = Koment::CasZMs(rozdil);
+            PridejUdalost(*z, r.Kod, i, 0);
+            if (cil && realna) {
+                ++PocetVCili;
+            }
+            bod = i;
+            break;
+        }
+        if (r.Kod > 30) {
+            const int64_t vzdalenost = rozdil - Koment::MsZCasu(d.Mezicasy[i]);
+            bool later = false;
+            for (int j = i + 1; j <= kBodu; ++j) {
+                later = later || d.Kontroly[j] == d.Kontroly[i];
+            }
+            // Ten seconds or more from the stored pass: a later pass of the same control.
+            if ((vzdalenost >= 10000 || vzdalenost <= -10000) && later) {
+                continue;
+            }
+        }
+        d.Mezicasy[i] = Koment::CasZMs(novy);
+        PridejUdalost(*z, r.Kod, i, 0);
+        bod = i;
+        break;
+    }
+    if (bod == 0) {
+        return;
+    }
+    Zprava(CasDne() + " " + std::to_string(d.Cip) + " " + d.Jmeno);
+
+    // 9. The info-board line of this punch.
+    if ((r.Kod > 30 || d.Kontroly[bod] == 1) && p.Tabule && Nastaveni.VytvaretInfoTab) {
+        ZapisInfoTab(RadekInfoTab(*z, bod));
+    }
+}
+
+void TZavod::PridejUdalost(TZavodnik& z, int32_t code, int point, double time) {
+    TKateg1* k = z.Kategorie;
+    if (k == nullptr || point < 0 || point > kBodu) {
+        return;
+    }
+    k->OknoZmeneno[static_cast<size_t>(point)] = true;
+    if (!Nastaveni.AllKateg && !k->VHlavnimOkne) {
+        return;
+    }
+    // A deleted split takes its event back.
+    if (point > 0 && z.Data.Mezicasy[point] == 0 && time != 0) {
+        if (mrizka_ != nullptr) {
+            mrizka_->ZrusZaznamInfoAll(z.Data.Cip, point);
+        }
+        const TZavodnik* e = Udalosti.Najdi(z.Data.Cip, point);
+        if (e != nullptr && Koment::OrizniMs(e->Data.Mezicasy[point], Nastaveni.Desetiny) ==
+                                Koment::MsZCasu(time)) {
+            (void)Udalosti.Odeber(z.Data.Cip, point);
+        }
+        return;
+    }
+    if (point >= 1) {
+        const int kod = z.Data.Kontroly[point];
+        if (kod >= 31 && !Nastaveni.KontrolaZobrazit[static_cast<size_t>(kod)]) {
+            return;
+        }
+    }
+    const TPopis popis = PopisMezicasu(*k, code, point);
+    auto copy = std::make_unique<TZavodnik>();
+    copy->Data = z.Data;
+    copy->Popis = platform::Utf8Left(popis.Text, 35);
+    copy->IndexMezicasu = point;
+    copy->DruhPopisu = popis.Druh;
+    copy->Kategorie = k;
+    const size_t at = k->poradi_;
+    if (at < Kategorie.size() && Kategorie[at].get() == k) {
+        copy->DrziKategorii = Kategorie[at];
+    }
+    Udalosti.Pridej(std::move(copy));
+}
+
+TPoradi TZavod::PoradiZavodnika(const TZavodnik& z, int point) const {
+    TPoradi r;
+    if (z.Data.Stav != 0 || z.Data.StavPredchozi != 0) {
+        r.Poradi = 999;
+        r.PoradiCelkem = 999;
+        return r;
+    }
+    if (point < 1 || point > kBodu || z.Kategorie == nullptr) {
+        return r;
+    }
+    const bool des = Nastaveni.Desetiny;
+    const double zs = z.Data.Mezicasy[point];
+    const int64_t zCut = Koment::OrizniMs(zs, des);
+    const int64_t zTot = Koment::OrizniMs(Koment::SoucetCasu(zs, z.Data.CasPredchozi), des);
+    bool best = false;
+    int64_t bestCut = 0;
+    bool bestT = false;
+    int64_t bestTot = 0;
+    bool tie = false;
+    bool second = false;
+    int64_t secondCut = 0;
+    for (const auto& yp : z.Kategorie->Zavodnici) {
+        const TZavodnikData& y = yp->Data;
+        const double ys = y.Mezicasy[point];
+        if (ys < 0.001) {
+            continue;
+        }
+        const bool self = y.Cip == z.Data.Cip;
+        if (y.Stav == 0) {
+            ++r.Pocet;
+            const int64_t yCut = Koment::OrizniMs(ys, des);
+            if (yCut < zCut) {
+                ++r.Poradi;
+                if (!best || yCut < bestCut) {
+                    best = true;
+                    bestCut = yCut;
+                }
+            } else if (!self && yCut == zCut) {
+                tie = true;
+            } else if (yCut > zCut && (!second || yCut < secondCut)) {
+                second = true;
+                secondCut = yCut;
+            }
+        }
+        if (y.StavPredchozi == 0) {
+            ++r.PocetCelkem;
+            const int64_t yTot = Koment::OrizniMs(Koment::SoucetCasu(ys, y.CasPredchozi), des);
+            if (yTot < zTot) {
+                ++r.PoradiCelkem;
+                if (!bestT || yTot < bestTot) {
+                    bestT = true;
+                    bestTot = yTot;
+                }
+            }
+        }
+    }
+    if (best) {
+        r.Ztrata = Koment::CasZMs(zCut - bestCut);
+    }
+    if (bestT) {
+        r.ZtrataCelkem = Koment::CasZMs(zTot - bestTot);
+    }
+    // The leader's lead over the runner-up, shown negative; none without a runner-up or on a
+    // tie.
+    if (r.Poradi == 1 && zs >= 0.001 && !tie && second) {
+        r.Ztrata = Koment::CasZMs(zCut - secondCut);
+    }
+    return r;
+}
+
+std::string TZavod::RadekInfoTab(const TZavodnik& z, int point) const {
+    if (point < 1 || point > kBodu) {
+        return {};
+    }
+    const bool des = Nastaveni.Desetiny;
+    const int64_t ms = Koment::OrizniMs(z.Data.Mezicasy[point], des);
+    const int64_t a = ms < 0 ? -ms : ms;
+    const int64_t sec = a / 1000;
+    auto two = [](int64_t v) { return Tools::PadLeft(std::to_string(v), 2, '0'); };
+    std::string cas = ms < 0 ? "-" : "";
+    if (des) {
+        cas += two(sec / 60) + ":" + two(sec % 60) + "," + std::to_string(a % 1000 / 100) + "0";
+    } else {
+        cas += "0" + std::to_string(sec / 3600) + ":" + two(sec / 60 % 60) + ":" + two(sec % 60);
+    }
+    const TPoradi p = PoradiZavodnika(z, point);
+    std::string loss = Koment::CasText(0, des, 1, p.Ztrata);
+    std::replace(loss.begin(), loss.end(), '.', ':');
+    return cas + ";" + std::string(Tools::Trim(z.Data.StartCislo)) + ";" +
+           std::to_string(p.Poradi) + ";" + z.Data.Kategorie + ";" + z.Data.RegCislo + ";" +
+           z.Data.Jmeno + ";" + loss + ";" + std::to_string(z.Data.Kontroly[point]) + ";";
+}
+
+void TZavod::ZapisInfoTab(const std::string& line) {
+    if (!Nastaveni.VytvaretInfoTab || line.empty()) {
+        return;
+    }
+    Vystup.Pridej(Koment::InfoTabFileName(Nastaveni), platform::Utf8ToCp1250(line));
+}
+
+void TZavod::ZapisVystup() {
+    for (const std::string& error : Vystup.Zapis()) {
+        if (stav_ != nullptr) {
+            stav_->NastavZpravu(
+                SI_Typ::LangText("Nelze zapsat do souboru ", "Cannot write to file ") + error);
+        }
+    }
+}
+
+void Pipni(IZvuk& zvuk) {
+    if (Nastaveni.Zvuky) {
+        zvuk.Pipni();
+    }
+}
+
+} // namespace Mezicasy
