@@ -137,14 +137,24 @@ void LoadFormPos(platform::IniFile& ini, std::string_view section, Tools::FormPo
 constexpr double kMaxMinut = 1e9;
 
 int64_t MsZCasu(double mss) {
-    if (!std::isfinite(mss)) {
-        return 0;
+    if (!(mss > -kMaxMinut)) {
+        return mss != mss ? 0 : static_cast<int64_t>(-kMaxMinut) * 60000; // NaN, -inf
     }
-    mss = std::fmax(-kMaxMinut, std::fmin(kMaxMinut, mss));
-    const double minutes = std::trunc(mss);
-    // nearbyint rounds half to even in the default rounding mode.
-    return static_cast<int64_t>(minutes) * 60000 +
-           static_cast<int64_t>(std::nearbyint((mss - minutes) * 100000.0));
+    if (mss > kMaxMinut) {
+        return static_cast<int64_t>(kMaxMinut) * 60000;
+    }
+    // Integer truncation and rounding half to even by hand: places compare thousands of these
+    // a second, and the library calls cost more than the rest.
+    const int64_t minutes = static_cast<int64_t>(mss);
+    const double x = (mss - static_cast<double>(minutes)) * 100000.0;
+    int64_t ms = static_cast<int64_t>(x);
+    const double f = x - static_cast<double>(ms);
+    if (f > 0.5 || (f == 0.5 && (ms & 1) != 0)) {
+        ++ms;
+    } else if (f < -0.5 || (f == -0.5 && (ms & 1) != 0)) {
+        --ms;
+    }
+    return minutes * 60000 + ms;
 }
 
 double CasZMs(int64_t ms) {
@@ -171,6 +181,9 @@ double OrizniCas(double t) {
 }
 
 int64_t SekundyStart00(double start00) {
+    if (!std::isfinite(start00) || start00 < 0 || start00 >= 100) {
+        start00 = 0; // no hh.mm at all; keeps the conversion defined
+    }
     const double hours = std::trunc(start00);
     return (static_cast<int64_t>(hours) * 60 +
             static_cast<int64_t>(std::nearbyint((start00 - hours) * 100.0))) *
@@ -179,13 +192,17 @@ int64_t SekundyStart00(double start00) {
 
 int64_t MsOdStartu(int64_t msOfDay) {
     const int64_t s0 = SekundyStart00(Nastaveni.Start00) * 1000;
-    while (s0 - 10800 * 1000 > msOfDay) {
-        msOfDay += 43200 * 1000;
+    constexpr int64_t kOkraj = 10800 * 1000; // three hours
+    constexpr int64_t kPulDne = 43200 * 1000;
+    if (s0 - kOkraj > msOfDay) {
+        // As many twelve-hour steps as bring the time within the margin.
+        msOfDay += (s0 - kOkraj - msOfDay + kPulDne - 1) / kPulDne * kPulDne;
     }
     return msOfDay - s0;
 }
 
 double CasOdStartu(int64_t secondsOfDay) {
+    secondsOfDay = std::clamp<int64_t>(secondsOfDay, -1'000'000'000, 1'000'000'000);
     return CasZMs(MsOdStartu(secondsOfDay * 1000));
 }
 

@@ -147,6 +147,26 @@ TPopis PopisMezicasu(const TKateg1& k, int32_t code, int w) {
     return {prefix + SI_Typ::LangText("cíl", "finish"), 3};
 }
 
+const TPopis& TKateg1::Popis(int32_t code, int w) const {
+    // The caption of a point changes only with the first competitor's course, the language
+    // and the last-control code; every event asks for it.
+    const TZavodnik* first = Zavodnici.empty() ? nullptr : Zavodnici.front().get();
+    const bool neznamy = code >= 0 && Nazev == "???";
+    TPopisKlic key{SI_Typ::Language,   Koment::Nastaveni.CisloSberky, first, 0, 0,
+                   neznamy ? code : -1};
+    if (first != nullptr && w >= 1 && w <= kBodu) {
+        key.kod = first->Data.Kontroly[w];
+        key.poradi = first->Data.PoradiKontrol[w];
+    }
+    const size_t i = w >= 0 && w <= kBodu ? static_cast<size_t>(w) : 0;
+    if (!(popisKlic_[i] == key) || w < 0 || w > kBodu) {
+        popis_[i] = PopisMezicasu(*this, code, w);
+        popis_[i].Text = platform::Utf8Left(popis_[i].Text, 35);
+        popisKlic_[i] = key;
+    }
+    return popis_[i];
+}
+
 // --- The race ---------------------------------------------------------------------------------
 
 void TZavod::Napoj(IStavovyRadek* stav, IMrizkaUdalosti* mrizka) {
@@ -172,8 +192,9 @@ std::string TZavod::DalsiKateg(std::string_view name) const {
         return {};
     }
     if (!name.empty()) {
+        const std::string wanted = NazevKategorie(name);
         for (size_t i = 0; i < Kategorie.size(); ++i) {
-            if (Kategorie[i]->Nazev == name) {
+            if (Kategorie[i]->Nazev == wanted) {
                 return Kategorie[(i + 1) % Kategorie.size()]->Nazev;
             }
         }
@@ -329,78 +350,91 @@ TZavodnik* TZavod::PridejNeznamyCip(int32_t cip, int32_t kod) {
 
 // --- Master list -----------------------------------------------------------------------------
 
-TSeznamMezicasu::TKlic TSeznamMezicasu::Klic(const TMezicasRec& rec) {
-    TKlic k;
-    // Hours, minutes, seconds and fraction digits of "hh:mm:ss,ffff".
-    auto casKlic = [&](std::array<char, 10>& out, uint8_t& len) {
-        const std::string& c = rec.Cas;
-        static constexpr std::pair<size_t, size_t> kParts[] = {{0, 2}, {3, 2}, {6, 2}, {9, 4}};
-        len = 0;
-        for (auto [from, n] : kParts) {
-            for (size_t i = from; i < from + n && i < c.size(); ++i) {
-                out[len++] = c[i];
-            }
-        }
-    };
-    if (rec.Druh == 4 || rec.Druh == 5) {
-        k.start = 1;
-        k.kodStart = rec.Kod;
-        casKlic(k.casStart, k.delkaStart);
-    }
-    k.bezCipu = rec.Cip != 0 ? 0 : 1;
-    k.id = rec.Cip != 0 ? rec.Cip : rec.StartCislo;
-    k.kod = rec.Kod;
-    k.stav = rec.Stav;
-    casKlic(k.cas, k.delka);
-    return k;
-}
-
 namespace {
 
-int PorovnejCas(const std::array<char, 10>& a, uint8_t la, const std::array<char, 10>& b,
-                uint8_t lb) {
-    const int c = std::memcmp(a.data(), b.data(), std::min(la, lb));
-    if (c != 0) {
-        return c < 0 ? -1 : 1;
+// Layout of the key bytes: memcmp of two keys gives the list order. Numbers are big-endian
+// with the sign bit flipped; a time text is padded with zero bytes and followed by its length,
+// which orders it exactly as the text itself.
+constexpr size_t kStart = 0;
+constexpr size_t kKodStart = 1;
+constexpr size_t kCasStart = 5;
+constexpr size_t kBezCipu = 16;
+constexpr size_t kId = 17;
+constexpr size_t kStav = 25;
+constexpr size_t kCas = 29;
+static_assert(kCas + 11 == sizeof(TSeznamMezicasu::TKlic));
+
+void PutInt(uint8_t* p, int32_t v) {
+    const uint32_t u = static_cast<uint32_t>(v) ^ 0x80000000u;
+    p[0] = static_cast<uint8_t>(u >> 24);
+    p[1] = static_cast<uint8_t>(u >> 16);
+    p[2] = static_cast<uint8_t>(u >> 8);
+    p[3] = static_cast<uint8_t>(u);
+}
+
+// Hours, minutes, seconds and fraction digits of "hh:mm:ss,ffff".
+void PutCas(uint8_t* p, const std::string& c) {
+    static constexpr std::pair<size_t, size_t> kParts[] = {{0, 2}, {3, 2}, {6, 2}, {9, 4}};
+    uint8_t len = 0;
+    for (auto [from, n] : kParts) {
+        for (size_t i = from; i < from + n && i < c.size(); ++i) {
+            p[len++] = static_cast<uint8_t>(c[i]);
+        }
     }
-    return la < lb ? -1 : (la > lb ? 1 : 0);
+    p[10] = len;
+}
+
+int Porovnej(const TSeznamMezicasu::TKlic& a, const TSeznamMezicasu::TKlic& b, size_t from,
+             size_t to) {
+    const int c = std::memcmp(a.data() + from, b.data() + from, to - from);
+    return c < 0 ? -1 : (c > 0 ? 1 : 0);
 }
 
 int Porovnej(const TSeznamMezicasu::TKlic& a, const TSeznamMezicasu::TKlic& b, bool withTime) {
-    auto cmp = [](auto x, auto y) { return x < y ? -1 : (x > y ? 1 : 0); };
-    int c = cmp(a.start, b.start);
-    if (c == 0 && a.start == 1) {
-        c = cmp(a.kodStart, b.kodStart);
-        if (c == 0 && withTime) {
-            c = PorovnejCas(a.casStart, a.delkaStart, b.casStart, b.delkaStart);
-        }
+    if (withTime) {
+        return Porovnej(a, b, 0, a.size());
     }
-    if (c == 0) {
-        c = cmp(a.bezCipu, b.bezCipu);
-    }
-    if (c == 0) {
-        c = cmp(a.id, b.id);
-    }
-    if (c == 0) {
-        c = cmp(a.kod, b.kod);
-    }
-    if (c == 0) {
-        c = cmp(a.stav, b.stav);
-    }
-    if (c == 0 && withTime) {
-        c = PorovnejCas(a.cas, a.delka, b.cas, b.delka);
-    }
-    return c;
+    // Without the times: the start part without its time, then the rest without the time.
+    const int c = Porovnej(a, b, kStart, kCasStart);
+    return c != 0 ? c : Porovnej(a, b, kBezCipu, kCas);
 }
 
 } // namespace
+
+TSeznamMezicasu::TKlic TSeznamMezicasu::Klic(const TMezicasRec& rec) {
+    TKlic k{};
+    if (rec.Druh == 4 || rec.Druh == 5) {
+        k[kStart] = 1;
+        PutInt(&k[kKodStart], rec.Kod);
+        PutCas(&k[kCasStart], rec.Cas);
+    }
+    k[kBezCipu] = rec.Cip != 0 ? 0 : 1;
+    PutInt(&k[kId], rec.Cip != 0 ? rec.Cip : rec.StartCislo);
+    PutInt(&k[kId + 4], rec.Kod);
+    PutInt(&k[kStav], rec.Stav);
+    PutCas(&k[kCas], rec.Cas);
+    return k;
+}
 
 int PorovnejMezicasy(const TMezicasRec& a, const TMezicasRec& b, bool withTime) {
     return Porovnej(TSeznamMezicasu::Klic(a), TSeznamMezicasu::Klic(b), withTime);
 }
 
-bool TSeznamMezicasu::Mensi::operator()(const TKlic& a, const TKlic& b) const {
-    return Porovnej(a, b, true) < 0;
+size_t TSeznamMezicasu::Hash::operator()(const TKlic& k) const {
+    uint64_t h = 0x9E3779B97F4A7C15ull;
+    for (size_t i = 0; i < k.size(); i += 8) {
+        uint64_t w;
+        std::memcpy(&w, k.data() + i, 8);
+        h = (h ^ w) * 0xBF58476D1CE4E5B9ull;
+        h ^= h >> 31;
+    }
+    return static_cast<size_t>(h);
+}
+
+TSeznamMezicasu::TKlic TSeznamMezicasu::BezCasu(TKlic k) {
+    std::fill(k.begin() + kCasStart, k.begin() + kBezCipu, uint8_t{0});
+    std::fill(k.begin() + kCas, k.end(), uint8_t{0});
+    return k;
 }
 
 const TMezicasRec* TSeznamMezicasu::Najdi(const TMezicasRec& rec, bool withTime) const {
@@ -409,22 +443,21 @@ const TMezicasRec* TSeznamMezicasu::Najdi(const TMezicasRec& rec, bool withTime)
         const auto it = list_.find(k);
         return it == list_.end() ? nullptr : &it->second;
     }
-    // Without the time: the first entry of the same chip or bib, code and status. For ordinary
-    // punches the time is the last key, so that is the lower bound with the smallest time; a
-    // start kind has its time before the chip, so its entries of one code are scanned.
-    TKlic from = k;
-    from.delka = 0;
-    from.delkaStart = 0;
-    for (auto it = list_.lower_bound(from); it != list_.end(); ++it) {
-        const int c = Porovnej(it->first, k, false);
-        if (c == 0) {
-            return &it->second;
-        }
-        if (k.start == 0 || it->first.kodStart != k.kodStart) {
-            break;
+    // Without the time: the first in list order of the entries that differ only in time.
+    // Processing asks this only of deletions, which are indexed; others are scanned.
+    if (rec.Stav < 0) {
+        const auto it = smazani_.find(BezCasu(k));
+        return it == smazani_.end() ? nullptr : &it->second->second;
+    }
+    const TMapa::value_type* first = nullptr;
+    const TKlic prefix = BezCasu(k);
+    for (const auto& entry : list_) {
+        if (BezCasu(entry.first) == prefix &&
+            (first == nullptr || Porovnej(entry.first, first->first, true) < 0)) {
+            first = &entry;
         }
     }
-    return nullptr;
+    return first == nullptr ? nullptr : &first->second;
 }
 
 int TSeznamMezicasu::Vloz(const TMezicasRec& rec, bool save, const TSavePunch& savePunch,
@@ -440,9 +473,14 @@ int TSeznamMezicasu::Vloz(const TMezicasRec& rec, bool save, const TSavePunch& s
         return u.ok;
     };
     const TKlic k = Klic(rec);
-    const auto it = list_.find(k);
-    if (it == list_.end()) {
-        list_.emplace(k, rec);
+    const auto [it, added] = list_.try_emplace(k, rec);
+    if (added) {
+        if (rec.Stav < 0) {
+            auto [first, fresh] = smazani_.try_emplace(BezCasu(k), &*it);
+            if (!fresh && Porovnej(k, first->second->first, true) < 0) {
+                first->second = &*it;
+            }
+        }
         if (!save) {
             return 2;
         }
@@ -475,12 +513,25 @@ int TSeznamMezicasu::Vloz(const TMezicasRec& rec, bool save, const TSavePunch& s
 }
 
 std::vector<TMezicasRec> TSeznamMezicasu::Vse() const {
+    std::vector<const TMapa::value_type*> all;
+    all.reserve(list_.size());
+    for (const auto& entry : list_) {
+        all.push_back(&entry);
+    }
+    std::sort(all.begin(), all.end(), [](const auto* a, const auto* b) {
+        return std::memcmp(a->first.data(), b->first.data(), a->first.size()) < 0;
+    });
     std::vector<TMezicasRec> out;
-    out.reserve(list_.size());
-    for (const auto& [k, rec] : list_) {
-        out.push_back(rec);
+    out.reserve(all.size());
+    for (const auto* entry : all) {
+        out.push_back(entry->second);
     }
     return out;
+}
+
+void TSeznamMezicasu::Vycisti() {
+    list_.clear();
+    smazani_.clear();
 }
 
 // --- Event queue -----------------------------------------------------------------------------
@@ -537,9 +588,21 @@ void TFrontaUdalosti::clear() {
 // --- Processing ------------------------------------------------------------------------------
 
 void TZavod::Zprava(const std::string& text) {
-    if (stav_ != nullptr) {
-        stav_->ZpravaZpracovani(text);
+    zprava_.text = text;
+    zprava_.z = nullptr;
+}
+
+void TZavod::UkazZpravu() {
+    // Only the last message of a pass stays on the status line; it is built once.
+    if (zprava_.z != nullptr) {
+        zprava_.text =
+            CasDne() + " " + std::to_string(zprava_.z->Data.Cip) + " " + zprava_.z->Data.Jmeno;
+        zprava_.z = nullptr;
     }
+    if (!zprava_.text.empty() && stav_ != nullptr) {
+        stav_->ZpravaZpracovani(zprava_.text);
+    }
+    zprava_.text.clear();
 }
 
 int TZavod::VlozMezicas(const TMezicasRec& rec, bool save) {
@@ -654,6 +717,7 @@ void TZavod::ZpracujMezicas() {
         Nezpracovane.pop_front();
         Zpracuj(p);
     }
+    UkazZpravu();
     ZapisVystup();
 }
 
@@ -809,7 +873,7 @@ void TZavod::Zpracuj(TNezprac& p) {
     if (bod == 0) {
         return;
     }
-    Zprava(CasDne() + " " + std::to_string(d.Cip) + " " + d.Jmeno);
+    zprava_.z = z;
 
     // 9. The info-board line of this punch.
     if ((r.Kod > 30 || d.Kontroly[bod] == 1) && p.Tabule && Nastaveni.VytvaretInfoTab) {
@@ -844,10 +908,10 @@ void TZavod::PridejUdalost(TZavodnik& z, int32_t code, int point, double time) {
             return;
         }
     }
-    const TPopis popis = PopisMezicasu(*k, code, point);
+    const TPopis& popis = k->Popis(code, point);
     auto copy = std::make_unique<TZavodnik>();
     copy->Data = z.Data;
-    copy->Popis = platform::Utf8Left(popis.Text, 35);
+    copy->Popis = popis.Text;
     copy->IndexMezicasu = point;
     copy->DruhPopisu = popis.Druh;
     copy->Kategorie = k;
@@ -870,8 +934,11 @@ TPoradi TZavod::PoradiZavodnika(const TZavodnik& z, int point) const {
     }
     const bool des = Nastaveni.Desetiny;
     const double zs = z.Data.Mezicasy[point];
-    const int64_t zCut = Koment::OrizniMs(zs, des);
-    const int64_t zTot = Koment::OrizniMs(Koment::SoucetCasu(zs, z.Data.CasPredchozi), des);
+    const int64_t step = des ? 100 : 1000;
+    auto cut = [step](int64_t ms) { return ms / step * step; };
+    const int64_t zMs = Koment::MsZCasu(zs);
+    const int64_t zCut = cut(zMs);
+    const int64_t zTot = cut(zMs + Koment::MsZCasu(z.Data.CasPredchozi));
     bool best = false;
     int64_t bestCut = 0;
     bool bestT = false;
@@ -886,9 +953,10 @@ TPoradi TZavod::PoradiZavodnika(const TZavodnik& z, int point) const {
             continue;
         }
         const bool self = y.Cip == z.Data.Cip;
+        const int64_t yMs = Koment::MsZCasu(ys);
         if (y.Stav == 0) {
             ++r.Pocet;
-            const int64_t yCut = Koment::OrizniMs(ys, des);
+            const int64_t yCut = cut(yMs);
             if (yCut < zCut) {
                 ++r.Poradi;
                 if (!best || yCut < bestCut) {
@@ -904,7 +972,7 @@ TPoradi TZavod::PoradiZavodnika(const TZavodnik& z, int point) const {
         }
         if (y.StavPredchozi == 0) {
             ++r.PocetCelkem;
-            const int64_t yTot = Koment::OrizniMs(Koment::SoucetCasu(ys, y.CasPredchozi), des);
+            const int64_t yTot = cut(yMs + Koment::MsZCasu(y.CasPredchozi));
             if (yTot < zTot) {
                 ++r.PoradiCelkem;
                 if (!bestT || yTot < bestTot) {

@@ -24,6 +24,11 @@ namespace Mezicasy {
 
 class TKateg1;
 
+struct TPopis {
+    std::string Text;
+    int32_t Druh = 0;
+};
+
 // A competitor, or a copy of one made for the event grid.
 struct TZavodnik {
     TZavodnikData Data;
@@ -55,12 +60,25 @@ public:
     int IndexCile() const;
     int PocetSMezicasem(int point) const;
     bool MaMezicas(int point) const;
+    // PopisMezicasu cut to the 35 characters of an event caption, kept while it holds.
+    const TPopis& Popis(int32_t code, int w) const;
 
 private:
     friend class TZavod;
     size_t poradi_ = 0;                                 // position in the race's category list
     std::unordered_map<int32_t, TZavodnik*> podleCipu_; // first of each chip
     std::unordered_map<std::string, TZavodnik*> podleStartCisla_; // first of each bib text
+    struct TPopisKlic {
+        int16_t language = -1;
+        int32_t sberka = 0;
+        const TZavodnik* first = nullptr;
+        uint8_t kod = 0;
+        uint8_t poradi = 0;
+        int32_t neznamy = -1;
+        bool operator==(const TPopisKlic&) const = default;
+    };
+    mutable std::array<TPopisKlic, kBodu + 1> popisKlic_{};
+    mutable std::array<TPopis, kBodu + 1> popis_{};
 };
 
 // The order of the master list: start kinds last, then chip or bib, code, status, time.
@@ -84,29 +102,26 @@ public:
              bool* tabule = nullptr);
     const TMezicasRec* Najdi(const TMezicasRec& rec, bool withTime) const;
     size_t Pocet() const { return list_.size(); }
-    void Vycisti() { list_.clear(); }
+    void Vycisti();
     // The entries in list order.
     std::vector<TMezicasRec> Vse() const;
 
-    struct TKlic {
-        uint8_t start = 0; // start kinds sort last
-        int32_t kodStart = 0;
-        std::array<char, 10> casStart{};
-        uint8_t delkaStart = 0;
-        uint8_t bezCipu = 0;
-        int32_t id = 0;
-        int32_t kod = 0;
-        int32_t stav = 0;
-        std::array<char, 10> cas{};
-        uint8_t delka = 0;
-    };
+    // The order as bytes: start kind, start code and time, chip or bib, code, status, time.
+    using TKlic = std::array<uint8_t, 40>;
     static TKlic Klic(const TMezicasRec& rec);
 
 private:
-    struct Mensi {
-        bool operator()(const TKlic& a, const TKlic& b) const;
+    // The list order is the order of the keys; look-ups go by hash: every replay files every
+    // punch again, and a search tree costs more than the whole parse of the copy.
+    struct Hash {
+        size_t operator()(const TKlic& k) const;
     };
-    std::map<TKlic, TMezicasRec, Mensi> list_;
+    using TMapa = std::unordered_map<TKlic, TMezicasRec, Hash>;
+    static TKlic BezCasu(TKlic k);
+    TMapa list_;
+    // Deletions by their key without the times -> the one first in list order (elements of an
+    // unordered map stay where they are when it grows).
+    std::unordered_map<TKlic, const TMapa::value_type*, Hash> smazani_;
 };
 
 // A punch waiting to be processed.
@@ -151,10 +166,6 @@ struct TPoradi {
     double ZtrataCelkem = 0;
 };
 
-struct TPopis {
-    std::string Text;
-    int32_t Druh = 0;
-};
 // Caption of point w of a category (code -1 for a window caption).
 TPopis PopisMezicasu(const TKateg1& k, int32_t code, int w);
 
@@ -210,9 +221,14 @@ public:
 
 private:
     void Zprava(const std::string& text);
+    void UkazZpravu();
     void Zpracuj(TNezprac& p);
     std::string RadekRaw(const TMezicasRec& rec) const;
 
+    struct {
+        std::string text;
+        const TZavodnik* z = nullptr; // a split was stored for this competitor
+    } zprava_;
     IStavovyRadek* stav_ = nullptr;
     IMrizkaUdalosti* mrizka_ = nullptr;
     std::unordered_map<int32_t, TZavodnik*> podleCipu_;

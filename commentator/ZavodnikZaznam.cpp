@@ -81,14 +81,15 @@ void PutCas(uint8_t* field, double v) {
 } // namespace
 
 double TextNaCas(std::string_view text) {
-    std::string s(text);
-    for (char& c : s) {
-        if (c == ',') {
-            c = '.';
-        }
+    char s[32];
+    if (text.size() > sizeof s) {
+        return 0;
     }
-    const char* begin = s.data();
-    const char* end = s.data() + s.size();
+    for (size_t i = 0; i < text.size(); ++i) {
+        s[i] = text[i] == ',' ? '.' : text[i];
+    }
+    const char* begin = s;
+    const char* end = s + text.size();
     if (begin != end && *begin == '+') {
         ++begin;
     }
