@@ -270,6 +270,15 @@ std::optional<double> CasZRetezce(std::string_view text) {
     return CasZMs(MsOdStartu((*h * 3600 + *m * 60 + *s) * 1000 + ms));
 }
 
+int64_t CasNaDatum(double t) {
+    const int64_t ms = MsZCasu(t);
+    const int64_t minutes = ms / 60000;
+    // Seconds rounded as the m.ss fraction is, half away from zero.
+    const int64_t rest = ms % 60000;
+    const int64_t seconds = rest >= 0 ? (rest + 500) / 1000 : (rest - 500) / 1000;
+    return SekundyStart00(Nastaveni.Start00) + minutes * 60 + seconds;
+}
+
 double RozdilSekund(const platform::WallTime& t1, const platform::WallTime& t2) {
     auto sec = [](const platform::WallTime& t) {
         return t.hour * 3600.0 + t.minute * 60.0 + t.second + t.millisecond / 1000.0;

@@ -117,6 +117,8 @@ double CasOdStartu(int64_t secondsOfDay);
 // "hh:mm:ss,ffff" or "hh:mm:ss.ffff" as m.ss from the zero time; nothing when a part does not
 // read as a whole number, the seconds are missing, or a part is out of range (99 h, 59 min/s).
 std::optional<double> CasZRetezce(std::string_view text);
+// The moment of a split (m.ss from the zero time) in whole seconds from today's midnight.
+int64_t CasNaDatum(double t);
 // Seconds from the time of day of t1 to that of t2.
 double RozdilSekund(const platform::WallTime& t1, const platform::WallTime& t2);
 

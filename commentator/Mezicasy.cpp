@@ -541,6 +541,18 @@ uint64_t TFrontaUdalosti::Klic(int32_t cip, int32_t bod) {
            static_cast<uint64_t>(static_cast<uint8_t>(bod));
 }
 
+// The index keeps the latest sequence number of each chip and point; an entry whose event
+// has left the queue is stale and simply overwritten later, so taking events out never
+// touches the index.
+std::unique_ptr<TZavodnik>* TFrontaUdalosti::Misto(int32_t cip, int32_t bod) {
+    const auto it = index_.find(Klic(cip, bod));
+    if (it == index_.end() || it->second < first_) {
+        return nullptr;
+    }
+    std::unique_ptr<TZavodnik>& slot = q_[it->second - first_];
+    return slot ? &slot : nullptr;
+}
+
 void TFrontaUdalosti::Pridej(std::unique_ptr<TZavodnik> z) {
     (void)Odeber(z->Data.Cip, z->IndexMezicasu);
     index_[Klic(z->Data.Cip, z->IndexMezicasu)] = first_ + q_.size();
@@ -549,19 +561,17 @@ void TFrontaUdalosti::Pridej(std::unique_ptr<TZavodnik> z) {
 }
 
 const TZavodnik* TFrontaUdalosti::Najdi(int32_t cip, int32_t bod) const {
-    const auto it = index_.find(Klic(cip, bod));
-    return it == index_.end() ? nullptr : q_[it->second - first_].get();
+    auto* slot = const_cast<TFrontaUdalosti*>(this)->Misto(cip, bod);
+    return slot == nullptr ? nullptr : slot->get();
 }
 
 std::unique_ptr<TZavodnik> TFrontaUdalosti::Odeber(int32_t cip, int32_t bod) {
-    const auto it = index_.find(Klic(cip, bod));
-    if (it == index_.end()) {
+    auto* slot = Misto(cip, bod);
+    if (slot == nullptr) {
         return nullptr;
     }
-    std::unique_ptr<TZavodnik> z = std::move(q_[it->second - first_]);
-    index_.erase(it);
     --live_;
-    return z;
+    return std::move(*slot);
 }
 
 std::unique_ptr<TZavodnik> TFrontaUdalosti::VezmiPrvni() {
@@ -570,7 +580,6 @@ std::unique_ptr<TZavodnik> TFrontaUdalosti::VezmiPrvni() {
         q_.pop_front();
         ++first_;
         if (z) {
-            index_.erase(Klic(z->Data.Cip, z->IndexMezicasu));
             --live_;
             return z;
         }
@@ -606,15 +615,16 @@ void TZavod::UkazZpravu() {
 }
 
 int TZavod::VlozMezicas(const TMezicasRec& rec, bool save) {
-    TMezicasRec r = rec;
-    if (r.Cas.size() > TMezicasRec::MaxCas) {
+    if (rec.Cas.size() > TMezicasRec::MaxCas) {
+        TMezicasRec r = rec;
         r.Cas.resize(TMezicasRec::MaxCas);
+        return VlozMezicas(r, save);
     }
     bool tabule = false;
     const int result = SeznamMezicasu.Vloz(
-        r, save, [this](const TMezicasRec& m) { return SavePunch(m); }, &tabule);
+        rec, save, [this](const TMezicasRec& m) { return SavePunch(m); }, &tabule);
     if (result == 1 || result == 2) {
-        Nezpracovane.push_back(TNezprac{r, save, tabule});
+        Nezpracovane.push_back(TNezprac{rec, save, tabule});
     }
     return result;
 }

@@ -146,6 +146,7 @@ public:
 
 private:
     static uint64_t Klic(int32_t cip, int32_t bod);
+    std::unique_ptr<TZavodnik>* Misto(int32_t cip, int32_t bod);
     std::deque<std::unique_ptr<TZavodnik>> q_; // taken-out entries stay empty until the front
     uint64_t first_ = 0;                       // sequence number of q_.front()
     std::unordered_map<uint64_t, uint64_t> index_;

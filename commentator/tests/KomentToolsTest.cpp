@@ -46,6 +46,8 @@ TEST_F(KomentToolsTest, TimeOfDayFromTheZeroTime) {
             EXPECT_NEAR(*got, *c.mss, 1e-9) << c.text;
         }
     }
+    EXPECT_DOUBLE_EQ(CasOdStartu(6 * 3600), 480.00);
+    EXPECT_EQ(CasNaDatum(15.3212), 10 * 3600 + 15 * 60 + 32);
     Nastaveni.Start00 = 9.30;
     EXPECT_NEAR(*CasZRetezce("09:30:01"), 0.01, 1e-9);
 }
@@ -81,7 +83,11 @@ TEST_F(KomentToolsTest, FoldersAndFileNames) {
     EXPECT_EQ(KomentCsvPath(3), "");
     EXPECT_EQ(SlozkaRavlinZavodu("SAM"), "/data/ravlin/Z0042/SAM/");
     EXPECT_EQ(SlozkaRavlinZavodu(".."), "/data/ravlin/");
+    platform::IniFile ini("");
+    ini.WriteString("InfoTabule", "VytvaretInfoTab", "1");
     TNastaveni n;
+    NactiInfoTab(ini, n);
+    EXPECT_TRUE(n.VytvaretInfoTab);
     EXPECT_EQ(InfoTabFileName(n), "InfoTab.txt"); // not the root
     n.CestaInfoTab = "/tmp/x";
     EXPECT_EQ(InfoTabFileName(n), "/tmp/x/InfoTab.txt");

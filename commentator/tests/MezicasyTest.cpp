@@ -185,6 +185,16 @@ TEST_F(MezicasyTest, CommandsStartGatesAndUnreadableTimes) {
     Feed(Rec(124, 9999, "garbage")); // commands need no time
     EXPECT_EQ(zavod.NajdiZavodnika(124, true)->Data.Stav, 1);
     EXPECT_EQ(zavod.Udalosti.Najdi(124, 2)->IndexMezicasu, 2);
+    // An unknown chip's course takes only codes 1..255.
+    Nastaveni.NeznameCipy = true;
+    Feed(Rec(555, 9999, ""));
+    const TZavodnik* u = zavod.NajdiZavodnika(555, true);
+    EXPECT_EQ(u->Data.Kontroly[1], 0);
+    Feed(Rec(555, 77, "10:10:00"));
+    EXPECT_EQ(u->Data.Kontroly[1], 77);
+    EXPECT_DOUBLE_EQ(u->Data.Mezicasy[1], 10.00);
+    EXPECT_EQ(zavod.Udalosti.Najdi(555, 1)->Popis, "K 77");
+
     sink.zpravy.clear();
     Feed(Rec(124, 31, "10:61:00"));
     EXPECT_EQ(Split(124, 1), 0);
@@ -213,8 +223,15 @@ TEST_F(MezicasyTest, SplitCopiesAndRawLines) {
     EXPECT_TRUE(File("MezE1.dat").ends_with("   1234567 ; 09:59:58,0 ;   3 ; 0\r\n" + k));
     zavod.StartBranky[3] = {-0.02, 1234567};
     Feed(Rec(0, 3, "10:00:00,1", 5, 4));
-    EXPECT_EQ(File("Start_E1.all"),
-              k + "K          ; 10:00:00,1 ;   3 ; 5\r\nSREI2    0 ; 10:00:00,1 ;   3 ; 4\r\n");
+    const std::string all =
+        k + "K          ; 10:00:00,1 ;   3 ; 5\r\nSREI2    0 ; 10:00:00,1 ;   3 ; 4\r\n";
+    EXPECT_EQ(File("Start_E1.all"), all);
+    // A reload pairs the impulse again but writes its start line only once.
+    zavod.SeznamMezicasu.Vycisti();
+    zavod.NajdiZavodnika(1234567, true)->Data.CasStartuRazeny = kBezCasu;
+    Feed(Rec(0, 3, "10:00:00,1", 5, 4), false);
+    EXPECT_DOUBLE_EQ(zavod.NajdiZavodnika(1234567, true)->Data.CasStartuRazeny, 0.001);
+    EXPECT_EQ(File("Start_E1.all"), all);
 
     // With an ALGE finish on, a RACOM finish is neither copied nor processed.
     Nastaveni.AlgeCilZapnut = true;
