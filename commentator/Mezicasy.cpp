@@ -202,18 +202,18 @@ std::string TZavod::DalsiKateg(std::string_view name) const {
     return Kategorie.front()->Nazev;
 }
 
-TZavodnik* TZavod::AddZavodnik(TKateg1& k, const TZavodnikData& data) {
+TZavodnik* TZavod::AddZavodnik(TKateg1& k, TZavodnikData data) {
     if (data.Cip == 0) {
         return nullptr;
     }
     auto z = std::make_unique<TZavodnik>();
-    z->Data = data;
+    z->Data = std::move(data);
     z->Kategorie = &k;
     for (int i = 1; i <= kBodu; ++i) {
         uint8_t& kod = z->Data.Kontroly[i];
         if (kod >= 1 && kod <= 30) {
             kod = 1;
-            if ((data.Mezicasy[i] > 0 || data.Stav > 0) && k.Nazev != "???") {
+            if ((z->Data.Mezicasy[i] > 0 || z->Data.Stav > 0) && k.Nazev != "???") {
                 ++PocetVCili;
             }
         }
@@ -437,21 +437,47 @@ TSeznamMezicasu::TKlic TSeznamMezicasu::BezCasu(TKlic k) {
     return k;
 }
 
+size_t TSeznamMezicasu::Hledej(const TKlic& k, size_t h) const {
+    const size_t mask = sloty_.size() - 1;
+    for (size_t i = h & mask;; i = (i + 1) & mask) {
+        const uint32_t slot = sloty_[i];
+        if (slot == 0 || polozky_[slot - 1].first == k) {
+            return i;
+        }
+    }
+}
+
+void TSeznamMezicasu::Zvetsi() {
+    std::vector<uint32_t> sloty(std::max<size_t>(64, sloty_.size() * 2), 0);
+    const size_t mask = sloty.size() - 1;
+    for (size_t n = 0; n < polozky_.size(); ++n) {
+        size_t i = Hash{}(polozky_[n].first) & mask;
+        while (sloty[i] != 0) {
+            i = (i + 1) & mask;
+        }
+        sloty[i] = static_cast<uint32_t>(n + 1);
+    }
+    sloty_ = std::move(sloty);
+}
+
 const TMezicasRec* TSeznamMezicasu::Najdi(const TMezicasRec& rec, bool withTime) const {
     const TKlic k = Klic(rec);
     if (withTime) {
-        const auto it = list_.find(k);
-        return it == list_.end() ? nullptr : &it->second;
+        if (sloty_.empty()) {
+            return nullptr;
+        }
+        const uint32_t slot = sloty_[Hledej(k, Hash{}(k))];
+        return slot == 0 ? nullptr : &polozky_[slot - 1].second;
     }
     // Without the time: the first in list order of the entries that differ only in time.
     // Processing asks this only of deletions, which are indexed; others are scanned.
     if (rec.Stav < 0) {
         const auto it = smazani_.find(BezCasu(k));
-        return it == smazani_.end() ? nullptr : &it->second->second;
+        return it == smazani_.end() ? nullptr : &polozky_[it->second].second;
     }
-    const TMapa::value_type* first = nullptr;
+    const std::pair<TKlic, TMezicasRec>* first = nullptr;
     const TKlic prefix = BezCasu(k);
-    for (const auto& entry : list_) {
+    for (const auto& entry : polozky_) {
         if (BezCasu(entry.first) == prefix &&
             (first == nullptr || Porovnej(entry.first, first->first, true) < 0)) {
             first = &entry;
@@ -473,12 +499,19 @@ int TSeznamMezicasu::Vloz(const TMezicasRec& rec, bool save, const TSavePunch& s
         return u.ok;
     };
     const TKlic k = Klic(rec);
-    const auto [it, added] = list_.try_emplace(k, rec);
-    if (added) {
+    if ((polozky_.size() + 1) * 2 > sloty_.size()) {
+        Zvetsi();
+    }
+    const size_t h = Hash{}(k);
+    const size_t at = Hledej(k, h);
+    if (sloty_[at] == 0) {
+        const size_t n = polozky_.size();
+        polozky_.emplace_back(k, rec);
+        sloty_[at] = static_cast<uint32_t>(n + 1);
         if (rec.Stav < 0) {
-            auto [first, fresh] = smazani_.try_emplace(BezCasu(k), &*it);
-            if (!fresh && Porovnej(k, first->second->first, true) < 0) {
-                first->second = &*it;
+            auto [first, fresh] = smazani_.try_emplace(BezCasu(k), n);
+            if (!fresh && Porovnej(k, polozky_[first->second].first, true) < 0) {
+                first->second = n;
             }
         }
         if (!save) {
@@ -487,7 +520,7 @@ int TSeznamMezicasu::Vloz(const TMezicasRec& rec, bool save, const TSavePunch& s
         // A refused punch stays listed, so its repeats are dropped, but is not processed.
         return copies() ? 2 : 0;
     }
-    TMezicasRec& e = it->second;
+    TMezicasRec& e = polozky_[sloty_[at] - 1].second;
     bool changed = e.Stav < rec.Stav || (e.Stav == rec.Stav && rec.Cas > e.Cas);
     if (rec.Druh == 2 || rec.Druh == 3) {
         TMezicasRec c = rec;
@@ -513,9 +546,9 @@ int TSeznamMezicasu::Vloz(const TMezicasRec& rec, bool save, const TSavePunch& s
 }
 
 std::vector<TMezicasRec> TSeznamMezicasu::Vse() const {
-    std::vector<const TMapa::value_type*> all;
-    all.reserve(list_.size());
-    for (const auto& entry : list_) {
+    std::vector<const std::pair<TKlic, TMezicasRec>*> all;
+    all.reserve(polozky_.size());
+    for (const auto& entry : polozky_) {
         all.push_back(&entry);
     }
     std::sort(all.begin(), all.end(), [](const auto* a, const auto* b) {
@@ -530,7 +563,8 @@ std::vector<TMezicasRec> TSeznamMezicasu::Vse() const {
 }
 
 void TSeznamMezicasu::Vycisti() {
-    list_.clear();
+    polozky_.clear();
+    std::fill(sloty_.begin(), sloty_.end(), 0);
     smazani_.clear();
 }
 
@@ -544,52 +578,60 @@ uint64_t TFrontaUdalosti::Klic(int32_t cip, int32_t bod) {
 // The index keeps the latest sequence number of each chip and point; an entry whose event
 // has left the queue is stale and simply overwritten later, so taking events out never
 // touches the index.
-std::unique_ptr<TZavodnik>* TFrontaUdalosti::Misto(int32_t cip, int32_t bod) {
+std::optional<TZavodnik>* TFrontaUdalosti::Misto(int32_t cip, int32_t bod) {
     const auto it = index_.find(Klic(cip, bod));
-    if (it == index_.end() || it->second < first_) {
+    if (it == index_.end() || it->second < base_ + head_) {
         return nullptr;
     }
-    std::unique_ptr<TZavodnik>& slot = q_[it->second - first_];
+    std::optional<TZavodnik>& slot = items_[it->second - base_];
     return slot ? &slot : nullptr;
 }
 
-void TFrontaUdalosti::Pridej(std::unique_ptr<TZavodnik> z) {
-    (void)Odeber(z->Data.Cip, z->IndexMezicasu);
-    index_[Klic(z->Data.Cip, z->IndexMezicasu)] = first_ + q_.size();
-    q_.push_back(std::move(z));
+void TFrontaUdalosti::Pridej(TZavodnik z) {
+    (void)Odeber(z.Data.Cip, z.IndexMezicasu);
+    index_[Klic(z.Data.Cip, z.IndexMezicasu)] = base_ + items_.size();
+    items_.emplace_back(std::move(z));
     ++live_;
 }
 
 const TZavodnik* TFrontaUdalosti::Najdi(int32_t cip, int32_t bod) const {
     auto* slot = const_cast<TFrontaUdalosti*>(this)->Misto(cip, bod);
-    return slot == nullptr ? nullptr : slot->get();
+    return slot == nullptr ? nullptr : &**slot;
 }
 
-std::unique_ptr<TZavodnik> TFrontaUdalosti::Odeber(int32_t cip, int32_t bod) {
+std::optional<TZavodnik> TFrontaUdalosti::Odeber(int32_t cip, int32_t bod) {
     auto* slot = Misto(cip, bod);
     if (slot == nullptr) {
-        return nullptr;
+        return std::nullopt;
     }
+    std::optional<TZavodnik> z = std::move(*slot);
+    slot->reset();
     --live_;
-    return std::move(*slot);
+    return z;
 }
 
-std::unique_ptr<TZavodnik> TFrontaUdalosti::VezmiPrvni() {
-    while (!q_.empty()) {
-        std::unique_ptr<TZavodnik> z = std::move(q_.front());
-        q_.pop_front();
-        ++first_;
-        if (z) {
+std::optional<TZavodnik> TFrontaUdalosti::VezmiPrvni() {
+    std::optional<TZavodnik> z;
+    while (!z && head_ < items_.size()) {
+        std::optional<TZavodnik>& slot = items_[head_++];
+        if (slot) {
+            z = std::move(slot);
+            slot.reset();
             --live_;
-            return z;
         }
     }
-    return nullptr;
+    if (head_ >= 1024 && head_ * 2 >= items_.size()) {
+        items_.erase(items_.begin(), items_.begin() + static_cast<ptrdiff_t>(head_));
+        base_ += head_;
+        head_ = 0;
+    }
+    return z;
 }
 
 void TFrontaUdalosti::clear() {
-    first_ += q_.size();
-    q_.clear();
+    base_ += items_.size();
+    items_.clear();
+    head_ = 0;
     index_.clear();
     live_ = 0;
 }
@@ -919,15 +961,15 @@ void TZavod::PridejUdalost(TZavodnik& z, int32_t code, int point, double time) {
         }
     }
     const TPopis& popis = k->Popis(code, point);
-    auto copy = std::make_unique<TZavodnik>();
-    copy->Data = z.Data;
-    copy->Popis = popis.Text;
-    copy->IndexMezicasu = point;
-    copy->DruhPopisu = popis.Druh;
-    copy->Kategorie = k;
+    TZavodnik copy;
+    copy.Data = z.Data;
+    copy.Popis = popis.Text;
+    copy.IndexMezicasu = point;
+    copy.DruhPopisu = popis.Druh;
+    copy.Kategorie = k;
     const size_t at = k->poradi_;
     if (at < Kategorie.size() && Kategorie[at].get() == k) {
-        copy->DrziKategorii = Kategorie[at];
+        copy.DrziKategorii = Kategorie[at];
     }
     Udalosti.Pridej(std::move(copy));
 }

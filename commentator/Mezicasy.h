@@ -11,6 +11,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -101,7 +102,7 @@ public:
     int Vloz(const TMezicasRec& rec, bool save, const TSavePunch& savePunch,
              bool* tabule = nullptr);
     const TMezicasRec* Najdi(const TMezicasRec& rec, bool withTime) const;
-    size_t Pocet() const { return list_.size(); }
+    size_t Pocet() const { return polozky_.size(); }
     void Vycisti();
     // The entries in list order.
     std::vector<TMezicasRec> Vse() const;
@@ -111,17 +112,20 @@ public:
     static TKlic Klic(const TMezicasRec& rec);
 
 private:
-    // The list order is the order of the keys; look-ups go by hash: every replay files every
-    // punch again, and a search tree costs more than the whole parse of the copy.
+    // The list order is the order of the keys; look-ups go by an open hash table over the
+    // entries in arrival order: every reload files every punch again, and a search tree or a
+    // node per punch costs more than reading the copy.
     struct Hash {
         size_t operator()(const TKlic& k) const;
     };
-    using TMapa = std::unordered_map<TKlic, TMezicasRec, Hash>;
     static TKlic BezCasu(TKlic k);
-    TMapa list_;
-    // Deletions by their key without the times -> the one first in list order (elements of an
-    // unordered map stay where they are when it grows).
-    std::unordered_map<TKlic, const TMapa::value_type*, Hash> smazani_;
+    // The slot of the key: its entry, or the empty slot where it goes.
+    size_t Hledej(const TKlic& k, size_t h) const;
+    void Zvetsi();
+    std::vector<std::pair<TKlic, TMezicasRec>> polozky_;
+    std::vector<uint32_t> sloty_; // entry index + 1, 0 = empty; a power of two, at most half full
+    // Deletions by their key without the times -> the one first in list order.
+    std::unordered_map<TKlic, size_t, Hash> smazani_;
 };
 
 // A punch waiting to be processed.
@@ -135,21 +139,24 @@ struct TNezprac {
 // replaces the older.
 class TFrontaUdalosti {
 public:
-    void Pridej(std::unique_ptr<TZavodnik> z);
+    void Pridej(TZavodnik z);
     const TZavodnik* Najdi(int32_t cip, int32_t bod) const;
-    std::unique_ptr<TZavodnik> Odeber(int32_t cip, int32_t bod);
+    std::optional<TZavodnik> Odeber(int32_t cip, int32_t bod);
     // The oldest event, taken out of the queue; nothing when empty.
-    std::unique_ptr<TZavodnik> VezmiPrvni();
+    std::optional<TZavodnik> VezmiPrvni();
     size_t size() const { return live_; }
     bool empty() const { return live_ == 0; }
     void clear();
 
 private:
     static uint64_t Klic(int32_t cip, int32_t bod);
-    std::unique_ptr<TZavodnik>* Misto(int32_t cip, int32_t bod);
-    std::deque<std::unique_ptr<TZavodnik>> q_; // taken-out entries stay empty until the front
-    uint64_t first_ = 0;                       // sequence number of q_.front()
-    std::unordered_map<uint64_t, uint64_t> index_;
+    std::optional<TZavodnik>* Misto(int32_t cip, int32_t bod);
+    // Events by value (a replay makes tens of thousands); taken-out entries stay empty until
+    // the front passes them, and the passed front is cut off now and then.
+    std::vector<std::optional<TZavodnik>> items_;
+    size_t head_ = 0;                              // first entry not yet taken from the front
+    uint64_t base_ = 0;                            // sequence number of items_[0]
+    std::unordered_map<uint64_t, uint64_t> index_; // chip and point -> latest sequence number
     size_t live_ = 0;
 };
 
@@ -187,7 +194,7 @@ public:
     TKateg1* NajdiKateg(std::string_view name) const;
     std::string DalsiKateg(std::string_view name) const;
     // Nothing is added for chip 0. Finish codes 1..30 become 1.
-    TZavodnik* AddZavodnik(TKateg1& k, const TZavodnikData& data);
+    TZavodnik* AddZavodnik(TKateg1& k, TZavodnikData data);
     // The first in category order.
     TZavodnik* NajdiZavodnika(int32_t key, bool byChip) const;
     TZavodnik* NajdiStafetu(int32_t bib, int32_t leg, double time) const;
