@@ -207,7 +207,8 @@ void Replay(TZavod& zavod, size_t n) {
     zavod.SeznamMezicasu.Vycisti();
     ForLines(n, [&](const TMezicasRec& r) { zavod.VlozMezicas(r, false); });
     zavod.ZpracujMezicas();
-    while (zavod.Udalosti.VezmiPrvni()) {
+    while (zavod.Udalosti.Prvni() != nullptr) {
+        zavod.Udalosti.OdeberPrvni();
     }
 }
 
@@ -261,7 +262,8 @@ void BM_Tick(benchmark::State& state) {
             zavod.VlozMezicas(r, true);
         }
         zavod.ZpracujMezicas();
-        while (zavod.Udalosti.VezmiPrvni()) {
+        while (zavod.Udalosti.Prvni() != nullptr) {
+            zavod.Udalosti.OdeberPrvni();
         }
     }
     fs::remove_all(dir);

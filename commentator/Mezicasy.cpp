@@ -7,6 +7,7 @@
 #include "platform/Cp1250.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <tuple>
 
@@ -578,20 +579,74 @@ uint64_t TFrontaUdalosti::Klic(int32_t cip, int32_t bod) {
 // The index keeps the latest sequence number of each chip and point; an entry whose event
 // has left the queue is stale and simply overwritten later, so taking events out never
 // touches the index.
-std::optional<TZavodnik>* TFrontaUdalosti::Misto(int32_t cip, int32_t bod) {
-    const auto it = index_.find(Klic(cip, bod));
-    if (it == index_.end() || it->second < base_ + head_) {
+// Multiplicative hashing: the high bits of the product pick the slot of a power-of-two table.
+size_t TFrontaUdalosti::Pozice(uint64_t key, size_t size) {
+    return static_cast<size_t>((key * 0x9E3779B97F4A7C15ull) >> (64 - std::countr_zero(size)));
+}
+
+uint64_t* TFrontaUdalosti::Index(uint64_t key, bool add) {
+    if (add && (plnych_ + 1) * 2 > klice_.size()) {
+        std::vector<uint64_t> klice(std::max<size_t>(64, klice_.size() * 2), kPrazdny);
+        std::vector<uint64_t> hodnoty(klice.size());
+        const size_t mask = klice.size() - 1;
+        for (size_t n = 0; n < klice_.size(); ++n) {
+            if (klice_[n] != kPrazdny) {
+                size_t i = Pozice(klice_[n], klice.size());
+                while (klice[i] != kPrazdny) {
+                    i = (i + 1) & mask;
+                }
+                klice[i] = klice_[n];
+                hodnoty[i] = hodnoty_[n];
+            }
+        }
+        klice_ = std::move(klice);
+        hodnoty_ = std::move(hodnoty);
+    }
+    if (klice_.empty()) {
         return nullptr;
     }
-    std::optional<TZavodnik>& slot = items_[it->second - base_];
+    const size_t mask = klice_.size() - 1;
+    for (size_t i = Pozice(key, klice_.size());; i = (i + 1) & mask) {
+        if (klice_[i] == key) {
+            return &hodnoty_[i];
+        }
+        if (klice_[i] == kPrazdny) {
+            if (!add) {
+                return nullptr;
+            }
+            klice_[i] = key;
+            hodnoty_[i] = kPrazdny; // no event yet
+            ++plnych_;
+            return &hodnoty_[i];
+        }
+    }
+}
+
+std::optional<TZavodnik>* TFrontaUdalosti::Misto(int32_t cip, int32_t bod) {
+    const uint64_t* seq = Index(Klic(cip, bod), false);
+    if (seq == nullptr || *seq < base_ + head_) {
+        return nullptr;
+    }
+    std::optional<TZavodnik>& slot = items_[*seq - base_];
     return slot ? &slot : nullptr;
 }
 
-void TFrontaUdalosti::Pridej(TZavodnik z) {
-    (void)Odeber(z.Data.Cip, z.IndexMezicasu);
-    index_[Klic(z.Data.Cip, z.IndexMezicasu)] = base_ + items_.size();
-    items_.emplace_back(std::move(z));
+TZavodnik& TFrontaUdalosti::Pridej(int32_t cip, int32_t bod) {
+    if (head_ >= 1024 && head_ * 2 >= items_.size()) {
+        // A queue never drained to the end: its passed front is cut off now and then.
+        items_.erase(items_.begin(), items_.begin() + static_cast<ptrdiff_t>(head_));
+        base_ += head_;
+        head_ = 0;
+    }
+    uint64_t& seq = *Index(Klic(cip, bod), true);
+    // The older event of this chip and point leaves the queue.
+    if (seq >= base_ + head_ && seq < base_ + items_.size() && items_[seq - base_]) {
+        items_[seq - base_].reset();
+        --live_;
+    }
+    seq = base_ + items_.size();
     ++live_;
+    return items_.emplace_back(std::in_place).value();
 }
 
 const TZavodnik* TFrontaUdalosti::Najdi(int32_t cip, int32_t bod) const {
@@ -599,31 +654,41 @@ const TZavodnik* TFrontaUdalosti::Najdi(int32_t cip, int32_t bod) const {
     return slot == nullptr ? nullptr : &**slot;
 }
 
-std::optional<TZavodnik> TFrontaUdalosti::Odeber(int32_t cip, int32_t bod) {
+bool TFrontaUdalosti::Odeber(int32_t cip, int32_t bod) {
     auto* slot = Misto(cip, bod);
     if (slot == nullptr) {
-        return std::nullopt;
+        return false;
     }
-    std::optional<TZavodnik> z = std::move(*slot);
     slot->reset();
     --live_;
-    return z;
+    return true;
+}
+
+const TZavodnik* TFrontaUdalosti::Prvni() {
+    while (head_ < items_.size() && !items_[head_]) {
+        ++head_;
+    }
+    if (head_ == items_.size() && head_ > 0) {
+        // Drained: start the vector afresh (the grid drains it every second).
+        items_.clear();
+        base_ += head_;
+        head_ = 0;
+    }
+    return head_ < items_.size() ? &*items_[head_] : nullptr;
+}
+
+void TFrontaUdalosti::OdeberPrvni() {
+    if (Prvni() != nullptr) {
+        items_[head_++].reset();
+        --live_;
+    }
 }
 
 std::optional<TZavodnik> TFrontaUdalosti::VezmiPrvni() {
     std::optional<TZavodnik> z;
-    while (!z && head_ < items_.size()) {
-        std::optional<TZavodnik>& slot = items_[head_++];
-        if (slot) {
-            z = std::move(slot);
-            slot.reset();
-            --live_;
-        }
-    }
-    if (head_ >= 1024 && head_ * 2 >= items_.size()) {
-        items_.erase(items_.begin(), items_.begin() + static_cast<ptrdiff_t>(head_));
-        base_ += head_;
-        head_ = 0;
+    if (Prvni() != nullptr) {
+        z = std::move(items_[head_]);
+        OdeberPrvni();
     }
     return z;
 }
@@ -632,7 +697,8 @@ void TFrontaUdalosti::clear() {
     base_ += items_.size();
     items_.clear();
     head_ = 0;
-    index_.clear();
+    std::fill(klice_.begin(), klice_.end(), kPrazdny);
+    plnych_ = 0;
     live_ = 0;
 }
 
@@ -961,7 +1027,7 @@ void TZavod::PridejUdalost(TZavodnik& z, int32_t code, int point, double time) {
         }
     }
     const TPopis& popis = k->Popis(code, point);
-    TZavodnik copy;
+    TZavodnik& copy = Udalosti.Pridej(z.Data.Cip, point);
     copy.Data = z.Data;
     copy.Popis = popis.Text;
     copy.IndexMezicasu = point;
@@ -971,7 +1037,6 @@ void TZavod::PridejUdalost(TZavodnik& z, int32_t code, int point, double time) {
     if (at < Kategorie.size() && Kategorie[at].get() == k) {
         copy.DrziKategorii = Kategorie[at];
     }
-    Udalosti.Pridej(std::move(copy));
 }
 
 TPoradi TZavod::PoradiZavodnika(const TZavodnik& z, int point) const {

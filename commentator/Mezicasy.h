@@ -139,9 +139,14 @@ struct TNezprac {
 // replaces the older.
 class TFrontaUdalosti {
 public:
-    void Pridej(TZavodnik z);
+    // Appends an empty event for the chip and point (an older one of them leaves the queue)
+    // for the caller to fill.
+    TZavodnik& Pridej(int32_t cip, int32_t bod);
     const TZavodnik* Najdi(int32_t cip, int32_t bod) const;
-    std::optional<TZavodnik> Odeber(int32_t cip, int32_t bod);
+    bool Odeber(int32_t cip, int32_t bod);
+    // The oldest event, or none when the queue is empty; OdeberPrvni takes it out.
+    const TZavodnik* Prvni();
+    void OdeberPrvni();
     // The oldest event, taken out of the queue; nothing when empty.
     std::optional<TZavodnik> VezmiPrvni();
     size_t size() const { return live_; }
@@ -154,9 +159,15 @@ private:
     // Events by value (a replay makes tens of thousands); taken-out entries stay empty until
     // the front passes them, and the passed front is cut off now and then.
     std::vector<std::optional<TZavodnik>> items_;
-    size_t head_ = 0;                              // first entry not yet taken from the front
-    uint64_t base_ = 0;                            // sequence number of items_[0]
-    std::unordered_map<uint64_t, uint64_t> index_; // chip and point -> latest sequence number
+    size_t head_ = 0;   // first entry not yet taken from the front
+    uint64_t base_ = 0; // sequence number of items_[0]
+    // Chip and point -> latest sequence number: an open table, as entries are never taken out.
+    uint64_t* Index(uint64_t key, bool add);
+    static size_t Pozice(uint64_t key, size_t size);
+    std::vector<uint64_t> klice_; // kPrazdny = free
+    std::vector<uint64_t> hodnoty_;
+    size_t plnych_ = 0;
+    static constexpr uint64_t kPrazdny = ~uint64_t{0};
     size_t live_ = 0;
 };
 

@@ -363,4 +363,9 @@ TEST_F(MezicasyTest, LookUps) {
     EXPECT_EQ(e->Popis, "1. mez/1.k/31");
     EXPECT_EQ(zavod.PoradiZavodnika(*e, 1).Poradi, 1);
     EXPECT_TRUE(zavod.Udalosti.empty());
+    EXPECT_EQ(zavod.Udalosti.Prvni(), nullptr);
+    TZavodnik again = *e; // the queue works on after it was drained
+    zavod.PridejUdalost(again, 31, 1, 0);
+    ASSERT_NE(zavod.Udalosti.Najdi(4, 1), nullptr);
+    EXPECT_EQ(zavod.Udalosti.size(), 1u);
 }
