@@ -272,10 +272,13 @@ TEST_F(MezicasyTest, PlacesTiesAndLosses) {
 
     // The info-board line of the punch that made the split.
     Nastaveni.Desetiny = false;
-    Nastaveni.VytvaretInfoTab = true;
     Nastaveni.CestaInfoTab = (dir / "tab").string();
     set(1, 0.40);
     set(2, 0.41);
+    Feed(Rec(3, 45, "10:40:00,0")); // the board is off: no line is gathered
+    EXPECT_EQ(zavod.Vystup.Cekajicich(), 0u);
+    EXPECT_TRUE(sink.chyby.empty());
+    Nastaveni.VytvaretInfoTab = true;
     Feed(Rec(3, 45, "10:45:12,0"));
     EXPECT_EQ(sink.chyby.size(), 1u); // missing folder: shown, kept
     EXPECT_EQ(zavod.Vystup.Cekajicich(), 1u);
