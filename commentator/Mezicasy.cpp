@@ -585,39 +585,36 @@ size_t TFrontaUdalosti::Pozice(uint64_t key, size_t size) {
 }
 
 uint64_t* TFrontaUdalosti::Index(uint64_t key, bool add) {
-    if (add && (plnych_ + 1) * 2 > klice_.size()) {
-        std::vector<uint64_t> klice(std::max<size_t>(64, klice_.size() * 2), kPrazdny);
-        std::vector<uint64_t> hodnoty(klice.size());
-        const size_t mask = klice.size() - 1;
-        for (size_t n = 0; n < klice_.size(); ++n) {
-            if (klice_[n] != kPrazdny) {
-                size_t i = Pozice(klice_[n], klice.size());
-                while (klice[i] != kPrazdny) {
+    if (add && (plnych_ + 1) * 2 > index_.size()) {
+        std::vector<std::pair<uint64_t, uint64_t>> bigger(std::max<size_t>(64, index_.size() * 2),
+                                                          {kPrazdny, kPrazdny});
+        const size_t mask = bigger.size() - 1;
+        for (const auto& entry : index_) {
+            if (entry.first != kPrazdny) {
+                size_t i = Pozice(entry.first, bigger.size());
+                while (bigger[i].first != kPrazdny) {
                     i = (i + 1) & mask;
                 }
-                klice[i] = klice_[n];
-                hodnoty[i] = hodnoty_[n];
+                bigger[i] = entry;
             }
         }
-        klice_ = std::move(klice);
-        hodnoty_ = std::move(hodnoty);
+        index_ = std::move(bigger);
     }
-    if (klice_.empty()) {
+    if (index_.empty()) {
         return nullptr;
     }
-    const size_t mask = klice_.size() - 1;
-    for (size_t i = Pozice(key, klice_.size());; i = (i + 1) & mask) {
-        if (klice_[i] == key) {
-            return &hodnoty_[i];
+    const size_t mask = index_.size() - 1;
+    for (size_t i = Pozice(key, index_.size());; i = (i + 1) & mask) {
+        if (index_[i].first == key) {
+            return &index_[i].second;
         }
-        if (klice_[i] == kPrazdny) {
+        if (index_[i].first == kPrazdny) {
             if (!add) {
                 return nullptr;
             }
-            klice_[i] = key;
-            hodnoty_[i] = kPrazdny; // no event yet
+            index_[i] = {key, kPrazdny}; // no event yet
             ++plnych_;
-            return &hodnoty_[i];
+            return &index_[i].second;
         }
     }
 }
@@ -697,7 +694,7 @@ void TFrontaUdalosti::clear() {
     base_ += items_.size();
     items_.clear();
     head_ = 0;
-    std::fill(klice_.begin(), klice_.end(), kPrazdny);
+    std::fill(index_.begin(), index_.end(), std::pair{kPrazdny, kPrazdny});
     plnych_ = 0;
     live_ = 0;
 }

@@ -163,8 +163,8 @@ private:
     // Chip and point -> latest sequence number: an open table, as entries are never taken out.
     uint64_t* Index(uint64_t key, bool add);
     static size_t Pozice(uint64_t key, size_t size);
-    std::vector<uint64_t> klice_; // kPrazdny = free
-    std::vector<uint64_t> hodnoty_;
+    std::vector<std::pair<uint64_t, uint64_t>> index_; // key kPrazdny = free
+
     size_t plnych_ = 0;
     static constexpr uint64_t kPrazdny = ~uint64_t{0};
     size_t live_ = 0;
