@@ -951,7 +951,8 @@ void TZavod::Zpracuj(TNezprac& p) {
         }
         const bool cil = d.Kontroly[i] == 1;
         if (r.Stav == -1) {
-            if (Koment::OrizniMs(d.Mezicasy[i], desetiny) == novy) {
+            // Only a stored split can be deleted (else the finish count would drop for none).
+            if (d.Mezicasy[i] != 0 && Koment::OrizniMs(d.Mezicasy[i], desetiny) == novy) {
                 d.Mezicasy[i] = 0;
                 if (cil && realna) {
                     --PocetVCili;
