@@ -18,7 +18,8 @@ void Check(bool ok) {
 
 struct Method {
     const char* name;
-    int fields; // ';' per line; -1 for lines of key=value, -2 for a variable tail
+    int fields; // ';' per line; -1 for lines of key=value (a ';' in a value is kept), -2 for a
+                // variable tail
 };
 
 constexpr Method kMethods[] = {
@@ -44,9 +45,7 @@ void Convert(const std::string& xml, const Method& m) {
         const auto semicolons = std::count(line.begin(), line.end(), ';');
         if (m.fields >= 0) {
             Check(semicolons == m.fields);
-        } else if (m.fields == -1) {
-            Check(semicolons == 0);
-        } else {
+        } else if (m.fields == -2) {
             Check(semicolons >= 15 && semicolons <= 23);
         }
         ++lines;
