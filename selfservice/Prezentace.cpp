@@ -193,7 +193,6 @@ std::string TPrezentace::Vyber(const TVolba& volba) {
 
 void TPrezentace::TimerWaitForInfoTimer() {
     Reset();
-    ZpracujPozdniOdpovedi();
     chyba_.clear();
     const int r = SISam_Proc::ZpracujVstupniSoubory("*.odp", guid_, chyba_);
     if (r == SISam_Proc::VysledekOK) {
@@ -225,6 +224,8 @@ void TPrezentace::Zpozdeny(const std::string& popis) {
             fs::remove(soubor, ec)) {
             SISam_Proc::Protokol(SISam_Proc::LogTimeout,
                                  "Pozadavek nevyzvednut, smazan " + soubor.string());
+            SISam_Proc::OcekavaneOdpovedi.erase(VelkaPismena(guid_));
+            return;
         }
     }
     pozdni_.push_back({guid_, popis});
@@ -235,24 +236,27 @@ void TPrezentace::Zpozdeny(const std::string& popis) {
 }
 
 void TPrezentace::ZpracujPozdniOdpovedi() {
-    for (auto it = pozdni_.begin(); it != pozdni_.end();) {
-        std::string chyba;
-        const int r = SISam_Proc::ZpracujVstupniSoubory("*.odp", it->guid, chyba);
-        if (r == SISam_Proc::VysledekNic) {
-            ++it;
-            continue;
-        }
-        if (r == SISam_Proc::VysledekOK) {
-            SISam_Proc::Protokol(SISam_Proc::LogZmena,
-                                 "Pozdni odpoved - O.K. : " + it->popis + " " + it->guid);
-        } else {
-            SISam_Proc::Protokol(SISam_Proc::LogTimeout,
-                                 "Pozdni odpoved - Zamítnuto : " + it->popis + " " + it->guid +
-                                     " " + chyba);
-        }
-        SISam_Proc::OcekavaneOdpovedi.erase(VelkaPismena(it->guid));
-        it = pozdni_.erase(it);
+    // One answer looked for per call: a file counts as complete only when it looked the same
+    // at the previous look, so the looks must lie a poll apart.
+    if (pozdni_.empty()) {
+        return;
     }
+    TPozdni p = pozdni_.front();
+    pozdni_.pop_front();
+    std::string chyba;
+    const int r = SISam_Proc::ZpracujVstupniSoubory("*.odp", p.guid, chyba);
+    if (r == SISam_Proc::VysledekNic) {
+        pozdni_.push_back(std::move(p));
+        return;
+    }
+    if (r == SISam_Proc::VysledekOK) {
+        SISam_Proc::Protokol(SISam_Proc::LogZmena,
+                             "Pozdni odpoved - O.K. : " + p.popis + " " + p.guid);
+    } else {
+        SISam_Proc::Protokol(SISam_Proc::LogTimeout, "Pozdni odpoved - Zamítnuto : " + p.popis +
+                                                         " " + p.guid + " " + chyba);
+    }
+    SISam_Proc::OcekavaneOdpovedi.erase(VelkaPismena(p.guid));
 }
 
 bool TPrezentace::StaleTyz() const {

@@ -136,7 +136,7 @@ public:
     // The answer polling, every 500 ms while a request waits.
     void TimerWaitForInfoTimer();
     // Answers to requests that timed out after Ravlin took them: applied and logged when they
-    // come. The main form calls this with its exchange polling.
+    // come. The main form calls this with its exchange polling (looks for one per call).
     void ZpracujPozdniOdpovedi();
 
     // The information form with the countdown reset and paused around it.
