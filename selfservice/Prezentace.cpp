@@ -193,6 +193,9 @@ std::string TPrezentace::Vyber(const TVolba& volba) {
 
 void TPrezentace::TimerWaitForInfoTimer() {
     Reset();
+    if (odpoved_ != OdpovedZadna) {
+        return; // answered; the refusal text stays until the wait form has closed
+    }
     chyba_.clear();
     const int r = SISam_Proc::ZpracujVstupniSoubory("*.odp", guid_, chyba_);
     if (r == SISam_Proc::VysledekOK) {
@@ -204,9 +207,11 @@ void TPrezentace::TimerWaitForInfoTimer() {
 
 int TPrezentace::Cekej(const std::string& text) {
     SISam_Proc::OcekavaneOdpovedi.insert(VelkaPismena(guid_));
+    cekam_ = true;
     const int r = ZobrazInfoFormu(
         LangText("... navazuji spojení s prezentací ...", "... connecting event office ..."), text,
         false, PlatnyTimeout(k_.timeout), this);
+    cekam_ = false;
     if (r != VysledekTimeout) {
         SISam_Proc::OcekavaneOdpovedi.erase(VelkaPismena(guid_));
     }
@@ -238,7 +243,7 @@ void TPrezentace::Zpozdeny(const std::string& popis) {
 void TPrezentace::ZpracujPozdniOdpovedi() {
     // One answer looked for per call: a file counts as complete only when it looked the same
     // at the previous look, so the looks must lie a poll apart.
-    if (pozdni_.empty()) {
+    if (pozdni_.empty() || cekam_) {
         return;
     }
     TPozdni p = pozdni_.front();

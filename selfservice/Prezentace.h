@@ -136,7 +136,8 @@ public:
     // The answer polling, every 500 ms while a request waits.
     void TimerWaitForInfoTimer();
     // Answers to requests that timed out after Ravlin took them: applied and logged when they
-    // come. The main form calls this with its exchange polling (looks for one per call).
+    // come. The main form calls this with its exchange polling (looks for one per call; does
+    // nothing while a request waits).
     void ZpracujPozdniOdpovedi();
 
     // The information form with the countdown reset and paused around it.
@@ -178,6 +179,7 @@ private:
     int odpoved_ = OdpovedZadna;
     SISam_Typ::TPrihlaseni uzivatel_;
     bool beh_ = false;
+    bool cekam_ = false; // a request's wait form is up
     std::deque<TPozdni> pozdni_;
 };
 
