@@ -29,6 +29,7 @@ using namespace SISam_Typ;
 std::optional<std::string> CasZavodniku;
 std::optional<std::string> CasKategorii;
 std::string StavDat;
+std::set<std::string> OcekavaneOdpovedi;
 
 namespace {
 
@@ -387,7 +388,7 @@ int ZpracujVstupniSoubory(std::string_view maska, std::string_view guid, std::st
         if (!guid.empty()) {
             if (h.Guid.empty() || !platform::Utf8EqualNoCase(h.Guid, guid)) {
                 Protokol(LogTrace, "Guid <> " + std::string(guid) + " " + h.Guid);
-                if (NasSoubor(h, pocitac)) {
+                if (NasSoubor(h, pocitac) && !OcekavaneOdpovedi.contains(VelkaPismena(h.Guid))) {
                     Smazat(soubor, false);
                 }
                 continue;
@@ -492,6 +493,7 @@ void ResetFiles() {
     CasZavodniku.reset();
     CasKategorii.reset();
     StavDat.clear();
+    OcekavaneOdpovedi.clear();
     g_stabilni = platform::StableFileCheck();
     g_nesmazane.clear();
     g_necitelne.clear();

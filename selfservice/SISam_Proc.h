@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -110,6 +111,10 @@ Cteni NactiKategorieText(std::string_view bytes);
 Cteni NactiKategorie(const std::filesystem::path& soubor);
 Cteni NactiZmenuText(std::string_view bytes, std::string_view typ, std::string& chyba);
 Cteni NactiZmenu(const std::filesystem::path& soubor, std::string_view typ, std::string& chyba);
+
+// GUIDs (upper case) of requests whose answers are still wanted, late ones included: an answer
+// carrying one is never deleted as a stray while another request is polled.
+extern std::set<std::string> OcekavaneOdpovedi;
 
 constexpr int VysledekNic = 0;
 constexpr int VysledekOK = 10;
