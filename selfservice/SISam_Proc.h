@@ -148,6 +148,14 @@ constexpr int LogChyba = 20;
 void Protokol(int uroven, std::string_view text);
 std::string RadekProtokolu(std::string_view text);
 
+// ---- Card-number files of the SI ports ----
+
+// Takes the first card-number record found in Data_Sam for the ports 1..20 and empties that
+// file; the card number, or none. The file is emptied through the handle it was read from: a
+// card the port writes meanwhile replaces the file and waits there for the next call. A file
+// that cannot be opened is logged once until it opens again.
+std::optional<int32_t> PrectiCip();
+
 // Puts the table, the reader state and the lists back to their start-up state.
 void ResetGlobals();
 
