@@ -90,6 +90,7 @@ TPultra_Main::TPultra_Main(QWidget* parent) : QWidget(parent) {
     cas_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     cas_->installEventFilter(this);
     loginText_ = label(16, true);
+    loginText_->setWordWrap(true);
     napoveda_ = label(14, true);
     napoveda_->setStyleSheet("color: #b00000");
     system_ = label(8, false);
@@ -139,6 +140,8 @@ TPultra_Main::TPultra_Main(QWidget* parent) : QWidget(parent) {
             Jazyk(lang);
             Hotovo();
         });
+        // The focus highlight would look like a chosen language.
+        b->setFocusPolicy(Qt::NoFocus);
         (lang == 0 ? vlajkaCZ_ : vlajkaEN_) = b;
     }
 
@@ -163,6 +166,9 @@ TPultra_Main::TPultra_Main(QWidget* parent) : QWidget(parent) {
         auto* b = new TKColButton(posuv_);
         b->setText(sipky[i]);
         b->SetColor(K_ColBtn::clBtnFace);
+        QFont f = b->font();
+        f.setPointSize(16);
+        b->setFont(f);
         connect(b, &QPushButton::clicked, this, [this, i] {
             Posun(i);
             Hotovo();
@@ -501,6 +507,13 @@ void TPultra_Main::NactiPopisky() {
     PrekresliTexty();
 }
 
+void TPultra_Main::UmistiLoginText() {
+    // Left of the scroll panel, wrapped when the screen is narrow.
+    const int maxW = std::max(50, width() - width() * 6 / 11 - 30 - 80);
+    const int w = std::min(loginText_->sizeHint().width(), maxW);
+    loginText_->setGeometry(30, 50, w, loginText_->heightForWidth(w));
+}
+
 bool TPultra_Main::ViditelneLogin() const {
     return SISam_Typ::ViditelneTagy.test(TagLogin);
 }
@@ -508,7 +521,7 @@ bool TPultra_Main::ViditelneLogin() const {
 void TPultra_Main::PrekresliTexty() {
     nazev_->setText(Q(Inf.Nazev));
     loginText_->setText(Q(LoginText()));
-    loginText_->adjustSize();
+    UmistiLoginText();
     buttons_[TagLogin]->setText(Q(LoginPopisek()));
     std::string s;
     const std::string* casti[] = {&inf_.InfoText(), &inf_.ZmenaText(),    &inf_.ChybaText(),
@@ -525,10 +538,9 @@ void TPultra_Main::PrepocitejTlacitka() {
     const std::bitset<32> sada = SadaTlacitek();
     SISam_Typ::ViditelneTagy = sada;
     loginText_->setVisible(sada.test(TagLogin));
-    loginText_->adjustSize();
+    UmistiLoginText();
     const TRozlozeni r =
-        Rozloz(nast_, sada, vybranyHlavni_, std::max(loginText_->sizeHint().height(), 0),
-               napoveda_->sizeHint().height());
+        Rozloz(nast_, sada, vybranyHlavni_, loginText_->height(), napoveda_->sizeHint().height());
     for (auto& [tag, b] : buttons_) {
         b->hide();
     }
@@ -888,7 +900,7 @@ void TPultra_Main::FormResize() {
     cas_->setGeometry(w - 10 - 160, 5, 160, 40);
     vlajkaCZ_->setGeometry(w - 10 - 160 - 130, 5, 60, 40);
     vlajkaEN_->setGeometry(w - 10 - 160 - 65, 5, 60, 40);
-    loginText_->move(30, 50);
+    UmistiLoginText();
     const int gw = w * 6 / 11;
     const int gx = w - gw;
     const int top = nazev_->geometry().bottom() + 5;

@@ -135,6 +135,7 @@ private:
     void Guarded(bool& busy, const std::function<void()>& fn);
     void NactiPopisky();
     bool ViditelneLogin() const;
+    void UmistiLoginText();
 
     Pultra::TNastaveni nast_;
     Pultra::TCteniInf inf_;
