@@ -857,6 +857,12 @@ std::string TPultra_Main::VyberOddil() {
     return ok ? vyber_->Vysledek() : std::string();
 }
 
+int TPultra_Main::StrankaGridu() const {
+    // The grid's client area holds the heading row and the rows below it.
+    const int radek = grid_->horizontalHeader()->height();
+    return Stranka(grid_->viewport()->height() + radek, radek);
+}
+
 int TPultra_Main::HorniRadek() const {
     return grid_->verticalScrollBar()->value() + 1;
 }
@@ -868,7 +874,7 @@ void TPultra_Main::NastavHorni(int radek) {
 void TPultra_Main::Posun(int kam) {
     odpocet_.Reset();
     const int pocet = grid_->rowCount() + 1; // with the heading row
-    const int stranka = Stranka(grid_->height(), grid_->horizontalHeader()->height());
+    const int stranka = StrankaGridu();
     switch (kam) {
     case 0:
         NastavHorni(1);
@@ -925,7 +931,8 @@ bool TPultra_Main::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress && !closed_) {
         const auto* k = static_cast<QKeyEvent*>(event);
         if (k->key() == Qt::Key_F10 && (k->modifiers() & Qt::AltModifier) &&
-            QApplication::activeModalWidget() == nullptr && isActiveWindow()) {
+            QApplication::activeModalWidget() == nullptr && watched->isWidgetType() &&
+            static_cast<QWidget*>(watched)->window() == this) {
             AltF10();
             Hotovo();
             return true;
@@ -948,8 +955,7 @@ bool TPultra_Main::eventFilter(QObject* watched, QEvent* event) {
             if (krok != 0) {
                 odpocet_.Reset();
                 const int pocet = grid_->rowCount() + 1;
-                const int stranka = Stranka(grid_->height(), grid_->horizontalHeader()->height());
-                NastavHorni(std::clamp(HorniRadek() + krok, 1, Posledni(pocet, stranka)));
+                NastavHorni(std::clamp(HorniRadek() + krok, 1, Posledni(pocet, StrankaGridu())));
             }
             PrekresliTexty();
             Hotovo();

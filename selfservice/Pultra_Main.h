@@ -81,6 +81,8 @@ public:
     std::string VyberOddil();
     void Posun(int kam); // 0 first, 1 page up, 2 page down, 3 last
     int HorniRadek() const;
+    // Rows of one page.
+    int StrankaGridu() const;
     void NastavHorni(int radek);
 
     // Timers, each guarded against a second run while one is still running (a modal form

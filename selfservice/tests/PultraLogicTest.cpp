@@ -111,6 +111,16 @@ TEST_F(PultraLogic, RaceFileIsTakenWhenStableAndKeepsValuesWhenUnusable) {
     EXPECT_EQ(cteni.Nacti(tmp.Path().string()), TCteniInf::Vysledek::Prevzato);
     EXPECT_TRUE(cteni.NovyZavod());
     EXPECT_EQ(cteni.ZmenaText(), " Start00 0.00 Zavod 13 Etapa 0");
+
+    // So is the same race from another results folder.
+    const auto jinde = tmp.Path() / "jinde";
+    std::filesystem::create_directories(jinde);
+    std::filesystem::copy_file(tmp.Path() / "Pultra.inf", jinde / "PULTRA.INF");
+    std::filesystem::last_write_time(jinde / "PULTRA.INF",
+                                     std::filesystem::file_time_type::clock::now() -
+                                         std::chrono::seconds(10));
+    EXPECT_EQ(cteni.Nacti(jinde.string()), TCteniInf::Vysledek::Prevzato);
+    EXPECT_TRUE(cteni.NovyZavod());
 }
 
 TEST_F(PultraLogic, NewRaceEmptiesTablesAndLogsOut) {
