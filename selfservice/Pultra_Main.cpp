@@ -309,15 +309,7 @@ void TPultra_Main::FormClose() {
 void TPultra_Main::NactiParamRavlin() {
     const TCteniInf::Vysledek v = inf_.Nacti(SISam_Typ::Param.RavlinPath);
     if (inf_.NovyZavod()) {
-        // Nothing of the old race may reach the new one: tables, stamps and the login go.
-        if (Prihlaseni.Uroven > SISam_Typ::UrovenOdhlasen) {
-            SISam_Proc::Protokol(SISam_Proc::LogPrihlaseni, "Log OUT");
-        }
-        Pultra::NovyZavod();
-        ZobrazGrid(false);
-        rezim_ = 0;
-        klic_.clear();
-        vybranyHlavni_ = vybranyPod_ = 0;
+        NovyZavodFormy();
         ZpracujData();
     }
     if (v != TCteniInf::Vysledek::Nic) {
@@ -327,6 +319,19 @@ void TPultra_Main::NactiParamRavlin() {
         PrepocitejTlacitka();
     }
     PrekresliTexty();
+}
+
+void TPultra_Main::NovyZavodFormy() {
+    // Nothing of the old race may reach the new one: tables, stamps and the login go.
+    if (Prihlaseni.Uroven > SISam_Typ::UrovenOdhlasen) {
+        SISam_Proc::Protokol(SISam_Proc::LogPrihlaseni, "Log OUT");
+    }
+    Pultra::NovyZavod();
+    ZobrazGrid(false);
+    rezim_ = 0;
+    klic_.clear();
+    vybranyHlavni_ = vybranyPod_ = 0;
+    PrepocitejTlacitka();
 }
 
 void TPultra_Main::ZpracujData() {
@@ -419,8 +424,14 @@ void TPultra_Main::DetekceClick() {
 void TPultra_Main::PoNastaveniAdmin() {
     platform::IniFile& ini = *SI_Typ::IniNastaveni;
     nast_ = NactiNastaveni(ini);
+    const bool jinaSlozka = nast_.RavlinPath != SISam_Typ::Param.RavlinPath;
     SISam_Typ::Param.RavlinPath = nast_.RavlinPath;
     SISam_Typ::Param.Logovat = nast_.Logovat;
+    if (jinaSlozka) {
+        // Another results folder: the old race's entries must never reach it, whatever its
+        // Pultra.inf says (or while it has none).
+        NovyZavodFormy();
+    }
     NastavPorty();
     Detekce();
     NactiParamRavlin();

@@ -126,6 +126,7 @@ private:
     void FormResize();
     void NactiParamRavlin();
     void ZpracujData();
+    void NovyZavodFormy();
     void NastavPorty();
     void UvolniPorty();
     void Detekce();
