@@ -10,6 +10,8 @@
 
 namespace SISam_Proc {
 
+std::function<void(const std::filesystem::path&)> PoPrecteniCipu;
+
 namespace {
 
 // Files whose opening failed and was logged: logged again only after they opened once.
@@ -48,6 +50,9 @@ std::optional<int32_t> PrectiCip() {
         if (got < sizeof rec) {
             ::close(fd);
             continue;
+        }
+        if (PoPrecteniCipu) {
+            PoPrecteniCipu(*file);
         }
         // Through this handle: a newer card written by rename is a new file and stays.
         const bool emptied = ::ftruncate(fd, 0) == 0;

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -155,6 +156,8 @@ std::string RadekProtokolu(std::string_view text);
 // card the port writes meanwhile replaces the file and waits there for the next call. A file
 // that cannot be opened is logged once until it opens again.
 std::optional<int32_t> PrectiCip();
+// Called between reading a record and emptying its file (tests put a port's write there).
+extern std::function<void(const std::filesystem::path&)> PoPrecteniCipu;
 
 // Puts the table, the reader state and the lists back to their start-up state.
 void ResetGlobals();

@@ -278,6 +278,18 @@ TEST_F(PultraLogic, ChipRecordsAreTakenOnceAndLookUpFindsOneRunner) {
     EXPECT_EQ(std::filesystem::file_size(file), 0u); // emptied, not removed
     EXPECT_FALSE(SISam_Proc::PrectiCip().has_value());
 
+    // The port writes the next card while the kiosk takes this one: neither is lost.
+    testsupport::WriteBytes(file, std::string(bytes.begin(), bytes.end()));
+    SISam_Proc::PoPrecteniCipu = [](const std::filesystem::path& f) {
+        TCardNumberRec next;
+        next.cardNumber = 654321;
+        const auto b = next.ToBytes();
+        platform::WriteFileAtomic(f, std::string(b.begin(), b.end()), nullptr);
+    };
+    EXPECT_EQ(SISam_Proc::PrectiCip(), 123456);
+    SISam_Proc::PoPrecteniCipu = nullptr;
+    EXPECT_EQ(SISam_Proc::PrectiCip(), 654321);
+
     // A name that cannot be opened as a file is logged once, not at every poll.
     std::filesystem::create_directories(data / "N1_0007.SI1");
     for (int i = 0; i < 3; ++i) {
