@@ -574,7 +574,24 @@ void TPultra_Main::PrepocitejTlacitka() {
         b->SetColorOnFocus(c);
         b->show();
     }
+    // The arrow keys walk the stacked buttons; Right enters the sub-buttons, Left leaves them.
     buttons_[TagPrezentace]->setEnabled(PrezentacePovolena());
+    std::vector<TKColButton*> hlavni;
+    std::vector<TKColButton*> pod;
+    for (const auto& [tag, o] : r.tlacitka) {
+        if (buttons_[tag]->isEnabled()) {
+            (tag < 10 ? hlavni : pod).push_back(buttons_[tag]);
+        }
+    }
+    for (std::vector<TKColButton*>* sloupec : {&hlavni, &pod}) {
+        for (size_t i = 0; i < sloupec->size(); ++i) {
+            K_ColBtn::TFocusControl& f = (*sloupec)[i]->FocusControl();
+            f.Up = i > 0 ? (*sloupec)[i - 1] : nullptr;
+            f.Down = i + 1 < sloupec->size() ? (*sloupec)[i + 1] : nullptr;
+            f.Right = sloupec == &hlavni && !pod.empty() ? pod.front() : nullptr;
+            f.Left = sloupec == &pod && vybranyHlavni_ > 0 ? buttons_[vybranyHlavni_] : nullptr;
+        }
+    }
     napoveda_->adjustSize();
     napoveda_->move(30, r.napovedaY);
     pruh_->setGeometry(30, r.napovedaY + napoveda_->height() + 10,

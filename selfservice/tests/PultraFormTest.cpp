@@ -110,6 +110,15 @@ TEST_F(PultraForm, ACardHighlightsItsRunnerAndTheGridPagesAndDrags) {
     EXPECT_EQ(form->HorniRadek(), 40); // ten rows above the highlighted row 50
     EXPECT_EQ(fs::file_size(fs::path(SI_Typ::KioskDataPath()) / "N1_0007.si1"), 0u);
 
+    // The arrow keys walk the shown buttons, over the desk button while it is disabled.
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    form->Tlacitko(TagLogin)->setFocus();
+    QTest::keyClick(form->Tlacitko(TagLogin), Qt::Key_Down);
+    EXPECT_EQ(QApplication::focusWidget(), form->Tlacitko(TagVysledky));
+    QTest::keyClick(form->Tlacitko(TagVysledky), Qt::Key_Down);
+    EXPECT_EQ(QApplication::focusWidget(), form->Tlacitko(TagStartovky));
+
     const int page = form->StrankaGridu();
     EXPECT_GT(page, 5);
     form->Posun(1);
