@@ -972,11 +972,10 @@ bool TPultra_Main::eventFilter(QObject* watched, QEvent* event) {
         return true;
     }
     if (watched == grid_->viewport()) {
-        const auto* m = static_cast<QMouseEvent*>(event);
         if (event->type() == QEvent::MouseButtonPress) {
-            tah_.Stisk(m->position().toPoint().y());
+            tah_.Stisk(static_cast<QMouseEvent*>(event)->position().toPoint().y());
         } else if (event->type() == QEvent::MouseMove) {
-            const QPoint pt = m->position().toPoint();
+            const QPoint pt = static_cast<QMouseEvent*>(event)->position().toPoint();
             const int krok = tah_.Pohyb(pt.y());
             tahText_ = std::to_string(pt.x()) + " " + std::to_string(pt.y()) + " " +
                        std::to_string(tah_.Rozdil()) + " ";
