@@ -451,13 +451,16 @@ void TPultra_Main::TimerParamRavlinTimer() {
 
 void TPultra_Main::ZobrazCasTimer() {
     cas_->setText(Q(CasText()));
-    // A Pultra.inf still being written at start is taken as soon as it stands still.
-    if (!infNacten_) {
-        NactiParamRavlin();
-    }
-    // Likewise the first export: the kiosk is of no use before it.
-    if (!SISam_Proc::CasZavodniku) {
-        ZpracujData();
+    // In the first seconds a Pultra.inf or an export still being written at start is taken
+    // as soon as it stands still, not only at the next 10 or 20 s.
+    if (prvniSekundy_ > 0) {
+        --prvniSekundy_;
+        if (!infNacten_) {
+            NactiParamRavlin();
+        }
+        if (!SISam_Proc::CasZavodniku) {
+            ZpracujData();
+        }
     }
     const bool lichy = platform::GetClock().Now().second % 2 == 1;
     const bool prihlasen = PrezentacePovolena();
@@ -868,7 +871,8 @@ std::string TPultra_Main::VyberKategorii(int rezim) {
     dialogOtevren = true;
     const bool ok = vyber_->exec() == QDialog::Accepted;
     dialogOtevren = false;
-    return ok ? vyber_->Vysledek() : std::string();
+    // A closing signal may have closed the form meanwhile.
+    return ok && !closed_ ? vyber_->Vysledek() : std::string();
 }
 
 std::string TPultra_Main::VyberOddil() {
@@ -882,7 +886,8 @@ std::string TPultra_Main::VyberOddil() {
     dialogOtevren = true;
     const bool ok = vyber_->exec() == QDialog::Accepted;
     dialogOtevren = false;
-    return ok ? vyber_->Vysledek() : std::string();
+    // A closing signal may have closed the form meanwhile.
+    return ok && !closed_ ? vyber_->Vysledek() : std::string();
 }
 
 int TPultra_Main::StrankaGridu() const {

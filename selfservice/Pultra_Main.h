@@ -181,6 +181,7 @@ private:
     bool busyData_ = false, busyParam_ = false, busyCas_ = false, busyPorty_ = false,
          busyWait_ = false;
     bool infNacten_ = false;
+    int prvniSekundy_ = 20;
     bool bezHesla_ = false;
     bool closed_ = false;
     std::function<void()> tickHook_;
