@@ -110,20 +110,24 @@ TCteniInf::Vysledek TCteniInf::Nacti(const std::string& ravlinPath) {
         chyba_ = file->string() + ": " + err;
         return Vysledek::Chyba;
     }
-    platform::IniFile ini{fs::path{}};
+    return Prevezmi(bytes, file->string(), folder.string());
+}
+
+TCteniInf::Vysledek TCteniInf::Prevezmi(std::string_view bytes, const std::string& soubor,
+                                        const std::string& slozka) {
+    platform::IniFile ini{std::filesystem::path{}};
     ini.SetContent(bytes);
     if (!ini.SectionExists("Pultra")) {
-        chyba_ = file->string() + LangText(": chybí sekce [Pultra], platí dosavadní hodnoty",
-                                           ": no section [Pultra], the values in force stay");
+        chyba_ = soubor + LangText(": chybí sekce [Pultra], platí dosavadní hodnoty",
+                                   ": no section [Pultra], the values in force stay");
         return Vysledek::Chyba;
     }
     const int64_t zavod = ini.ReadInteger("Pultra", "Zavod", 0);
     if (zavod <= 0 || zavod > 9999) {
-        chyba_ = file->string() + LangText(": Zavod není číslo závodu, platí dosavadní hodnoty",
-                                           ": Zavod is no race number, the values in force stay");
+        chyba_ = soubor + LangText(": Zavod není číslo závodu, platí dosavadní hodnoty",
+                                   ": Zavod is no race number, the values in force stay");
         return Vysledek::Chyba;
     }
-    const std::string slozka = folder.string();
     novyZavod_ = nacteno_ && (zavod != zavod_ || slozka != slozka_);
     nacteno_ = true;
     slozka_ = slozka;

@@ -83,6 +83,9 @@ public:
         Prevzato,  // taken; recompute the buttons
     };
     Vysledek Nacti(const std::string& ravlinPath);
+    // Takes the bytes of a Pultra.inf that stood still (file and folder for the texts and the
+    // new-race rule).
+    Vysledek Prevezmi(std::string_view bytes, const std::string& soubor, const std::string& slozka);
 
     // A new race (Zavod) or another results folder than the last file taken came from: the
     // form empties the tables and logs out before anything of the new race is read.
