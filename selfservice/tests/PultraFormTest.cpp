@@ -192,3 +192,32 @@ TEST_F(PultraForm, PasswordClosingLanguageAndANewCom) {
     platform::ReadWholeFile("Pultra.ini", ini, nullptr);
     EXPECT_THAT(ini, ::testing::HasSubstr("Width="));
 }
+
+TEST_F(PultraForm, ChoosersLeadToTheLists) {
+    QTimer::singleShot(0, vyber.get(), [this] {
+        std::filesystem::create_directories(SELFSERVICE_ARTEFACT_DIR);
+        vyber->grab().save(SELFSERVICE_ARTEFACT_DIR "/pultra-categories.png");
+        vyber->Dlazdice(2)->click();
+    });
+    form->StartovkyClick();
+    ASSERT_FALSE(vyber->Vysledek().empty());
+    EXPECT_TRUE(form->Grid()->isVisible());
+    EXPECT_THAT(form->StateText(), ::testing::HasSubstr("nadpis=Startovka " + vyber->Vysledek()));
+    EXPECT_THAT(form->StateText(), ::testing::HasSubstr("vybrany=3"));
+
+    // Results offer only categories with a finisher; the club list shows the SI column.
+    QTimer::singleShot(0, vyber.get(), [this] { vyber->Dlazdice(1)->click(); });
+    form->VysledkyClick();
+    EXPECT_THAT(form->StateText(), ::testing::HasSubstr("rezim=3"));
+    EXPECT_EQ(form->Grid()->item(0, 1)->text(), "1");
+    QTimer::singleShot(0, vyber.get(), [this] { vyber->Dlazdice(1)->click(); });
+    form->StartODDClick();
+    EXPECT_EQ(form->Grid()->columnCount(), 6);
+    EXPECT_THAT(form->StateText(), ::testing::HasSubstr("nadpis=Startovka " + vyber->Vysledek()));
+
+    // Cancelled: nothing selected, no grid.
+    QTimer::singleShot(0, vyber.get(), [this] { vyber->reject(); });
+    form->StartovkyClick();
+    EXPECT_FALSE(form->Grid()->isVisible());
+    EXPECT_THAT(form->StateText(), ::testing::HasSubstr("vybrany=0"));
+}
