@@ -221,3 +221,38 @@ TEST_F(PultraForm, ChoosersLeadToTheLists) {
     EXPECT_FALSE(form->Grid()->isVisible());
     EXPECT_THAT(form->StateText(), ::testing::HasSubstr("vybrany=0"));
 }
+
+TEST_F(PultraForm, LoginThroughTheChipPromptHookAndAutomaticLogout) {
+    const SISam_Typ::TZavodnik& z = SISam_Proc::Zavodnici[4];
+    ASSERT_GT(z.SI, 0);
+    std::string prompt;
+    form->nactiCip = [&](const std::string& text, int seconds) {
+        prompt = text + " " + std::to_string(seconds);
+        EXPECT_TRUE(form->cipovyDotaz); // the quick look-up leaves the cards to the prompt
+        return z.SI;
+    };
+    form->LoginClick();
+    EXPECT_EQ(prompt, "Vlož do SI jednotky svůj čip 10");
+    EXPECT_EQ(SISam_Typ::Prihlaseni.Uroven, SISam_Typ::UrovenZavodnik);
+    EXPECT_EQ(form->Tlacitko(TagLogin)->text(), "LOGOUT");
+    EXPECT_TRUE(form->Tlacitko(TagPrezentace)->isEnabled());
+    EXPECT_TRUE(form->Grid()->isVisible());
+    EXPECT_THAT(form->StateText(), ::testing::HasSubstr("|" + z.Jmeno + "|"));
+
+    // 30 s without a touch log out; a dialog pauses the countdown.
+    form->dialogOtevren = true;
+    for (int i = 0; i < 40; ++i) {
+        form->ZobrazCasTimer();
+    }
+    EXPECT_EQ(SISam_Typ::Prihlaseni.Uroven, SISam_Typ::UrovenZavodnik);
+    form->dialogOtevren = false;
+    for (int i = 0; i < 30; ++i) {
+        form->ZobrazCasTimer();
+    }
+    EXPECT_EQ(SISam_Typ::Prihlaseni.Uroven, SISam_Typ::UrovenOdhlasen);
+    EXPECT_EQ(form->Tlacitko(TagLogin)->text(), "LOGIN");
+    std::string log;
+    platform::ReadWholeFile("Protokol.txt", log, nullptr);
+    EXPECT_THAT(log, ::testing::HasSubstr(";Log IN\r\n"));
+    EXPECT_THAT(log, ::testing::HasSubstr(";Log OUT\r\n"));
+}
