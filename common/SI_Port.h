@@ -208,6 +208,8 @@ public:
     int32_t carryCount = 0;
     int64_t detectedAt = 0; // monotonic ms
     bool detecting = false;
+    // Why the last opening of the line failed (device and reason); empty after success.
+    std::string openError;
 
     // Where the port shows itself; none is fine.
     ISIPortView* view = nullptr;

@@ -191,7 +191,11 @@ void TSIPort::OpenPort(int mode) {
         if (line && line->IsOpen()) {
             port = std::move(line);
             Rezim = static_cast<uint16_t>(mode);
-        } else if (!detecting) {
+            openError.clear();
+        } else {
+            openError = error.empty() ? PortName() : error;
+        }
+        if (!port && !detecting) {
             std::string text = SI_Typ::LangText("Aktivace portu se nepodařila !", "Error on port");
             if (!error.empty()) {
                 text += "\n" + error;
@@ -278,9 +282,11 @@ void TSIPort::LoadSettings(int variant) {
         break;
     case VariantSelfService:
     case VariantCanteen:
-        SetRychlost(static_cast<int>(ini.ReadInteger(sec, "Rychlost", 1)));
-        // Kiosks only ever take card numbers, whatever the file says.
-        SetMode(2);
+        // Kiosks only ever take card numbers, whatever the file says. The line opens only
+        // through detection: a kiosk probing every COM number must not show a box for each
+        // number without a device.
+        Rychlost = static_cast<int32_t>(ini.ReadInteger(sec, "Rychlost", 1));
+        Rezim = 2;
         MaxTime = static_cast<int32_t>(ini.ReadInteger(sec, "MaxTime", 4));
         CheckSum = ini.ReadBool(sec, "CheckSum", true);
         SetInfoOkno(ini.ReadBool(sec, "InfoOkno", false));

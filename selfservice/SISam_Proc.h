@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <set>
 #include <string>
@@ -152,6 +153,16 @@ constexpr int LogChyba = 20;
 // Logovat, to Ladeni.txt, both in the working folder. A log that cannot be written is skipped.
 void Protokol(int uroven, std::string_view text);
 std::string RadekProtokolu(std::string_view text);
+
+// ---- Card-number files of the SI ports ----
+
+// Takes the first card-number record found in Data_Sam for the ports 1..20 and empties that
+// file; the card number, or none. The file is emptied through the handle it was read from: a
+// card the port writes meanwhile replaces the file and waits there for the next call. A file
+// that cannot be opened is logged once until it opens again.
+std::optional<int32_t> PrectiCip();
+// Called between reading a record and emptying its file (tests put a port's write there).
+extern std::function<void(const std::filesystem::path&)> PoPrecteniCipu;
 
 // Puts the table, the reader state and the lists back to their start-up state.
 void ResetGlobals();

@@ -70,6 +70,9 @@ void TProgramHooks::Watch(QWidget& form) {
                     SaveScreenshot(form, screenshot_);
                 }
             } else {
+                if (beforeClose_) {
+                    beforeClose_();
+                }
                 form.close();
                 QCoreApplication::quit();
             }

@@ -26,6 +26,9 @@ public:
 
     // From now on the signals act on the form.
     void Watch(QWidget& form);
+    // Runs before a closing signal closes the form: a form that asks before it closes (a
+    // password, a question) lets this close through at once.
+    void SetBeforeSignalClose(std::function<void()> fn) { beforeClose_ = std::move(fn); }
     // What the form calls after each change of its state (e.g. a timer tick); nothing to call
     // when no state file was asked for.
     std::function<void()> StateHook(std::function<std::string()> stateText) const;
@@ -37,6 +40,7 @@ private:
     std::string stateFile_;
     std::string screenshot_;
     bool signalsCaught_ = false;
+    std::function<void()> beforeClose_;
     std::unique_ptr<QSocketNotifier> notifier_;
 };
 

@@ -1,0 +1,168 @@
+#!/usr/bin/env bash
+# Sets everything up, then runs the kiosk: Pultra with the results program's double (ravlinsam)
+# writing a sample race into a Ravlin folder and answering requests, and the SI station
+# simulator on a pseudo-terminal mapped to Pultra's COM1, all in a scratch folder. Cards of
+# runners of the race go in one after another; each shows its runner's start list (or result)
+# with his row highlighted, and the script prints what the kiosk shows. Without a display
+# Pultra runs offscreen. At the end it prints the kiosk's log lines and files.
+#
+#   scripts/run-kiosk.sh [--duration SECONDS]
+#
+# --duration: how long the cards keep coming (default 30); 0 runs until Pultra is closed
+# (click the clock, type 4830, OK, then QUIT) or Ctrl+C. The folder is $DEMO_DIR, else
+# /tmp/pultra-demo.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+
+usage() { sed -n '2,13p' "$0" | sed 's/^# \{0,1\}//'; }
+
+duration=30
+while (($#)); do
+    case "$1" in
+    --duration) duration=${2:-}; shift 2 || { usage; exit 2; } ;;
+    --duration=*) duration=${1#*=}; shift ;;
+    -h | --help) usage; exit 0 ;;
+    *) echo "run-kiosk.sh: unknown option $1" >&2; usage >&2; exit 2 ;;
+    esac
+done
+if ! [[ $duration =~ ^[0-9]+$ ]]; then
+    echo "run-kiosk.sh: --duration takes a number of seconds" >&2
+    exit 2
+fi
+
+scripts/setup.sh
+build_dir=${BUILD_DIR:-build}
+pultra=$root/$build_dir/selfservice/pultra
+sisim=$root/$build_dir/tools/sisim/sisim
+ravlinsam=$root/$build_dir/tools/ravlin/ravlinsam
+for tool in "$pultra" "$sisim" "$ravlinsam"; do
+    [ -x "$tool" ] || { echo "run-kiosk.sh: $tool was not built" >&2; exit 1; }
+done
+
+demo=${DEMO_DIR:-/tmp/pultra-demo}
+mkdir -p "$demo"
+demo=$(cd "$demo" && pwd)
+marker="; scratch kiosk folder of scripts/run-kiosk.sh"
+# Never overwrite the settings of a real kiosk.
+if [ -f "$demo/Pultra.ini" ] && ! head -n 1 "$demo/Pultra.ini" | grep -qF "$marker"; then
+    echo "run-kiosk.sh: $demo/Pultra.ini was not written by this script; choose another DEMO_DIR" >&2
+    exit 1
+fi
+
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+    export QT_QPA_PLATFORM=offscreen
+    echo "No display: Pultra runs offscreen (no window to see; what it shows is printed)."
+fi
+
+sim_pid=""
+rv_pid=""
+pu_pid=""
+cleanup() {
+    exec 3>&- 2>/dev/null || true
+    [ -n "$pu_pid" ] && kill "$pu_pid" 2>/dev/null || true
+    [ -n "$rv_pid" ] && kill "$rv_pid" 2>/dev/null || true
+    [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null || true
+    rm -f "$demo/.sisim-commands"
+}
+trap cleanup EXIT
+stop=0
+trap 'stop=1' INT TERM
+pause() { sleep "$1" || true; }
+trap '' PIPE
+send() { echo "$1" >&3 2>/dev/null || true; }
+
+# The results program's double: Pultra.inf and the sample race's exports, then the answers.
+ravlin=$demo/ravlin
+"$ravlinsam" --dir "$ravlin" >"$demo/ravlinsam.log" 2>&1 &
+rv_pid=$!
+export_file=$ravlin/Z0007/SAM/Zavodnik.csv
+for _ in $(seq 50); do
+    [ -s "$export_file" ] && break
+    sleep 0.1
+done
+[ -s "$export_file" ] || { echo "run-kiosk.sh: the double wrote no export (see $demo/ravlinsam.log)" >&2; exit 1; }
+
+# The simulator takes its commands from a pipe that this script writes.
+rm -f "$demo/.sisim-commands" "$demo/sisim.out"
+mkfifo "$demo/.sisim-commands"
+"$sisim" --stdin <"$demo/.sisim-commands" >"$demo/sisim.out" 2>"$demo/sisim.log" &
+sim_pid=$!
+exec 3>"$demo/.sisim-commands"
+for _ in $(seq 50); do
+    grep -q '^PTY ' "$demo/sisim.out" 2>/dev/null && break
+    sleep 0.1
+done
+pty=$(sed -n 's/^PTY //p' "$demo/sisim.out")
+[ -n "$pty" ] || { echo "run-kiosk.sh: the simulator gave no pseudo-terminal" >&2; exit 1; }
+
+# Only COM1 is made and probed: it is the simulator.
+{
+    echo "$marker"
+    printf '[Pultra_Main]\nRavlinPath=%s\nCOM=1\n[COM1]\nZarizeni=%s\n' "$ravlin" "$pty"
+    printf '[Param]\nLogovat=1\n'
+} | sed 's/$/\r/' >"$demo/Pultra.ini"
+
+# Cards of the race: runners that are entered (state 0) or finished (1), from the export.
+mapfile -t cards < <(iconv -f CP1250 -t UTF-8 "$export_file" | tr -d '\r' |
+    awk -F';' '!/^#/ && ($9 == 0 || $9 == 1) && $4 > 0 && $4 < 16777216 { print $4 ";" $3 }' | head -n 12)
+
+state=$demo/pultra.state
+rm -f "$state"
+echo "Kiosk folder: $demo"
+echo "Results program's folder (the double): $ravlin"
+echo "Station simulator on $pty, mapped to COM1 in $demo/Pultra.ini"
+(cd "$demo" && PULTRA_STATE_FILE=$state exec "$pultra") >"$demo/pultra.log" 2>&1 &
+pu_pid=$!
+
+value() { sed -n "s/^$1=//p" "$state" 2>/dev/null | head -n 1; }
+# The kiosk has read the race once its state shows runners and COM1's station.
+for _ in $(seq 100); do
+    [ "$(value zavodniku)" != "" ] && [ "$(value zavodniku)" != 0 ] &&
+        [ "$(value COM1.visible)" = 1 ] && break
+    kill -0 "$pu_pid" 2>/dev/null || break
+    sleep 0.1
+done
+echo "Pultra shows: $(value nazev); buttons (tags) $(value tlacitka); $(value zavodniku) entries"
+
+started=$SECONDS
+inserted=0
+while [ "$stop" = 0 ] && kill -0 "$pu_pid" 2>/dev/null && [ "${#cards[@]}" -gt 0 ]; do
+    if [ "$duration" -gt 0 ] && [ $((SECONDS - started)) -ge "$duration" ]; then
+        break
+    fi
+    card=${cards[$((inserted % ${#cards[@]}))]}
+    number=${card%%;*}
+    send "insert si6 $number"
+    inserted=$((inserted + 1))
+    pause 2
+    send "remove"
+    echo "  card $inserted: SI $number (${card#*;})  ->  $(value nadpis) | row: $(value zvyraznenyRadek)"
+    [ "$stop" = 0 ] && pause 1
+done
+
+pu_status=0
+if kill -0 "$pu_pid" 2>/dev/null; then
+    kill -TERM "$pu_pid" # closes without the password and stores the placement
+fi
+wait "$pu_pid" || pu_status=$?
+pu_pid=""
+
+echo
+echo "Card-number files (emptied once taken):"
+for f in "$demo"/Data_Sam/*; do
+    [ -e "$f" ] && echo "  $f: $(stat -c %s "$f") bytes"
+done
+for log in Protokol.txt Ladeni.txt; do
+    if [ -s "$demo/$log" ]; then
+        echo "Last log lines ($demo/$log):"
+        iconv -f CP1250 -t UTF-8 "$demo/$log" | tr -d '\r' | tail -n 8 | sed 's/^/  /'
+    fi
+done
+echo "Settings: $demo/Pultra.ini; Ravlin's side: $ravlin/Pultra.inf, $ravlin/Z0007/SAM/"
+echo "Logs: $demo/pultra.log, $demo/sisim.log, $demo/ravlinsam.log"
+echo "To leave the kiosk on a screen: click the clock, type 4830 and OK, then QUIT; or Ctrl+C here."
+if [ "$pu_status" -ne 0 ]; then
+    echo "run-kiosk.sh: Pultra ended with status $pu_status (see $demo/pultra.log)" >&2
+    exit 1
+fi

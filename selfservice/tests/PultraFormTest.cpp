@@ -1,0 +1,258 @@
+// The kiosk's main form in this process, offscreen: a race from the results program's double,
+// a card record in Data_Sam, the grid's highlight, paging and dragging, the password on the
+// clock, closing, the language and a new COM from the administrator.
+
+#include "KioskTestSupport.h"
+#include "Pultra_Main.h"
+#include "RavlinSam.h"
+#include "SI_Port.h"
+#include "fKlavesnice.h"
+#include "fVyberBTN.h"
+#include "testsupport/QtApp.h"
+
+#include <gmock/gmock.h>
+
+#include <QHeaderView>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QTableWidget>
+#include <QTest>
+#include <QTimer>
+
+using namespace Pultra;
+using namespace kiosktest;
+namespace fs = std::filesystem;
+
+namespace {
+
+class PultraForm : public KioskTest {
+protected:
+    void SetUp() override {
+        KioskTest::SetUp();
+        testsupport::EnsureQtApp();
+        SI_Typ::ProgramKind = SI_Typ::KindSelfService;
+        Inf = TPultraInf{};
+        sam = std::make_unique<ravlin::RavlinSam>(tmp.Path() / "ravlin", clock);
+        ravlin::GenerateRace(400, 5, 6, sam->runners, sam->categories);
+        ASSERT_TRUE(sam->WritePultraInf() && sam->ExportCategories() && sam->ExportRunners());
+        for (const auto& e : fs::recursive_directory_iterator(tmp.Path() / "ravlin")) {
+            fs::last_write_time(e.path(), fs::file_time_type::clock::now() - std::chrono::hours(1));
+        }
+        testsupport::WriteBytes(
+            "Pultra.ini",
+            "[Pultra_Main]\r\nRavlinPath=" + (tmp.Path() / "ravlin").string() +
+                "\r\nCOM=0\r\n[COM3]\r\nZarizeni=" + (tmp.Path() / "no-device").string() + "\r\n");
+        form = std::make_unique<TPultra_Main>();
+        form->resize(1280, 1024);
+        klavesnice = std::make_unique<TKlavesnice>(form.get());
+        fKlavesnice::Klavesnice = klavesnice.get();
+        vyber = std::make_unique<TVyberBTN>(form.get());
+        form->SetVyber(vyber.get());
+        form->show();
+        form->TimerVstupniDataTimer(); // the exports have now stood still since start-up
+    }
+    void TearDown() override {
+        form->ZavritBezHesla();
+        form->close();
+        vyber.reset();
+        klavesnice.reset();
+        fKlavesnice::Klavesnice = nullptr;
+        form.reset();
+        KioskTest::TearDown();
+    }
+    // Answers the next keyboard with the text and OK.
+    void Napis(const QString& text) {
+        QTimer::singleShot(0, klavesnice.get(), [this, text] {
+            QTest::keyClicks(klavesnice.get(), text);
+            klavesnice->BtnOK()->click();
+        });
+    }
+    void Tah(int from, int to) {
+        QWidget* vp = form->Grid()->viewport();
+        QMouseEvent press(QEvent::MouseButtonPress, QPointF(50, from),
+                          vp->mapToGlobal(QPointF(50, from)), Qt::LeftButton, Qt::LeftButton,
+                          Qt::NoModifier);
+        QCoreApplication::sendEvent(vp, &press);
+        QMouseEvent move(QEvent::MouseMove, QPointF(50, to), vp->mapToGlobal(QPointF(50, to)),
+                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(vp, &move);
+    }
+
+    std::unique_ptr<ravlin::RavlinSam> sam;
+    std::unique_ptr<TPultra_Main> form;
+    std::unique_ptr<TKlavesnice> klavesnice;
+    std::unique_ptr<TVyberBTN> vyber;
+};
+
+} // namespace
+
+TEST_F(PultraForm, ACardHighlightsItsRunnerAndTheGridPagesAndDrags) {
+    ASSERT_GT(SISam_Proc::MaxID, 300);
+    // A runner far down his category's start list.
+    const std::string kat = SISam_Typ::SeznamKategorii.front().Nazev;
+    SeznamProGrid(RezimStartovka, kat);
+    ASSERT_GT(SISam_Typ::SeznamInfoGrid.size(), 60u);
+    const SISam_Typ::TZavodnik z = SISam_Typ::SeznamInfoGrid[49].Zavodnik;
+    ASSERT_NE(z.Stav, SISam_Typ::StavDobehl);
+
+    TCardNumberRec rec;
+    rec.cardNumber = z.SI;
+    const auto bytes = rec.ToBytes();
+    testsupport::WriteBytes(fs::path(SI_Typ::KioskDataPath()) / "N1_0007.si1",
+                            std::string(bytes.begin(), bytes.end()));
+    form->TimerPrectiPortyTimer();
+
+    QTableWidget* grid = form->Grid();
+    ASSERT_TRUE(grid->isVisible());
+    EXPECT_EQ(grid->item(49, 2)->text().toStdString(), z.Jmeno);
+    EXPECT_EQ(grid->item(49, 2)->background().color(), QColor(204, 255, 51));
+    EXPECT_EQ(grid->item(48, 2)->background().style(), Qt::NoBrush);
+    EXPECT_EQ(form->HorniRadek(), 40); // ten rows above the highlighted row 50
+    EXPECT_EQ(fs::file_size(fs::path(SI_Typ::KioskDataPath()) / "N1_0007.si1"), 0u);
+
+    // The arrow keys walk the shown buttons, over the desk button while it is disabled.
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    form->Tlacitko(TagLogin)->setFocus();
+    QTest::keyClick(form->Tlacitko(TagLogin), Qt::Key_Down);
+    EXPECT_EQ(QApplication::focusWidget(), form->Tlacitko(TagVysledky));
+    QTest::keyClick(form->Tlacitko(TagVysledky), Qt::Key_Down);
+    EXPECT_EQ(QApplication::focusWidget(), form->Tlacitko(TagStartovky));
+
+    const int page = form->StrankaGridu();
+    EXPECT_GT(page, 5);
+    form->Posun(1);
+    EXPECT_EQ(form->HorniRadek(), 40 - page);
+    form->Posun(3);
+    const int last = form->HorniRadek();
+    EXPECT_EQ(last, grid->rowCount() + 1 - page);
+    EXPECT_TRUE(grid->viewport()->rect().contains(
+        grid->visualItemRect(grid->item(grid->rowCount() - 2, 2)))); // the last runner shows
+    form->Posun(2);
+    EXPECT_EQ(form->HorniRadek(), last); // no further than the last page
+    form->Posun(0);
+    EXPECT_EQ(form->HorniRadek(), 1);
+
+    // Touch arrives as the mouse: the content follows the finger.
+    form->NastavHorni(10);
+    Tah(100, 75);
+    EXPECT_EQ(form->HorniRadek(), 11);
+    Tah(100, 125);
+    EXPECT_EQ(form->HorniRadek(), 10);
+    Tah(100, 130);
+    EXPECT_EQ(form->HorniRadek(), 10);
+    EXPECT_THAT(form->SystemLine()->text().toStdString(), ::testing::HasSubstr("50 130 30 "));
+}
+
+TEST_F(PultraForm, PasswordClosingLanguageAndANewCom) {
+    EXPECT_EQ(SISam_Typ::ViditelneTagy.test(TagAdmin), false);
+    Napis("1234");
+    form->CasClick();
+    EXPECT_EQ(SISam_Typ::Prihlaseni.Uroven, SISam_Typ::UrovenOdhlasen);
+    Napis("4830");
+    form->CasClick();
+    EXPECT_EQ(SISam_Typ::Prihlaseni.Uroven, SISam_Typ::UrovenAdmin);
+    EXPECT_TRUE(form->Tlacitko(TagQuit)->isVisible());
+
+    int admin = 0;
+    form->formaAdmin = [&admin] { ++admin; };
+    QTest::keyClick(form.get(), Qt::Key_F10, Qt::AltModifier);
+    EXPECT_EQ(admin, 1);
+
+    form->Jazyk(1);
+    EXPECT_EQ(form->Tlacitko(TagStartovky)->text(), "Start lists ");
+    EXPECT_EQ(SI_Typ::IniNastaveni->ReadInteger("Pultra_Main", "Language", 0), 1);
+
+    // A new COM closes the old port first; a COM past 18 gives none and says so.
+    ASSERT_NE(SI_Port::Porty[0], nullptr);
+    SI_Typ::IniNastaveni->WriteInteger("Pultra_Main", "COM", 3);
+    form->PoNastaveniAdmin();
+    EXPECT_EQ(SI_Port::Porty[0], nullptr);
+    ASSERT_NE(SI_Port::Porty[3], nullptr);
+    EXPECT_THAT(form->SystemLine()->text().toStdString(), ::testing::HasSubstr("no-device"));
+    SI_Typ::IniNastaveni->WriteInteger("Pultra_Main", "COM", 19);
+    form->PoNastaveniAdmin();
+    EXPECT_EQ(SI_Port::Porty[3], nullptr);
+    EXPECT_THAT(form->SystemLine()->text().toStdString(), ::testing::HasSubstr("COM 19"));
+
+    // Another results folder drops the race at once, though it has no Pultra.inf yet.
+    ASSERT_GT(SISam_Proc::MaxID, 0);
+    SI_Typ::IniNastaveni->WriteString("Pultra_Main", "RavlinPath", (tmp.Path() / "jinde").string());
+    form->PoNastaveniAdmin();
+    EXPECT_EQ(SISam_Proc::MaxID, 0);
+    EXPECT_EQ(SISam_Typ::Prihlaseni.Uroven, SISam_Typ::UrovenOdhlasen);
+    EXPECT_THAT(form->SystemLine()->text().toStdString(), ::testing::HasSubstr("Nenalezen soubor"));
+
+    // Not the administrator: closing asks for the password.
+    Napis("1");
+    EXPECT_FALSE(form->close());
+    Napis("4830");
+    EXPECT_TRUE(form->close());
+    std::string ini;
+    platform::ReadWholeFile("Pultra.ini", ini, nullptr);
+    EXPECT_THAT(ini, ::testing::HasSubstr("Width="));
+}
+
+TEST_F(PultraForm, ChoosersLeadToTheLists) {
+    QTimer::singleShot(0, vyber.get(), [this] {
+        std::filesystem::create_directories(SELFSERVICE_ARTEFACT_DIR);
+        vyber->grab().save(SELFSERVICE_ARTEFACT_DIR "/pultra-categories.png");
+        vyber->Dlazdice(2)->click();
+    });
+    form->StartovkyClick();
+    ASSERT_FALSE(vyber->Vysledek().empty());
+    EXPECT_TRUE(form->Grid()->isVisible());
+    EXPECT_THAT(form->StateText(), ::testing::HasSubstr("nadpis=Startovka " + vyber->Vysledek()));
+    EXPECT_THAT(form->StateText(), ::testing::HasSubstr("vybrany=3"));
+
+    // Results offer only categories with a finisher; the club list shows the SI column.
+    QTimer::singleShot(0, vyber.get(), [this] { vyber->Dlazdice(1)->click(); });
+    form->VysledkyClick();
+    EXPECT_THAT(form->StateText(), ::testing::HasSubstr("rezim=3"));
+    EXPECT_EQ(form->Grid()->item(0, 1)->text(), "1");
+    QTimer::singleShot(0, vyber.get(), [this] { vyber->Dlazdice(1)->click(); });
+    form->StartODDClick();
+    EXPECT_EQ(form->Grid()->columnCount(), 6);
+    EXPECT_THAT(form->StateText(), ::testing::HasSubstr("nadpis=Startovka " + vyber->Vysledek()));
+
+    // Cancelled: nothing selected, no grid.
+    QTimer::singleShot(0, vyber.get(), [this] { vyber->reject(); });
+    form->StartovkyClick();
+    EXPECT_FALSE(form->Grid()->isVisible());
+    EXPECT_THAT(form->StateText(), ::testing::HasSubstr("vybrany=0"));
+}
+
+TEST_F(PultraForm, LoginThroughTheChipPromptHookAndAutomaticLogout) {
+    const SISam_Typ::TZavodnik& z = SISam_Proc::Zavodnici[4];
+    ASSERT_GT(z.SI, 0);
+    std::string prompt;
+    form->nactiCip = [&](const std::string& text, int seconds) {
+        prompt = text + " " + std::to_string(seconds);
+        EXPECT_TRUE(form->cipovyDotaz); // the quick look-up leaves the cards to the prompt
+        return z.SI;
+    };
+    form->LoginClick();
+    EXPECT_EQ(prompt, "Vlož do SI jednotky svůj čip 10");
+    EXPECT_EQ(SISam_Typ::Prihlaseni.Uroven, SISam_Typ::UrovenZavodnik);
+    EXPECT_EQ(form->Tlacitko(TagLogin)->text(), "LOGOUT");
+    EXPECT_TRUE(form->Tlacitko(TagPrezentace)->isEnabled());
+    EXPECT_TRUE(form->Grid()->isVisible());
+    EXPECT_THAT(form->StateText(), ::testing::HasSubstr("|" + z.Jmeno + "|"));
+
+    // 30 s without a touch log out; a dialog pauses the countdown.
+    form->dialogOtevren = true;
+    for (int i = 0; i < 40; ++i) {
+        form->ZobrazCasTimer();
+    }
+    EXPECT_EQ(SISam_Typ::Prihlaseni.Uroven, SISam_Typ::UrovenZavodnik);
+    form->dialogOtevren = false;
+    for (int i = 0; i < 30; ++i) {
+        form->ZobrazCasTimer();
+    }
+    EXPECT_EQ(SISam_Typ::Prihlaseni.Uroven, SISam_Typ::UrovenOdhlasen);
+    EXPECT_EQ(form->Tlacitko(TagLogin)->text(), "LOGIN");
+    std::string log;
+    platform::ReadWholeFile("Protokol.txt", log, nullptr);
+    EXPECT_THAT(log, ::testing::HasSubstr(";Log IN\r\n"));
+    EXPECT_THAT(log, ::testing::HasSubstr(";Log OUT\r\n"));
+}
