@@ -97,7 +97,8 @@ struct Komentator : ::testing::Test, IStavovyRadek {
 
 } // namespace
 
-// Competitors, a ';' split file, the timer's finish file and a radio file out of reach: the
+// Competitors, a ';' split file, the timer's finish file, a radio file and the timer's start
+// file out of reach: the
 // splits reach the race, the copies are written once, and a reload or a reconstruction gives
 // the same splits without a line more.
 TEST_F(Komentator, SourcesReloadAndReconstructAgainstTheRace) {
@@ -110,9 +111,11 @@ TEST_F(Komentator, SourcesReloadAndReconstructAgainstTheRace) {
                                                "201;10:07:00,00;33;0\r\n");
     WriteBytes(dir / "Ravlin/Alge.txt", "*   1     10:20:00.1200\r\n");
     WriteBytes(data / "ExtFile/Racom.txt", "     102   32 10:10:00.0\r\n");
+    WriteBytes(data / "ExtFile/AlgeStart.txt", "      C1  10:01:00.000\r\n");
     Enable(1, dir / "RAVLIN/KOMENT/mez1.csv");
     Enable(4, dir / "Ravlin/Racom.txt"); // not there
     Enable(5, dir / "Ravlin/Alge.txt");
+    Enable(7, dir / "Ravlin/AlgeStart.txt"); // not there either
 
     k->ReloadCompetitors();
     EXPECT_EQ(k->PocetZavodniku(), 3);
@@ -125,7 +128,8 @@ TEST_F(Komentator, SourcesReloadAndReconstructAgainstTheRace) {
     EXPECT_EQ(splits.at(201), Ms({7 * 60000}));
     EXPECT_EQ(k->StavZdroju()[4], "DATA RACOM " + (dir / "Ravlin/Racom.txt").string());
     const std::string mez = ReadBytes(data / "MezE1.dat");
-    EXPECT_EQ(std::count(mez.begin(), mez.end(), '\n'), 6);
+    EXPECT_EQ(std::count(mez.begin(), mez.end(), '\n'), 7);
+    EXPECT_NE(mez.find("K          ; 10:01:00.000 ;   1"), std::string::npos);
     const std::string info = ReadBytes(dir / "InfoTab.txt");
     EXPECT_EQ(std::count(info.begin(), info.end(), '\n'), 6); // every split
 
