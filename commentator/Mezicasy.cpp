@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <charconv>
 #include <cstring>
 #include <tuple>
 
@@ -734,26 +735,54 @@ int TZavod::VlozMezicas(const TMezicasRec& rec, bool save) {
     return result;
 }
 
+namespace {
+
+// The number right-aligned in a field of the width (a longer number is not cut).
+void PridejCislo(std::string& out, int64_t v, size_t width) {
+    char buf[24];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v);
+    const size_t n = static_cast<size_t>(r.ptr - buf);
+    if (n < width) {
+        out.append(width - n, ' ');
+    }
+    out.append(buf, n);
+}
+
+} // namespace
+
 std::string RadekMezicasu(const TMezicasRec& rec, bool withStatus) {
-    std::string id;
+    // Built in place: every punch read from a source writes this line to the copies.
+    std::string line;
+    line.reserve(48);
     if (rec.Druh == 4) {
-        id = "K" + std::string(9, ' ');
+        line = "K         ";
     } else if (rec.Druh == 5) {
-        id = "SREI2" + Tools::PadLeft(std::to_string(rec.StartCislo), 5, ' ');
+        line = "SREI2";
+        PridejCislo(line, rec.StartCislo, 5);
     } else if (rec.Cip != 0 || rec.StartCislo == 0) {
-        id = Tools::PadLeft(std::to_string(rec.Cip), 10, ' ');
+        PridejCislo(line, rec.Cip, 10);
     } else if (rec.Usek != 0) {
-        id = "*U" + std::to_string(rec.Usek).substr(0, 1) +
-             Tools::PadLeft(std::to_string(rec.StartCislo), 7, ' ');
+        line = "*U";
+        line += std::to_string(rec.Usek).substr(0, 1);
+        PridejCislo(line, rec.StartCislo, 7);
     } else {
-        id = "*" + Tools::PadLeft(std::to_string(rec.StartCislo), 9, ' ');
+        line = "*";
+        PridejCislo(line, rec.StartCislo, 9);
     }
-    std::string line = id + " ; " + std::string(Tools::Trim(rec.Cas)) + " ;" +
-                       Tools::PadLeft(std::to_string(rec.Kod), 4, ' ');
+    line += " ; ";
+    line += Tools::Trim(rec.Cas);
+    line += " ;";
+    PridejCislo(line, rec.Kod, 4);
     if (withStatus) {
-        line += " ; " + std::to_string(rec.Stav);
+        line += " ; ";
+        PridejCislo(line, rec.Stav, 0);
     }
-    return Ascii(line);
+    for (char& c : line) {
+        if (static_cast<unsigned char>(c) >= 0x80 || c == '\r' || c == '\n') {
+            c = '?';
+        }
+    }
+    return line;
 }
 
 std::string TZavod::RadekRaw(const TMezicasRec& rec) const {
