@@ -6,6 +6,8 @@
 // What punch processing tells the main form. The form implements these; tests record them.
 namespace Mezicasy {
 
+class TKateg1;
+
 class IStavovyRadek {
 public:
     virtual ~IStavovyRadek() = default;
@@ -28,6 +30,13 @@ public:
     virtual ~IZvuk() = default;
     // Plays pip.wav without waiting; silence when there is no sound device.
     virtual void Pipni() = 0;
+};
+
+class IKategIni {
+public:
+    virtual ~IKategIni() = default;
+    // A category reads its window settings from Kateg.ini after a competitor load.
+    virtual void NactiKategIni(TKateg1& k) = 0;
 };
 
 } // namespace Mezicasy

@@ -1,5 +1,6 @@
 #include "VstupniSoubor.h"
 
+#include "NacteniZavodu.h"
 #include "SI_Typ.h"
 #include "Tools.h"
 #include "platform/Paths.h"
@@ -119,6 +120,13 @@ void TVstupniSoubor::SetStatus(const std::string& text) {
     if (slot > 0) {
         napojeni_.StavZdroju[static_cast<size_t>(slot)] = text;
     }
+}
+
+bool TVstupniSoubor::KopirujZavodniky(std::string& exportName) {
+    exportName = NacteniZavodu::ExportName(FileName);
+    const fs::path folder = napojeni_.RaceDataKomPath ? napojeni_.RaceDataKomPath() : fs::path();
+    return NacteniZavodu::KopirujZavodniky(FileName, NacteniZavodu::LocalCopy(folder),
+                                           napojeni_.NastavZpravu);
 }
 
 void TVstupniSoubor::ResetPosition() {
@@ -416,6 +424,9 @@ void TVstupniSoubory::Reconstruct() {
     fs::remove(LocalSplitCopy(), ec);
     for (auto& s : soubory_) {
         s->ResetPosition();
+        // A timer or radio file out of reach gives back what its local copy held, as at
+        // start-up: else its punches would be gone from the rebuilt copy.
+        s->ReplayPending = true;
         if (s->Kind == 6) {
             s->RereadProcessed = true;
         }

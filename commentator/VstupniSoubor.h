@@ -78,6 +78,10 @@ public:
     // Hands one whole line to the parser of the source's kind; false for a kind without lines.
     bool ZpracujRadek(std::string_view line);
 
+    // The competitor source: copies the results program's export (named in exportName) to
+    // the local copy; true when the copy now holds it.
+    bool KopirujZavodniky(std::string& exportName);
+
     // Puts the reading back to the start of the file; the chip memory goes with it.
     void ResetPosition();
     // The file name as a path of this system; empty when no name is set.
