@@ -72,7 +72,8 @@ IniFile::Snapshot IniFile::Look() const {
 }
 
 bool IniFile::Refresh(bool always) {
-    if (path_.empty()) {
+    // Held changes are newer than the file: reading it now would drop them.
+    if (path_.empty() || pending_) {
         return true;
     }
     const Snapshot now = Look();
@@ -137,8 +138,24 @@ std::string IniFile::Content() const {
     return bytes;
 }
 
+void IniFile::BeginBatch() {
+    ++batchDepth_;
+}
+
+bool IniFile::EndBatch() {
+    if (batchDepth_ == 0 || --batchDepth_ > 0 || !pending_) {
+        return true;
+    }
+    pending_ = false;
+    return Save();
+}
+
 bool IniFile::Save() {
     if (path_.empty()) {
+        return true;
+    }
+    if (batchDepth_ > 0) {
+        pending_ = true;
         return true;
     }
     std::string error;
@@ -148,6 +165,7 @@ bool IniFile::Save() {
         return false;
     }
     loaded_ = Look();
+    ++saveCount_;
     return true;
 }
 

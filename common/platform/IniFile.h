@@ -50,6 +50,27 @@ public:
 
     const std::string& LastError() const { return lastError_; }
 
+    // Writes between BeginBatch and the matching EndBatch are held and replace the file once,
+    // at EndBatch (a window layout writes hundreds of keys; each write would otherwise read and
+    // replace the whole file). Batches nest; only the outermost EndBatch writes. Inside a batch
+    // the file is read once, before the first change, and not again until it has been written.
+    void BeginBatch();
+    bool EndBatch();
+    // Times the file was replaced on disk.
+    uint64_t SaveCount() const { return saveCount_; }
+
+    // A batch for the lifetime of the object.
+    class Batch {
+    public:
+        explicit Batch(IniFile& ini) : ini_(ini) { ini_.BeginBatch(); }
+        ~Batch() { ini_.EndBatch(); }
+        Batch(const Batch&) = delete;
+        Batch& operator=(const Batch&) = delete;
+
+    private:
+        IniFile& ini_;
+    };
+
 private:
     struct Snapshot {
         bool exists = false;
@@ -78,6 +99,9 @@ private:
     Snapshot loaded_;
     bool readFailed_ = false; // the last read failed: read again on the next call
     std::string lastError_;
+    int batchDepth_ = 0;
+    bool pending_ = false; // changes held by a batch, not yet on disk
+    uint64_t saveCount_ = 0;
 };
 
 } // namespace platform

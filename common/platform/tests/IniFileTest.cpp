@@ -227,3 +227,28 @@ TEST(IniFile, NoWrittenTextCanBreakTheLinesOfTheFile) {
     }
     EXPECT_EQ(ReadBytes(dir / "x.ini"), "[A]\r\nk=a  [B] m=2\r\n");
 }
+
+TEST(IniFile, BatchReplacesTheFileOnceAndKeepsItsChangesAgainstOtherWriters) {
+    TempDir dir;
+    WriteBytes(dir / "x.ini", "[A]\nk=1\n");
+    IniFile ini(dir / "x.ini");
+    {
+        IniFile::Batch outer(ini);
+        {
+            IniFile::Batch inner(ini);
+            for (int i = 0; i < 50; ++i) {
+                ASSERT_TRUE(ini.WriteInteger("B", "k" + std::to_string(i), i));
+            }
+        }
+        EXPECT_EQ(ini.SaveCount(), 0U); // the inner batch does not write
+        EXPECT_EQ(ini.ReadInteger("B", "k7", -1), 7);
+        EXPECT_EQ(ReadBytes(dir / "x.ini"), "[A]\nk=1\n");
+    }
+    EXPECT_EQ(ini.SaveCount(), 1U);
+    EXPECT_EQ(IniFile(dir / "x.ini").ReadInteger("B", "k49", -1), 49);
+    {
+        IniFile::Batch nothing(ini);
+        ini.WriteInteger("A", "k", 1); // unchanged: nothing to write
+    }
+    EXPECT_EQ(ini.SaveCount(), 1U);
+}
