@@ -237,6 +237,7 @@ void TOknaKateg::Napln(TKateg1& k, int w) {
     o.naplneno[i] = true;
     k.OknoZmeneno[i] = false;
     if (IOkno* okno = o.okno[i].get()) {
+        okno->NastavSloupce(Nastaveni.DruhZavodu, k.MaStartCisla);
         okno->Napln(o.radky[i]);
     }
 }

@@ -52,6 +52,8 @@ public:
     virtual void Zobraz(bool zobrazit) = 0;
     virtual bool Zobrazeno() const = 0;
     virtual void NastavTitulek(const std::string& text) = 0;
+    // Column widths follow the race kind and whether the category has start numbers.
+    virtual void NastavSloupce(int druhZavodu, bool maStartCisla) = 0;
     // The rows, or a repaint of the ones shown (colours fade with time).
     virtual void Napln(const std::vector<TRadek>& radky) = 0;
     virtual void Prekresli() = 0;

@@ -47,6 +47,7 @@ struct FakeOkno : IOkno {
         ++fills;
     }
     void Prekresli() override { ++repaints; }
+    void NastavSloupce(int, bool) override {}
     Tools::FormPos Pozice() const override { return pos; }
     void NastavPozici(const Tools::FormPos& p) override { pos = p; }
     void VyberRadek(int r) override { selected = r; }
