@@ -190,6 +190,15 @@ std::string Titulek(const TKateg1& k, int w) {
     return k.Nazev + "  " + Mezicasy::PopisMezicasu(k, -1, w).Text;
 }
 
+bool MaBledouciRadky(const std::vector<TRadek>& radky, int64_t tedSekundy) {
+    for (const TRadek& r : radky) {
+        if (r.Datum >= 0 && tedSekundy - r.Datum >= 0 && tedSekundy - r.Datum <= 126) {
+            return true;
+        }
+    }
+    return false;
+}
+
 int HorniRadek(int radek, int viditelnych) {
     return std::max(0, radek - viditelnych / 2);
 }
@@ -346,8 +355,9 @@ void TOknaKateg::VyberVOkne(std::string_view kategorie, std::string_view klic, i
         }
     }
     if (okno) {
-        okno->Zobraz(true);
+        // The row first: a window shown before would be painted twice.
         okno->VyberRadek(radek);
+        okno->Zobraz(true);
     }
 }
 
@@ -363,6 +373,8 @@ void TOknaKateg::ObnovOkna() {
             }
         }
     }
+    const platform::WallTime ted = platform::GetClock().Now();
+    const int64_t tedSekundy = ted.hour * 3600 + ted.minute * 60 + ted.second;
     for (const auto& kp : zavod_.Kategorie) {
         TKateg1& k = *kp;
         auto it = okna_.find(k.Nazev);
@@ -379,7 +391,13 @@ void TOknaKateg::ObnovOkna() {
             if (k.OknoZmeneno[i] || !it->second.naplneno[i]) {
                 Napln(k, w);
             } else if (okno && Nastaveni.Barvy) {
-                okno->Prekresli();
+                // Only windows with fading rows change colour; painting costs more than the rest
+                // of the refresh.
+                const bool bledne = MaBledouciRadky(it->second.radky[i], tedSekundy);
+                if (bledne || it->second.bledne[i]) {
+                    okno->Prekresli();
+                }
+                it->second.bledne[i] = bledne;
             }
             if (okno && !okno->Zobrazeno()) {
                 okno->Zobraz(true);

@@ -3,6 +3,7 @@
 #include "KomentRozhrani.h"
 #include "Mezicasy.h"
 #include "Tools.h"
+#include "platform/Clock.h"
 #include "platform/IniFile.h"
 
 #include <array>
@@ -42,6 +43,8 @@ std::array<int, kSloupcu> SirkySloupcu(int druhZavodu, bool maStartCisla, int gr
 uint32_t BarvaRadku(const TRadek& r, int64_t tedSekundy, bool barvy);
 // Caption of a window: the category name, two blanks and the point's caption.
 std::string Titulek(const Mezicasy::TKateg1& k, int w);
+// Whether any row is still fading at `tedSekundy` (or turned white in the last second).
+bool MaBledouciRadky(const std::vector<TRadek>& radky, int64_t tedSekundy);
 // First row shown when `radek` is to sit in the middle of `viditelnych` rows.
 int HorniRadek(int radek, int viditelnych);
 
@@ -54,7 +57,7 @@ public:
     virtual void NastavTitulek(const std::string& text) = 0;
     // Column widths follow the race kind and whether the category has start numbers.
     virtual void NastavSloupce(int druhZavodu, bool maStartCisla) = 0;
-    // The rows, or a repaint of the ones shown (colours fade with time).
+    // The rows, or a repaint of their colours (fresh rows fade with time).
     virtual void Napln(const std::vector<TRadek>& radky) = 0;
     virtual void Prekresli() = 0;
     virtual Tools::FormPos Pozice() const = 0;
@@ -108,6 +111,7 @@ private:
         std::array<std::unique_ptr<IOkno>, kOken> okno;
         std::array<std::vector<TRadek>, kOken> radky;
         std::array<bool, kOken> naplneno{};
+        std::array<bool, kOken> bledne{}; // rows were fading at the last refresh
     };
     TOkna& Okna(const Mezicasy::TKateg1& k);
     IOkno* Zajisti(const Mezicasy::TKateg1& k, int w);

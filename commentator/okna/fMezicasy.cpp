@@ -8,7 +8,9 @@
 #include <QColor>
 #include <QHeaderView>
 #include <QLabel>
+#include <QPainter>
 #include <QScrollBar>
+#include <QStyledItemDelegate>
 #include <QTableView>
 
 namespace {
@@ -22,6 +24,21 @@ int64_t TedSekundy() {
     const platform::WallTime t = platform::GetClock().Now();
     return t.hour * 3600 + t.minute * 60 + t.second;
 }
+
+// Owner drawing of a cell: its background, the text at 2,2. Plain drawing keeps a full window's
+// paint cheap (a rotation shows ten windows at once).
+class TKresliBunku : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* p, const QStyleOptionViewItem& o, const QModelIndex& i) const override {
+        const bool vybrany = o.state & QStyle::State_Selected;
+        p->fillRect(o.rect, vybrany ? o.palette.brush(QPalette::Highlight)
+                                    : i.data(Qt::BackgroundRole).value<QColor>());
+        p->setPen(vybrany ? o.palette.color(QPalette::HighlightedText) : QColor(Qt::black));
+        p->drawText(o.rect.adjusted(2, 2, 0, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
+                    i.data(Qt::DisplayRole).toString());
+    }
+};
 
 } // namespace
 
@@ -64,8 +81,21 @@ void TMezicasyModel::Nastav(const std::vector<KategOkna::TRadek>& radky) {
 }
 
 void TMezicasyModel::Prekresli() {
-    if (!radky_.empty()) {
-        emit dataChanged(index(0, 0), index(rowCount() - 1, KategOkna::kSloupcu - 1),
+    // The rows whose colour may have changed since the last second: the fading ones.
+    const int64_t ted = TedSekundy();
+    int prvni = -1;
+    int posledni = -1;
+    for (size_t i = 0; i < radky_.size(); ++i) {
+        const int64_t s = ted - radky_[i].Datum;
+        if (radky_[i].Datum >= 0 && s >= 0 && s <= 126) {
+            posledni = static_cast<int>(i);
+            if (prvni < 0) {
+                prvni = posledni;
+            }
+        }
+    }
+    if (prvni >= 0) {
+        emit dataChanged(index(prvni, 0), index(posledni, KategOkna::kSloupcu - 1),
                          {Qt::BackgroundRole});
     }
 }
@@ -84,13 +114,13 @@ TfMezicasy::TfMezicasy(std::string kategorie, int w, const QFont& font, Zavreni 
     label_->move(3, 3);
     label_->adjustSize();
     grid_->setModel(model_);
+    grid_->setItemDelegate(new TKresliBunku(grid_));
     grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
     grid_->setSelectionMode(QAbstractItemView::SingleSelection);
     grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid_->verticalHeader()->hide();
     grid_->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    grid_->horizontalHeader()->setStyleSheet(
-        "QHeaderView::section { background-color: rgb(204,255,51); color: black; }");
+    // The header's colour comes from the model (a style sheet would slow every paint).
     grid_->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     setProperty("tag", w);
     resize(400, 300);
@@ -150,9 +180,10 @@ void TfMezicasy::VyberRadek(int radek) {
         const int viditelnych = grid_->viewport()->height() / vyska;
         grid_->verticalScrollBar()->setValue(KategOkna::HorniRadek(radek, viditelnych));
     }
+    // To the front without taking the keyboard: the rotation does this every few seconds while
+    // the commentator types in the main window.
     show();
     raise();
-    activateWindow();
 }
 
 void TfMezicasy::resizeEvent(QResizeEvent* e) {

@@ -2,6 +2,7 @@
 #include "KomentTools.h"
 #include "SI_Typ.h"
 #include "VyberKateg.h"
+#include "platform/Clock.h"
 #include "testsupport/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -201,7 +202,7 @@ TEST_F(KategOknaTest, KategIniRoundTripRefreshAndOneReplacementPerAction) {
     okna2.NastavTovarnu(&tovarna);
     okna2.NastavKategIni(&ini);
     TKateg1& k2 = zavod2.AddKateg("D21");
-    zavod2.AddZavodnik(k2, Comp("D21", 1, {5.0}));
+    zavod2.AddZavodnik(k2, Comp("D21", 1, {5.0, 6.0}));
     k2.OknoZmeneno.fill(false);
     okna2.NactiKategIni(k2);
     EXPECT_TRUE(k2.VHlavnimOkne);
@@ -211,12 +212,20 @@ TEST_F(KategOknaTest, KategIniRoundTripRefreshAndOneReplacementPerAction) {
     FakeOkno* o = static_cast<FakeOkno*>(okna2.Okno("D21", 2));
     EXPECT_EQ(o->pos.left, 22); // placement from D21/2
     EXPECT_EQ(o->fills, 1);
-    // A quiet tick refills nothing; with colours on, it only repaints.
+    // A quiet tick refills nothing; with colours on, it repaints while rows fade (the split
+    // moment is 10:06:00) and once more when they have turned white.
+    platform::FakeClock clock;
+    platform::SetClock(&clock);
+    clock.SetWall({2026, 6, 1, 10, 6, 10, 0});
     okna2.ObnovOkna();
     Nastaveni.Barvy = true;
     okna2.ObnovOkna();
+    clock.SetWall({2026, 6, 1, 10, 9, 0, 0});
+    okna2.ObnovOkna();
+    okna2.ObnovOkna();
+    platform::SetClock(nullptr);
     EXPECT_EQ(o->fills, 1);
-    EXPECT_EQ(o->repaints, 1);
+    EXPECT_EQ(o->repaints, 2);
     k2.OknoZmeneno[1] = true; // a closed window is not filled
     okna2.ObnovOkna();
     EXPECT_EQ(okna2.Radky("D21", 1), nullptr);
