@@ -3,6 +3,7 @@
 #include "KomentHlavni.h"
 #include "SI_Typ.h"
 #include "Tools.h"
+#include "platform/Cp1250.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
 
@@ -16,18 +17,6 @@ using Koment::RavlinNastaveni;
 
 constexpr std::string_view Sekce = "Ravlin";
 constexpr size_t kMaxVelikost = 1 << 20; // a settings file, never more
-
-// The first n characters of UTF-8 text.
-std::string Zkrat(std::string s, size_t n) {
-    size_t chars = 0;
-    for (size_t i = 0; i < s.size(); ++i) {
-        if ((static_cast<unsigned char>(s[i]) & 0xC0) != 0x80 && chars++ == n) {
-            s.resize(i);
-            break;
-        }
-    }
-    return s;
-}
 
 std::string Trimmed(const std::string& s) {
     return std::string(Tools::Trim(s));
@@ -64,13 +53,13 @@ int32_t Cislo(platform::IniFile& inf, std::string_view key) {
 // Hlasvel.inf's keys over the record (a missing key takes its default).
 void NactiInf(platform::IniFile& inf, Koment::TRavlinNastaveni& r) {
     constexpr std::string_view s = "Hlasvel";
-    r.Rok = Zkrat(inf.ReadString(s, "Rok", ""), 4);
+    r.Rok = platform::Utf8Left(inf.ReadString(s, "Rok", ""), 4);
     r.Zavod = static_cast<uint16_t>(Cislo(inf, "Zavod"));
     r.Etapa = static_cast<uint16_t>(Cislo(inf, "Etapa"));
     r.Start00 = KomentHlavni::PrevedStart00(inf.ReadString(s, "Start00", "0"));
     r.Nazev = inf.ReadString(s, "Nazev", "");
-    r.Date = Zkrat(inf.ReadString(s, "Date", ""), 10);
-    r.Time = Zkrat(inf.ReadString(s, "Time", ""), 8);
+    r.Date = platform::Utf8Left(inf.ReadString(s, "Date", ""), 10);
+    r.Time = platform::Utf8Left(inf.ReadString(s, "Time", ""), 8);
     r.DruhZav = Cislo(inf, "DruhZav");
     r.Desetiny = Cislo(inf, "Desetiny");
     r.Sberka = Cislo(inf, "Sberka");
