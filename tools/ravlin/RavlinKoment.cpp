@@ -96,13 +96,15 @@ void RavlinKoment::SampleRace() {
 }
 
 bool RavlinKoment::WriteInf(bool half) {
-    std::string s = "[Hlasvel]\r\nRok=" + inf.rok + "\r\nZavod=" + std::to_string(inf.zavod) +
-                    "\r\nEtapa=" + std::to_string(inf.etapa) + "\r\nStart00=" + inf.start00 +
+    // Race and stage last: a file cut short lacks them, as one still being written would.
+    std::string s = "[Hlasvel]\r\nRok=" + inf.rok + "\r\nStart00=" + inf.start00 +
                     "\r\nNazev=" + inf.nazev + "\r\nDate=" + inf.date + "\r\nTime=" + inf.time +
                     "\r\nDruhZav=" + std::to_string(inf.druhZav) +
                     "\r\nDesetiny=" + std::to_string(inf.desetiny) +
                     "\r\nSberka=" + std::to_string(inf.sberka) +
-                    "\r\nvlKom_QZPort1=" + std::to_string(inf.vlKomQZPort1) + "\r\n";
+                    "\r\nvlKom_QZPort1=" + std::to_string(inf.vlKomQZPort1) +
+                    "\r\nEtapa=" + std::to_string(inf.etapa) +
+                    "\r\nZavod=" + std::to_string(inf.zavod) + "\r\n";
     s = platform::Utf8ToCp1250(s);
     if (half) {
         s.resize(s.size() / 2);
