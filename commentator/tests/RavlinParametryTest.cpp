@@ -3,6 +3,7 @@
 #include "KomentTools.h"
 #include "RavlinKoment.h"
 #include "SI_Typ.h"
+#include "platform/Paths.h"
 #include "testsupport/TempDir.h"
 
 #include <filesystem>
@@ -23,9 +24,11 @@ protected:
         ini.WriteString("Ravlin", "PathRavlin", folder.string());
         SI_Typ::Zavod = 1;
         SI_Typ::Etapa = 1;
+        platform::SetProgramDataDir(dir.Path());
         std::filesystem::create_directories(folder);
     }
     void TearDown() override {
+        platform::SetProgramDataDir({});
         SI_Typ::ResetGlobals();
         Koment::ResetNastaveni();
     }
