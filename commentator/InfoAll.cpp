@@ -68,7 +68,8 @@ std::array<int, kSloupcu> SirkySloupcu(int druh, int sirkaMrizky,
     return w;
 }
 
-TRadek RadekUdalosti(const Mezicasy::TZavod& zavod, const TZavodnik& e, bool desetiny) {
+TRadek RadekUdalosti(const Mezicasy::TZavod& zavod, const TZavodnik& e, bool desetiny,
+                     const Mezicasy::TPoradi* poradi) {
     const Mezicasy::TZavodnikData& d = e.Data;
     TRadek r;
     r[0] = d.Kategorie;
@@ -93,7 +94,7 @@ TRadek RadekUdalosti(const Mezicasy::TZavod& zavod, const TZavodnik& e, bool des
         return r;
     }
     const double split = d.Mezicasy[static_cast<size_t>(e.IndexMezicasu)];
-    const Mezicasy::TPoradi p = zavod.PoradiZavodnika(e, e.IndexMezicasu);
+    const Mezicasy::TPoradi p = poradi ? *poradi : zavod.PoradiZavodnika(e, e.IndexMezicasu);
     r[5] = TextPoradi(p.PoradiCelkem, p.PocetCelkem);
     r[6] = Koment::CasText(d.StavPredchozi, desetiny, 0, Koment::SoucetCasu(split, d.CasPredchozi));
     r[7] = p.ZtrataCelkem == 0 ? "" : Koment::CasText(0, desetiny, 0, p.ZtrataCelkem);
@@ -143,6 +144,7 @@ void TInfoAll::Vypln(Mezicasy::TZavod& zavod, const Koment::TNastaveni& n, Mezic
     const int limit = std::max(n.MaxRadkuHlOkna, 0) + 1;
     while (const TZavodnik* e = zavod.Udalosti.Prvni()) {
         // Of a long backlog only the newest events reach the grid.
+        Mezicasy::TPoradi p;
         const bool ukazat = [&] {
             if (zavod.Udalosti.size() > static_cast<size_t>(limit)) {
                 return false;
@@ -154,7 +156,7 @@ void TInfoAll::Vypln(Mezicasy::TZavod& zavod, const Koment::TNastaveni& n, Mezic
                 (e->DruhPopisu != 2 && e->DruhPopisu != 3)) {
                 return false;
             }
-            const Mezicasy::TPoradi p = zavod.PoradiZavodnika(*e, e->IndexMezicasu);
+            p = zavod.PoradiZavodnika(*e, e->IndexMezicasu);
             if (p.Poradi > n.MaxPor && p.Poradi != 999) {
                 return false;
             }
@@ -164,7 +166,7 @@ void TInfoAll::Vypln(Mezicasy::TZavod& zavod, const Koment::TNastaveni& n, Mezic
             return true;
         }();
         if (ukazat) {
-            Vloz(RadekUdalosti(zavod, *e, n.Desetiny), limit);
+            Vloz(RadekUdalosti(zavod, *e, n.Desetiny, e->IndexMezicasu == 0 ? nullptr : &p), limit);
         }
         zavod.Udalosti.OdeberPrvni();
     }

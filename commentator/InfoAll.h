@@ -30,8 +30,9 @@ std::string BarvaPoradi(int32_t place);
 std::array<int, kSloupcu> SirkySloupcu(int druh, int sirkaMrizky,
                                        const std::array<int, kSloupcu>& soucasne);
 
-// The row texts of one event.
-TRadek RadekUdalosti(const Mezicasy::TZavod& zavod, const Mezicasy::TZavodnik& e, bool desetiny);
+// The row texts of one event; `poradi`: its places when already computed.
+TRadek RadekUdalosti(const Mezicasy::TZavod& zavod, const Mezicasy::TZavodnik& e, bool desetiny,
+                     const Mezicasy::TPoradi* poradi = nullptr);
 
 // Told before and after each change so that a view keeps its rows in step.
 class IZmenyInfoAll {

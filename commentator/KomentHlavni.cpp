@@ -3,8 +3,10 @@
 #include "SI_Typ.h"
 #include "Tools.h"
 
+#include <algorithm>
 #include <charconv>
 #include <filesystem>
+#include <limits>
 #include <system_error>
 
 namespace KomentHlavni {
@@ -134,12 +136,20 @@ std::string Titulek() {
     return Tools::Trim(nazev).empty() ? NazevProgramu() : nazev;
 }
 
+namespace {
+// Seconds as a timer interval; a value beyond a timer's range waits as long as one can.
+int Ms(int32_t seconds) {
+    constexpr int32_t kMax = std::numeric_limits<int>::max() / 1000;
+    return seconds > 0 ? std::min(seconds, kMax) * 1000 : 0;
+}
+} // namespace
+
 int IntervalNacitaniMs(const Koment::TNastaveni& n) {
-    return n.IntervalNacitani > 0 ? n.IntervalNacitani * 1000 : 0;
+    return Ms(n.IntervalNacitani);
 }
 
 int IntervalDivakMs(const Koment::TNastaveni& n) {
-    return n.IntervalDivak > 0 ? n.IntervalDivak * 1000 : 0;
+    return Ms(n.IntervalDivak);
 }
 
 void VytvorSlozkuZavodu() {
