@@ -1,4 +1,6 @@
+#include "AboutBox.h"
 #include "KomentTools.h"
+#include "PipZvuk.h"
 #include "RavlinKoment.h"
 #include "SI_Typ.h"
 #include "fQZ_Mez.h"
@@ -88,6 +90,13 @@ TEST_F(HlasvelFormTest, StartsWithoutSettingsAndStoresThemAtClose) {
         EXPECT_EQ(form.Polozka("mnuZavod")->text().toStdString(), "&Parametry")
             << "captions change at the next start";
 
+        form.Polozka("Info1")->trigger();
+        auto* about = form.findChild<TAboutBox*>();
+        ASSERT_NE(about, nullptr);
+        EXPECT_TRUE(about->isVisible());
+        EXPECT_FALSE(about->isModal());
+        EXPECT_EQ(about->Tag(), 1);
+
         form.Polozka("mnuFontHlavni")->trigger();
         EXPECT_EQ(fontDialogs, 1);
         EXPECT_EQ(form.Mrizka()->verticalHeader()->defaultSectionSize(), 28);
@@ -158,6 +167,17 @@ TEST_F(HlasvelFormTest, GridColoursAndClicks) {
 }
 
 #ifdef HLASVEL_PATH
+TEST(HlasvelSound, SilentWithoutFileOrDevice) {
+    testsupport::EnsureQtApp();
+    TPipZvuk none("/nonexistent/pip.wav");
+    EXPECT_FALSE(none.MaSoubor());
+    none.Pipni();
+    // The build puts the sound beside the program; offscreen there is no device to play it.
+    TPipZvuk built((fs::path(HLASVEL_PATH).parent_path() / "pip.wav").string());
+    EXPECT_TRUE(built.MaSoubor());
+    built.Pipni();
+}
+
 // The program itself, offscreen, against the results-program double.
 TEST(HlasvelProgram, FollowsTheResultsProgramNewestFirst) {
     testsupport::TempDir dir;
