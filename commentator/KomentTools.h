@@ -97,8 +97,6 @@ struct TRavlinNastaveni {
     std::string Koment_Path_AlgeCilRucne;
     std::string Date;
     std::string Time;
-
-    bool operator==(const TRavlinNastaveni&) const = default;
 };
 
 extern TNastaveni Nastaveni;

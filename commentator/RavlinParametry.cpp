@@ -76,11 +76,20 @@ void NactiInf(platform::IniFile& inf, Koment::TRavlinNastaveni& r) {
 
 // The file's bytes, read twice: a file the results program is still writing differs between
 // the two reads. Empty with the reason when it cannot be taken.
+TCteni& Cteni() {
+    static TCteni cteni;
+    return cteni;
+}
+
+bool Precti(const std::filesystem::path& file, std::string& bytes, std::string* error) {
+    return Cteni() ? Cteni()(file, bytes, error)
+                   : platform::ReadWholeFile(file, bytes, error, kMaxVelikost);
+}
+
 bool PrectiCele(const std::filesystem::path& file, std::string& bytes, std::string& why) {
     std::string again;
     std::string error;
-    if (!platform::ReadWholeFile(file, bytes, &error, kMaxVelikost) ||
-        !platform::ReadWholeFile(file, again, &error, kMaxVelikost)) {
+    if (!Precti(file, bytes, &error) || !Precti(file, again, &error)) {
         why =
             SI_Typ::LangText("Hlasvel.inf nelze přečíst: ", "Hlasvel.inf cannot be read: ") + error;
         return false;
@@ -113,6 +122,10 @@ struct TPrepinanyZdroj {
 };
 
 } // namespace
+
+void NastavCteni(TCteni cteni) {
+    Cteni() = std::move(cteni);
+}
 
 std::string SlozkaKoment() {
     const std::string base = Zaklad();

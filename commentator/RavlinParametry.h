@@ -4,6 +4,7 @@
 #include "VstupniSoubor.h"
 #include "platform/IniFile.h"
 
+#include <filesystem>
 #include <functional>
 #include <string>
 
@@ -29,6 +30,11 @@ struct TKontext {
 // when it did not change while it was read; else nothing changes and the message says why.
 // True when the race changed (the competitors were then reloaded inside the call).
 bool NactiParametryRavlin(TKontext& k);
+
+// How Hlasvel.inf is read (the file's bytes, or false with the error); empty: from disk.
+// Tests put in a reader whose file changes between two reads.
+using TCteni = std::function<bool(const std::filesystem::path&, std::string&, std::string*)>;
+void NastavCteni(TCteni cteni);
 
 // Paths the results program names, built as text from PathRavlin as it was given: they are
 // compared with the sources' names as text, so they must not depend on what exists on disk.

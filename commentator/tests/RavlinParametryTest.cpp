@@ -143,6 +143,24 @@ TEST_F(RavlinParametryTest, IncompleteMissingOrOffChangesNothing) {
         {"race 10000", [&] { WriteInf("[Hlasvel]\nZavod=10000\nEtapa=1\n"); }, true},
         {"no stage", [&] { WriteInf("[Hlasvel]\nZavod=5\n"); }, true},
         {"other section", [&] { WriteInf("[Pultra]\nZavod=5\nEtapa=1\n"); }, true},
+        {"changing",
+         [&] {
+             double_.WriteInf();
+             RavlinParametry::NastavCteni([n = 0](const auto&, std::string& b, auto*) mutable {
+                 b = "[Hlasvel]\nZavod=" + std::to_string(5 + n++) + "\nEtapa=1\n";
+                 return true;
+             });
+         },
+         true},
+        {"unreadable",
+         [&] {
+             double_.WriteInf();
+             RavlinParametry::NastavCteni([](const auto&, std::string&, std::string* e) {
+                 *e = "denied";
+                 return false;
+             });
+         },
+         true},
     };
     for (const Case& c : cases) {
         std::filesystem::remove_all(folder);
@@ -156,13 +174,19 @@ TEST_F(RavlinParametryTest, IncompleteMissingOrOffChangesNothing) {
         EXPECT_EQ(zdroje[3].FileName, "") << c.name;
         EXPECT_EQ(!zprava.empty(), c.message) << c.name << ": " << zprava;
         EXPECT_FALSE(Koment::RavlinInfNacten()) << c.name;
+        RavlinParametry::NastavCteni({});
     }
-    // A file in other letter case is found.
+    // A file in other letter case is found; a Windows folder is kept as it was given.
     std::filesystem::remove(folder / "Hlasvel.inf");
     WriteInf("[HLASVEL]\nZavod=5\nEtapa=2\n", "HLASVEL.INF");
+    platform::SetDriveRoot('R', dir.Path());
+    ini.WriteString("Ravlin", "PathRavlin", "R:\\RAVLIN");
     EXPECT_TRUE(Call());
+    platform::SetDriveRoot('R', {});
     EXPECT_EQ(SI_Typ::Zavod, 5);
     EXPECT_EQ(SI_Typ::Etapa, 2);
+    EXPECT_EQ(zdroje.Zavodnici().FileName, "R:\\RAVLIN\\Z0005\\Koment\\");
+    EXPECT_EQ(zdroje[3].FileName, "R:\\RAVLIN\\Z0005\\KOMENT\\Dis00052.csv");
 }
 
 TEST(KomentHlavni, SettingsWithoutAFileAndStart00) {
