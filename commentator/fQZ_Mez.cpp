@@ -120,6 +120,10 @@ TfQZ_Mez::TfQZ_Mez(TVolby volby, QWidget* parent) : QMainWindow(parent), volby_(
     const auto label = [central](const char* name, bool red) {
         auto* l = new QLabel(central);
         l->setObjectName(name);
+        // The status lines are 14 pixels apart and the race label has 100 pixels.
+        QFont f = l->font();
+        f.setPointSize(8);
+        l->setFont(f);
         if (red) {
             l->setStyleSheet("color: red; font-weight: bold;");
         }
