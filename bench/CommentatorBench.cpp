@@ -7,6 +7,9 @@
 //                   on a history of H punches
 //   InfoBoard/L     one info-board line appended to a file of L lines
 //   LoadCompetitors the competitor copy alone
+//   Reconstruct3x20k the reconstruction: the same 60000 lines in three ';' sources of 20000,
+//                   read from their start through the inputs, copies and info board written
+#include "KomentNapojeni.h"
 #include "KomentTools.h"
 #include "Mezicasy.h"
 #include "SI_Typ.h"
@@ -294,6 +297,50 @@ void BM_LoadCompetitors(benchmark::State& state) {
     }
 }
 
+void BM_Reconstruct3x20k(benchmark::State& state) {
+    Setup();
+    const fs::path dir = Race().dir / "reconstruct";
+    const fs::path data = dir / "data";
+    fs::create_directories(dir / "export");
+    fs::create_directories(data);
+    fs::copy_file(Race().zavodnici, dir / "export" / "exm00011.dat",
+                  fs::copy_options::overwrite_existing);
+    Koment::Nastaveni.VytvaretInfoTab = true;
+    Koment::Nastaveni.CestaInfoTab = dir.string();
+    std::array<std::string, 3> sources;
+    for (size_t i = 0; i < Race().lines.size(); ++i) {
+        sources[i % 3] += Race().lines[i];
+    }
+    Koment::TKomentator k;
+    k.NastavSlozku(data.string());
+    k.Zdroje().Zavodnici().FileName = (dir / "export").string();
+    k.Zdroje().Zavodnici().Enabled = true;
+    for (size_t i = 0; i < 3; ++i) {
+        const fs::path file = dir / ("Mez" + std::to_string(i + 1) + ".txt");
+        std::ofstream(file, std::ios::binary) << sources[i];
+        k.Zdroje()[i + 1].FileName = file.string();
+        k.Zdroje()[i + 1].Enabled = true;
+    }
+    k.ReloadCompetitors();
+    for (auto _ : state) {
+        state.PauseTiming();
+        // Each pass appends to the same files; they start empty every time.
+        for (const auto& f : fs::directory_iterator(data)) {
+            fs::remove(f.path());
+        }
+        fs::remove(dir / "InfoTab.txt");
+        state.ResumeTiming();
+        k.Reconstruct();
+        k.PollSources200ms();
+        k.ProcessPunches1s();
+        while (k.Zavod().Udalosti.Prvni() != nullptr) {
+            k.Zavod().Udalosti.OdeberPrvni();
+        }
+    }
+    state.counters["punches"] = static_cast<double>(k.Zavod().SeznamMezicasu.Pocet());
+    fs::remove_all(dir);
+}
+
 } // namespace
 
 BENCHMARK(BM_Baseline)->Arg(15000)->Arg(60000)->Unit(benchmark::kMillisecond);
@@ -301,4 +348,5 @@ BENCHMARK(BM_Reload)->Arg(15000)->Arg(60000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Tick)->Arg(0)->Arg(60000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_InfoBoard)->Arg(0)->Arg(60000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_LoadCompetitors)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Reconstruct3x20k)->Unit(benchmark::kMillisecond);
 BENCHMARK_MAIN();

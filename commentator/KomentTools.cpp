@@ -332,8 +332,12 @@ std::string CasText(int status, bool tenths, int digits, double t) {
         const std::string field = buf;
         text = field.substr(0, 9) + "," + field.substr(9, static_cast<size_t>(std::max(digits, 1)));
     } else {
-        std::snprintf(buf, sizeof buf, "%5.2f", std::trunc((t + 0.0001) * 100.0) / 100.0);
-        text = buf;
+        // Whole hundredths printed with two decimals, as "%5.2f" prints them, without the
+        // formatter (every info-board line shows a loss).
+        const int64_t v = static_cast<int64_t>(std::trunc((t + 0.0001) * 100.0));
+        const std::string hundredths = std::to_string(v % 100);
+        text = Tools::PadLeft(std::to_string(v / 100) + (v % 100 < 10 ? ".0" : ".") + hundredths, 5,
+                              ' ');
     }
     if (status != 0) {
         return text + " " + ResultStatusText(status);

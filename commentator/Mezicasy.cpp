@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <charconv>
 #include <cstring>
 #include <tuple>
 
@@ -734,26 +735,54 @@ int TZavod::VlozMezicas(const TMezicasRec& rec, bool save) {
     return result;
 }
 
+namespace {
+
+// The number right-aligned in a field of the width (a longer number is not cut).
+void PridejCislo(std::string& out, int64_t v, size_t width) {
+    char buf[24];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v);
+    const size_t n = static_cast<size_t>(r.ptr - buf);
+    if (n < width) {
+        out.append(width - n, ' ');
+    }
+    out.append(buf, n);
+}
+
+} // namespace
+
 std::string RadekMezicasu(const TMezicasRec& rec, bool withStatus) {
-    std::string id;
+    // Built in place: every punch read from a source writes this line to the copies.
+    std::string line;
+    line.reserve(48);
     if (rec.Druh == 4) {
-        id = "K" + std::string(9, ' ');
+        line = "K         ";
     } else if (rec.Druh == 5) {
-        id = "SREI2" + Tools::PadLeft(std::to_string(rec.StartCislo), 5, ' ');
+        line = "SREI2";
+        PridejCislo(line, rec.StartCislo, 5);
     } else if (rec.Cip != 0 || rec.StartCislo == 0) {
-        id = Tools::PadLeft(std::to_string(rec.Cip), 10, ' ');
+        PridejCislo(line, rec.Cip, 10);
     } else if (rec.Usek != 0) {
-        id = "*U" + std::to_string(rec.Usek).substr(0, 1) +
-             Tools::PadLeft(std::to_string(rec.StartCislo), 7, ' ');
+        line = "*U";
+        line += std::to_string(rec.Usek).substr(0, 1);
+        PridejCislo(line, rec.StartCislo, 7);
     } else {
-        id = "*" + Tools::PadLeft(std::to_string(rec.StartCislo), 9, ' ');
+        line = "*";
+        PridejCislo(line, rec.StartCislo, 9);
     }
-    std::string line = id + " ; " + std::string(Tools::Trim(rec.Cas)) + " ;" +
-                       Tools::PadLeft(std::to_string(rec.Kod), 4, ' ');
+    line += " ; ";
+    line += Tools::Trim(rec.Cas);
+    line += " ;";
+    PridejCislo(line, rec.Kod, 4);
     if (withStatus) {
-        line += " ; " + std::to_string(rec.Stav);
+        line += " ; ";
+        PridejCislo(line, rec.Stav, 0);
     }
-    return Ascii(line);
+    for (char& c : line) {
+        if (static_cast<unsigned char>(c) >= 0x80 || c == '\r' || c == '\n') {
+            c = '?';
+        }
+    }
+    return line;
 }
 
 std::string TZavod::RadekRaw(const TMezicasRec& rec) const {
@@ -834,6 +863,7 @@ void TZavod::ZpracujMezicas() {
     }
     UkazZpravu();
     ZapisVystup();
+    infoTab_.platny = false;
 }
 
 void TZavod::Zpracuj(TNezprac& p) {
@@ -1049,54 +1079,54 @@ TPoradi TZavod::PoradiZavodnika(const TZavodnik& z, int point) const {
     }
     const bool des = Nastaveni.Desetiny;
     const double zs = z.Data.Mezicasy[point];
-    const int64_t step = des ? 100 : 1000;
-    auto cut = [step](int64_t ms) { return ms / step * step; };
-    const int64_t zMs = Koment::MsZCasu(zs);
+    // Division by constants: the info board ranks every split as it comes, against the whole
+    // category.
+    auto cut = [des](int64_t ms) { return des ? ms / 100 * 100 : ms / 1000 * 1000; };
+    const int64_t zMs = z.MsMezicasu(point);
     const int64_t zCut = cut(zMs);
-    const int64_t zTot = cut(zMs + Koment::MsZCasu(z.Data.CasPredchozi));
-    bool best = false;
-    int64_t bestCut = 0;
-    bool bestT = false;
-    int64_t bestTot = 0;
+    // Outside stage races there is no previous time: its conversion is skipped for every
+    // runner compared (the info board ranks each split as it comes).
+    auto predchozi = [](double t) { return t == 0 ? int64_t{0} : Koment::MsZCasu(t); };
+    const int64_t zTot = cut(zMs + predchozi(z.Data.CasPredchozi));
+    // Minima start at the largest value (no split reaches it); the loop is kept free of
+    // unpredictable branches: the info board ranks every split against the whole category.
+    constexpr int64_t kZadny = INT64_MAX;
+    int64_t bestCut = kZadny;
+    int64_t bestTot = kZadny;
+    int64_t secondCut = kZadny;
     bool tie = false;
-    bool second = false;
-    int64_t secondCut = 0;
-    for (const auto& yp : z.Kategorie->Zavodnici) {
+    const auto& vsichni = z.Kategorie->Zavodnici;
+    for (size_t n = 0; n < vsichni.size(); ++n) {
+        // The runners lie apart in memory: their splits are asked for well ahead.
+        if (n + 16 < vsichni.size()) {
+            vsichni[n + 16]->Predvol(point);
+        }
+        const TZavodnik* yp = vsichni[n].get();
         const TZavodnikData& y = yp->Data;
-        const double ys = y.Mezicasy[point];
-        if (ys < 0.001) {
+        if (y.Mezicasy[point] < 0.001) {
             continue;
         }
-        const bool self = y.Cip == z.Data.Cip;
-        const int64_t yMs = Koment::MsZCasu(ys);
+        const int64_t yMs = yp->MsMezicasu(point);
         if (y.Stav == 0) {
             ++r.Pocet;
             const int64_t yCut = cut(yMs);
-            if (yCut < zCut) {
-                ++r.Poradi;
-                if (!best || yCut < bestCut) {
-                    best = true;
-                    bestCut = yCut;
-                }
-            } else if (!self && yCut == zCut) {
-                tie = true;
-            } else if (yCut > zCut && (!second || yCut < secondCut)) {
-                second = true;
-                secondCut = yCut;
-            }
+            const bool lt = yCut < zCut;
+            r.Poradi += lt ? 1 : 0;
+            bestCut = lt && yCut < bestCut ? yCut : bestCut;
+            tie = tie || (yCut == zCut && y.Cip != z.Data.Cip);
+            secondCut = yCut > zCut && yCut < secondCut ? yCut : secondCut;
         }
         if (y.StavPredchozi == 0) {
             ++r.PocetCelkem;
-            const int64_t yTot = cut(yMs + Koment::MsZCasu(y.CasPredchozi));
-            if (yTot < zTot) {
-                ++r.PoradiCelkem;
-                if (!bestT || yTot < bestTot) {
-                    bestT = true;
-                    bestTot = yTot;
-                }
-            }
+            const int64_t yTot = cut(yMs + predchozi(y.CasPredchozi));
+            const bool lt = yTot < zTot;
+            r.PoradiCelkem += lt ? 1 : 0;
+            bestTot = lt && yTot < bestTot ? yTot : bestTot;
         }
     }
+    const bool best = bestCut != kZadny;
+    const bool bestT = bestTot != kZadny;
+    const bool second = secondCut != kZadny;
     if (best) {
         r.Ztrata = Koment::CasZMs(zCut - bestCut);
     }
@@ -1138,7 +1168,12 @@ void TZavod::ZapisInfoTab(const std::string& line) {
     if (!Nastaveni.VytvaretInfoTab || line.empty()) {
         return;
     }
-    Vystup.Pridej(Koment::InfoTabFileName(Nastaveni), platform::Utf8ToCp1250(line));
+    // The name is looked up in the file system (any letter case): once a pass, not per line.
+    const std::string klic = Nastaveni.CestaInfoTab + '\n' + Nastaveni.SouborInfoTab;
+    if (!infoTab_.platny || infoTab_.klic != klic) {
+        infoTab_ = {true, klic, Koment::InfoTabFileName(Nastaveni)};
+    }
+    Vystup.Pridej(infoTab_.soubor, platform::Utf8ToCp1250(line));
 }
 
 void TZavod::ZapisVystup() {

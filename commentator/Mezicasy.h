@@ -2,6 +2,7 @@
 
 #include "DavkovyZapis.h"
 #include "KomentRozhrani.h"
+#include "KomentTools.h"
 #include "TMezicasRec.h"
 #include "ZavodnikZaznam.h"
 
@@ -14,6 +15,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 // The race the commentator keeps in memory: categories, competitors with their courses and
@@ -38,6 +40,26 @@ struct TZavodnik {
     TKateg1* Kategorie = nullptr;
     // Event copies keep their category alive: a reload may drop it while they wait.
     std::shared_ptr<TKateg1> DrziKategorii;
+
+    // Koment::MsZCasu of the split at point i, kept while the split stays the same.
+    int64_t MsMezicasu(int i) const {
+        auto& c = ms_[static_cast<size_t>(i)];
+        const double t = Data.Mezicasy[static_cast<size_t>(i)];
+        if (c.first != t) {
+            c = {t, Koment::MsZCasu(t)};
+        }
+        return c.second;
+    }
+
+    // Asks the memory for what MsMezicasu(i) reads (loops over a category ask ahead).
+    void Predvol(int i) const {
+        __builtin_prefetch(&Data.Mezicasy[static_cast<size_t>(i)]);
+        __builtin_prefetch(&ms_[static_cast<size_t>(i)]);
+        __builtin_prefetch(&Data.Stav);
+    }
+
+private:
+    mutable std::array<std::pair<double, int64_t>, kBodu + 1> ms_{};
 };
 
 // One category. Its windows belong to the views; here only their flags.
@@ -247,6 +269,11 @@ private:
         std::string text;
         const TZavodnik* z = nullptr; // a split was stored for this competitor
     } zprava_;
+    struct {
+        bool platny = false;
+        std::string klic;   // the settings it was found for
+        std::string soubor; // the info-board file
+    } infoTab_;
     IStavovyRadek* stav_ = nullptr;
     IMrizkaUdalosti* mrizka_ = nullptr;
     std::unordered_map<int32_t, TZavodnik*> podleCipu_;

@@ -424,6 +424,9 @@ void TVstupniSoubory::Reconstruct() {
     fs::remove(LocalSplitCopy(), ec);
     for (auto& s : soubory_) {
         s->ResetPosition();
+        // A timer or radio file out of reach gives back what its local copy held, as at
+        // start-up: else its punches would be gone from the rebuilt copy.
+        s->ReplayPending = true;
         if (s->Kind == 6) {
             s->RereadProcessed = true;
         }

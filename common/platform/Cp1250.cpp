@@ -110,6 +110,11 @@ std::string Cp1250ToUtf8(std::string_view cp1250) {
 }
 
 std::string Utf8ToCp1250(std::string_view utf8) {
+    // Most texts are plain ASCII, which is the same in both.
+    if (std::all_of(utf8.begin(), utf8.end(),
+                    [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        return std::string(utf8);
+    }
     std::string out;
     out.reserve(utf8.size());
     size_t pos = 0;

@@ -1,0 +1,178 @@
+#include "KomentNapojeni.h"
+#include "KomentTools.h"
+#include "SI_Typ.h"
+#include "testsupport/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+using namespace Mezicasy;
+using testsupport::ReadBytes;
+using testsupport::TempDir;
+using testsupport::WriteBytes;
+
+namespace {
+
+struct Zavodnik {
+    std::string kat;
+    int32_t cip;
+    std::string bib;
+    std::vector<uint8_t> kody;
+};
+
+std::string Export(const std::vector<Zavodnik>& zavodnici) {
+    std::string bytes;
+    for (const Zavodnik& z : zavodnici) {
+        TZavodnikData d;
+        d.Kategorie = z.kat;
+        d.Cip = z.cip;
+        d.StartCislo = z.bib;
+        d.CasStartu = 0;
+        for (size_t i = 0; i < z.kody.size(); ++i) {
+            d.Kontroly[i + 1] = z.kody[i];
+        }
+        uint8_t r[kVelikostZaznamu];
+        ZabalZaznam(d, r);
+        bytes.append(reinterpret_cast<const char*>(r), sizeof r);
+    }
+    return bytes;
+}
+
+// The commentator as the main form drives it, on files in a temporary folder.
+struct Komentator : ::testing::Test, IStavovyRadek {
+    TempDir dir;
+    std::vector<std::string> zpravy;
+    std::unique_ptr<Koment::TKomentator> k;
+    fs::path data;
+
+    void ZpravaZpracovani(const std::string&) override {}
+    void NastavZpravu(const std::string& text) override { zpravy.push_back(text); }
+
+    void SetUp() override {
+        SI_Typ::ResetGlobals();
+        Koment::ResetNastaveni();
+        SI_Typ::Zavod = 12;
+        SI_Typ::Etapa = 1;
+        Parsery::AlgeMemoCasy().Clear();
+        data = dir / "Data_Kom/Z0012";
+        fs::create_directories(data / "ExtFile");
+        fs::create_directories(dir / "Ravlin/Koment");
+        Koment::Nastaveni.VytvaretInfoTab = true;
+        Koment::Nastaveni.CestaInfoTab = dir.Path().string();
+        k = std::make_unique<Koment::TKomentator>();
+        k->Napoj(this, nullptr, nullptr);
+        k->NastavSlozku(data.string());
+        // The results program's names in its own letter case.
+        k->Zdroje().Zavodnici().FileName = (dir / "RAVLIN").string();
+        k->Zdroje().Zavodnici().Enabled = true;
+    }
+    void Enable(size_t i, const fs::path& file) {
+        k->Zdroje()[i].FileName = file.string();
+        k->Zdroje()[i].Enabled = true;
+    }
+    std::map<int32_t, std::vector<int64_t>> Splits() {
+        std::map<int32_t, std::vector<int64_t>> out;
+        for (const auto& kat : k->Zavod().Kategorie) {
+            for (const auto& z : kat->Zavodnici) {
+                auto& v = out[z->Data.Cip];
+                for (int i = 1; i <= kBodu; ++i) {
+                    v.push_back(Koment::MsZCasu(z->Data.Mezicasy[i]));
+                }
+            }
+        }
+        return out;
+    }
+    std::vector<int64_t> Ms(std::vector<int64_t> v) {
+        v.resize(kBodu, 0);
+        return v;
+    }
+};
+
+} // namespace
+
+// Competitors, a ';' split file, the timer's finish file, a radio file and the timer's start
+// file out of reach: the
+// splits reach the race, the copies are written once, and a reload or a reconstruction gives
+// the same splits without a line more.
+TEST_F(Komentator, SourcesReloadAndReconstructAgainstTheRace) {
+    WriteBytes(dir / "Ravlin/Exm00121.DAT", Export({{"H21", 101, "1", {31, 32, 1}},
+                                                    {"H21", 102, "2", {31, 32, 1}},
+                                                    {"D21", 201, "3", {33, 1}}}));
+    WriteBytes(dir / "Ravlin/Koment/Mez1.csv", "101;10:05:00,00;31;0\r\n"
+                                               "102;10:06:00,00;31;0\r\n"
+                                               "101;10:09:00,00;32;0\r\n"
+                                               "201;10:07:00,00;33;0\r\n");
+    WriteBytes(dir / "Ravlin/Alge.txt", "*   1     10:20:00.1200\r\n");
+    WriteBytes(data / "ExtFile/Racom.txt", "     102   32 10:10:00.0\r\n");
+    WriteBytes(data / "ExtFile/AlgeStart.txt", "      C1  10:01:00.000\r\n");
+    Enable(1, dir / "RAVLIN/KOMENT/mez1.csv");
+    Enable(4, dir / "Ravlin/Racom.txt"); // not there
+    Enable(5, dir / "Ravlin/Alge.txt");
+    Enable(7, dir / "Ravlin/AlgeStart.txt"); // not there either
+
+    k->ReloadCompetitors();
+    EXPECT_EQ(k->PocetZavodniku(), 3);
+    EXPECT_TRUE(ReadBytes(data / "ZavE1.dat") == ReadBytes(dir / "Ravlin/Exm00121.DAT"));
+    k->PollSources200ms();
+    k->ProcessPunches1s();
+    const auto splits = Splits();
+    EXPECT_EQ(splits.at(101), Ms({5 * 60000, 9 * 60000, 20 * 60000 + 120}));
+    EXPECT_EQ(splits.at(102), Ms({6 * 60000, 10 * 60000}));
+    EXPECT_EQ(splits.at(201), Ms({7 * 60000}));
+    EXPECT_EQ(k->StavZdroju()[4], "DATA RACOM " + (dir / "Ravlin/Racom.txt").string());
+    const std::string mez = ReadBytes(data / "MezE1.dat");
+    EXPECT_EQ(std::count(mez.begin(), mez.end(), '\n'), 7);
+    EXPECT_NE(mez.find("K          ; 10:01:00.000 ;   1"), std::string::npos);
+    const std::string info = ReadBytes(dir / "InfoTab.txt");
+    EXPECT_EQ(std::count(info.begin(), info.end(), '\n'), 6); // every split
+
+    // The radio file's copy was replayed once; the sources have nothing new.
+    k->PollSources200ms();
+    k->ProcessPunches1s();
+    EXPECT_EQ(ReadBytes(data / "MezE1.dat"), mez);
+
+    // The read-interval poll: reload, replay of the own copy, the timer file's local copy.
+    k->PollCompetitors();
+    k->ProcessPunches1s();
+    EXPECT_TRUE(k->TakePrekreslitInfoAll());
+    EXPECT_FALSE(k->TakePrekreslitInfoAll());
+    EXPECT_EQ(Splits(), splits);
+    EXPECT_EQ(ReadBytes(data / "MezE1.dat"), mez);
+    EXPECT_EQ(ReadBytes(dir / "InfoTab.txt"), info);
+    EXPECT_EQ(ReadBytes(data / "ExtFile/AlgeCil.txt"), ReadBytes(dir / "Ravlin/Alge.txt"));
+
+    // Reconstruction rebuilds the own copy from every source, the radio file's copy included.
+    k->Reconstruct();
+    EXPECT_FALSE(fs::exists(data / "MezE1.dat"));
+    k->PollSources200ms();
+    k->ProcessPunches1s();
+    EXPECT_EQ(ReadBytes(data / "MezE1.dat"), mez);
+    k->ReloadCompetitors();
+    k->ProcessPunches1s();
+    EXPECT_EQ(Splits(), splits);
+    EXPECT_EQ(ReadBytes(data / "MezE1.dat"), mez);
+}
+
+// The timer's finish on channel 255 in a relay takes its leg from the race.
+TEST_F(Komentator, RelayFinishLegFromTheRace) {
+    Koment::Nastaveni.DruhZavodu = 2;
+    Koment::Nastaveni.AlgeCilZapnut = true;
+    WriteBytes(dir / "Ravlin/exm00121.dat",
+               Export({{"H1", 51, "5/1", {1}}, {"H2", 52, "5/2", {1}}, {"H3", 53, "5/3", {1}}}));
+    std::string line =
+        "\x10R" + std::string(10, ' ') + "    5" + std::string(9, ' ') + "2550" + "1030001200\r\n";
+    WriteBytes(dir / "Ravlin/Alge.txt", line);
+    Enable(5, dir / "Ravlin/Alge.txt");
+    k->ReloadCompetitors();
+    k->PollSources200ms();
+    k->ProcessPunches1s();
+    EXPECT_NE(ReadBytes(data / "MezE1.dat").find("*U3"), std::string::npos);
+    EXPECT_EQ(Splits().at(53), Ms({30 * 60000 + 120}));
+}
