@@ -108,6 +108,8 @@ std::vector<TZavodnik> VolneStarty(const std::vector<TRadek>& seznam, const TZav
 class TPrezentace : private ICekani {
 public:
     explicit TPrezentace(TKontext kontext) : k_(std::move(kontext)) {}
+    // The administrator changed Pultra.ini's Timeout.
+    void NastavTimeout(int timeout) { k_.timeout = timeout; }
 
     // Entering the desk: the administrator chooses the club he acts for; false when he
     // cancelled (the desk is not entered).

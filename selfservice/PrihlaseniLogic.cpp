@@ -14,7 +14,7 @@ int32_t NajdiZavodnikaPodleCipu(int32_t card) {
         return -1;
     }
     int32_t id = -1;
-    for (int32_t i = 0; i < SISam_Proc::MaxID; ++i) {
+    for (int32_t i = 0; i < SISam_Proc::MaxID && i < MaxZavodniku; ++i) {
         const TZavodnik& z = SISam_Proc::Zavodnici[static_cast<size_t>(i)];
         if (z.ID > 0 && z.SI == card) {
             if (id > 0) {

@@ -6,7 +6,9 @@
 #include "Pultra_Main.h"
 #include "RavlinSam.h"
 #include "SI_Port.h"
+#include "fAdmin.h"
 #include "fKlavesnice.h"
+#include "fNactiCip.h"
 #include "fVyberBTN.h"
 #include "testsupport/QtApp.h"
 
@@ -155,7 +157,10 @@ TEST_F(PultraForm, PasswordClosingLanguageAndANewCom) {
     EXPECT_TRUE(form->Tlacitko(TagQuit)->isVisible());
 
     int admin = 0;
-    form->formaAdmin = [&admin] { ++admin; };
+    QTimer::singleShot(0, &form->AdminForma(), [this, &admin] {
+        admin += form->AdminForma().isVisible();
+        form->AdminForma().reject();
+    });
     QTest::keyClick(form.get(), Qt::Key_F10, Qt::AltModifier);
     EXPECT_EQ(admin, 1);
 
@@ -222,17 +227,18 @@ TEST_F(PultraForm, ChoosersLeadToTheLists) {
     EXPECT_THAT(form->StateText(), ::testing::HasSubstr("vybrany=0"));
 }
 
-TEST_F(PultraForm, LoginThroughTheChipPromptHookAndAutomaticLogout) {
+TEST_F(PultraForm, LoginThroughTheChipPromptAndAutomaticLogout) {
     const SISam_Typ::TZavodnik& z = SISam_Proc::Zavodnici[4];
     ASSERT_GT(z.SI, 0);
     std::string prompt;
-    form->nactiCip = [&](const std::string& text, int seconds) {
-        prompt = text + " " + std::to_string(seconds);
-        EXPECT_TRUE(form->cipovyDotaz); // the quick look-up leaves the cards to the prompt
+    form->NactiCipForma().Model().zdroj = [&] {
+        prompt = form->NactiCipForma().LabelPrompt()->text().toStdString();
+        EXPECT_TRUE(form->HledaniPozastaveno()); // the quick look-up leaves the cards to it
         return z.SI;
     };
     form->LoginClick();
-    EXPECT_EQ(prompt, "Vlož do SI jednotky svůj čip 10");
+    EXPECT_EQ(prompt, "Vlož do SI jednotky svůj čip");
+    EXPECT_FALSE(form->HledaniPozastaveno());
     EXPECT_EQ(SISam_Typ::Prihlaseni.Uroven, SISam_Typ::UrovenZavodnik);
     EXPECT_EQ(form->Tlacitko(TagLogin)->text(), "LOGOUT");
     EXPECT_TRUE(form->Tlacitko(TagPrezentace)->isEnabled());
@@ -240,12 +246,12 @@ TEST_F(PultraForm, LoginThroughTheChipPromptHookAndAutomaticLogout) {
     EXPECT_THAT(form->StateText(), ::testing::HasSubstr("|" + z.Jmeno + "|"));
 
     // 30 s without a touch log out; a dialog pauses the countdown.
-    form->dialogOtevren = true;
+    form->Dialog(true);
     for (int i = 0; i < 40; ++i) {
         form->ZobrazCasTimer();
     }
     EXPECT_EQ(SISam_Typ::Prihlaseni.Uroven, SISam_Typ::UrovenZavodnik);
-    form->dialogOtevren = false;
+    form->Dialog(false);
     for (int i = 0; i < 30; ++i) {
         form->ZobrazCasTimer();
     }
