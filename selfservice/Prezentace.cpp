@@ -16,6 +16,7 @@ namespace Prezentace {
 
 using namespace SISam_Typ;
 using SI_Typ::LangText;
+using SISam_Proc::Zavodnik;
 namespace fs = std::filesystem;
 
 namespace {
@@ -96,14 +97,6 @@ std::string StartText(double start, double start00) {
 
 int PlatnyTimeout(int zIni) {
     return std::clamp(zIni, 10, 40);
-}
-
-const TZavodnik* Zavodnik(int32_t id) {
-    if (id < 1 || id > MaxZavodniku) {
-        return nullptr;
-    }
-    const TZavodnik& z = SISam_Proc::Zavodnici[static_cast<size_t>(id - 1)];
-    return z.ID == id ? &z : nullptr;
 }
 
 std::vector<TRadek> RadkyKategorie(std::string_view kategorie) {

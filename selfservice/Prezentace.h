@@ -185,7 +185,5 @@ private:
     std::deque<TPozdni> pozdni_;
 };
 
-// The runner of a slot; nullptr for an ID outside the table or an empty slot.
-const TZavodnik* Zavodnik(int32_t id);
 
 } // namespace Prezentace

@@ -31,14 +31,6 @@ std::string F2(double v) {
     return buf;
 }
 
-const TZavodnik* Zavodnik(int32_t id) {
-    if (id < 1 || id > MaxZavodniku) {
-        return nullptr;
-    }
-    const TZavodnik& z = SISam_Proc::Zavodnici[static_cast<size_t>(id - 1)];
-    return z.ID == id ? &z : nullptr;
-}
-
 } // namespace
 
 // ---- Pultra.ini ----
@@ -536,7 +528,7 @@ int TTah::Pohyb(int y) {
 std::vector<TPolozka> PolozkyKategorii(int rezim) {
     std::vector<TPolozka> out;
     std::string moje;
-    if (const TZavodnik* z = Zavodnik(Prihlaseni.ID)) {
+    if (const TZavodnik* z = SISam_Proc::Zavodnik(Prihlaseni.ID)) {
         moje = VelkaPismena(z->Kategorie);
     }
     const TKategorie* predchozi = nullptr;
@@ -574,7 +566,7 @@ std::vector<TPolozka> PolozkyOddilu() {
 
 std::optional<TNahled> Nahled(int32_t cip) {
     const int32_t id = PrihlaseniLogic::NajdiZavodnikaPodleCipu(cip);
-    const TZavodnik* z = Zavodnik(id);
+    const TZavodnik* z = SISam_Proc::Zavodnik(id);
     if (z == nullptr) {
         return std::nullopt;
     }
