@@ -185,5 +185,4 @@ private:
     std::deque<TPozdni> pozdni_;
 };
 
-
 } // namespace Prezentace

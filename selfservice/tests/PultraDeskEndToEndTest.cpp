@@ -89,8 +89,8 @@ protected:
             [this] { return fs::exists(ravlin / "Z0007" / "SAM" / "Zavodnik.csv"); }));
         ASSERT_FALSE(sim.Slave().empty()) << sim.Output();
         testsupport::WriteBytes("Pultra.ini", "[Pultra_Main]\r\nRavlinPath=" + ravlin.string() +
-                                                  "\r\nCOM=1\r\n[COM1]\r\nZarizeni=" +
-                                                  sim.Slave() + "\r\n[Param]\r\nTimeout=10\r\n");
+                                                  "\r\nCOM=1\r\n[COM1]\r\nZarizeni=" + sim.Slave() +
+                                                  "\r\n[Param]\r\nTimeout=10\r\n");
         form = std::make_unique<TPultra_Main>();
         form->resize(1280, 1024);
         klavesnice = std::make_unique<TKlavesnice>(form.get());
@@ -206,8 +206,8 @@ TEST_F(PultraDesk, CardLoginChangeOfStartAndARefusedWithdrawal) {
 
     // The double now refuses every change: the withdrawal shows its ERR= text.
     double_.reset();
-    double_ = std::make_unique<Ravlinsam>(ravlin, tmp.Path() / "ravlinsam.log",
-                                          "Prezentace je uzavřena");
+    double_ =
+        std::make_unique<Ravlinsam>(ravlin, tmp.Path() / "ravlinsam.log", "Prezentace je uzavřena");
     form->Tlacitko(TagPrezentace)->click();
     seen.clear();
     tiles = {QString::fromStdString(ja.Jmeno + " (" + ja.Kategorie + ")")};
