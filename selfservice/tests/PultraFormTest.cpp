@@ -14,6 +14,7 @@
 
 #include <gmock/gmock.h>
 
+#include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMouseEvent>
@@ -175,8 +176,14 @@ TEST_F(PultraForm, PasswordClosingLanguageAndANewCom) {
     EXPECT_EQ(SI_Port::Porty[0], nullptr);
     ASSERT_NE(SI_Port::Porty[3], nullptr);
     EXPECT_THAT(form->SystemLine()->text().toStdString(), ::testing::HasSubstr("no-device"));
-    SI_Typ::IniNastaveni->WriteInteger("Pultra_Main", "COM", 19);
-    form->PoNastaveniAdmin();
+    // COM 19 chosen on the administrator form: stored, no port, the system line says so.
+    TAdmin& a = form->AdminForma();
+    QTimer::singleShot(0, &a, [&a] {
+        a.ComboPort()->setCurrentIndex(Admin::IndexPortu(19));
+        a.BtnOK()->click();
+    });
+    form->AdminClick();
+    EXPECT_EQ(SI_Typ::IniNastaveni->ReadInteger("Pultra_Main", "COM", 0), 19);
     EXPECT_EQ(SI_Port::Porty[3], nullptr);
     EXPECT_THAT(form->SystemLine()->text().toStdString(), ::testing::HasSubstr("COM 19"));
 
