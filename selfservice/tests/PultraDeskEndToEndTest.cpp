@@ -5,14 +5,10 @@
 
 #if defined(SISIM_PATH) && defined(RAVLINSAM_PATH)
 
-#include "KioskTestSupport.h"
-#include "Pultra_Main.h"
+#include "PultraFormSupport.h"
 #include "SI_Port.h"
 #include "fInfoForma.h"
-#include "fKlavesnice.h"
-#include "fVyberBTN.h"
 #include "platform/Files.h"
-#include "testsupport/QtApp.h"
 #include "testsupport/SimProcess.h"
 
 #include <gmock/gmock.h>
@@ -73,16 +69,13 @@ private:
     pid_t pid_ = -1;
 };
 
-class PultraDesk : public kiosktest::KioskTest {
+class PultraDesk : public kiosktest::KioskFormTest {
 protected:
     void SetUp() override {
-        KioskTest::SetUp();
+        KioskFormTest::SetUp();
         // Real time and request names: the double and the simulator run in real time.
         platform::SetClock(nullptr);
         SISam_Proc::SetPocitac(nullptr);
-        testsupport::EnsureQtApp();
-        SI_Typ::ProgramKind = SI_Typ::KindSelfService;
-        Inf = TPultraInf{};
         ravlin = tmp.Path() / "ravlin";
         double_ = std::make_unique<Ravlinsam>(ravlin, tmp.Path() / "ravlinsam.log");
         ASSERT_TRUE(testsupport::Eventually(
@@ -91,13 +84,7 @@ protected:
         testsupport::WriteBytes("Pultra.ini", "[Pultra_Main]\r\nRavlinPath=" + ravlin.string() +
                                                   "\r\nCOM=1\r\n[COM1]\r\nZarizeni=" + sim.Slave() +
                                                   "\r\n[Param]\r\nTimeout=10\r\n");
-        form = std::make_unique<TPultra_Main>();
-        form->resize(1280, 1024);
-        klavesnice = std::make_unique<TKlavesnice>(form.get());
-        fKlavesnice::Klavesnice = klavesnice.get();
-        vyber = std::make_unique<TVyberBTN>(form.get());
-        form->SetVyber(vyber.get());
-        form->show();
+        OpenForm();
         Odpovidej();
         // Pultra.inf and the exports are taken once they have stood still.
         for (int i = 0; i < 100 && (SISam_Proc::MaxID == 0 || Inf.Nazev.empty()); ++i) {
@@ -110,15 +97,9 @@ protected:
     }
     void TearDown() override {
         answerer.stop();
-        form->ZavritBezHesla();
-        form->close();
-        vyber.reset();
-        klavesnice.reset();
-        fKlavesnice::Klavesnice = nullptr;
-        form.reset();
+        KioskFormTest::TearDown();
         double_.reset();
         sim.StopAndPrintLog(HasFailure());
-        KioskTest::TearDown();
     }
 
     // Answers the modal forms as they come: the chooser by the tile whose caption holds the
@@ -159,9 +140,6 @@ protected:
     testsupport::SimProcess sim{SISIM_PATH};
     fs::path ravlin;
     std::unique_ptr<Ravlinsam> double_;
-    std::unique_ptr<TPultra_Main> form;
-    std::unique_ptr<TKlavesnice> klavesnice;
-    std::unique_ptr<TVyberBTN> vyber;
     QTimer answerer;
     std::deque<QString> tiles;
     std::deque<bool> answers;

@@ -2,8 +2,7 @@
 // a card record in Data_Sam, the grid's highlight, paging and dragging, the password on the
 // clock, closing, the language and a new COM from the administrator.
 
-#include "KioskTestSupport.h"
-#include "Pultra_Main.h"
+#include "PultraFormSupport.h"
 #include "RavlinSam.h"
 #include "SI_Port.h"
 #include "fAdmin.h"
@@ -28,13 +27,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class PultraForm : public KioskTest {
+class PultraForm : public KioskFormTest {
 protected:
     void SetUp() override {
-        KioskTest::SetUp();
-        testsupport::EnsureQtApp();
-        SI_Typ::ProgramKind = SI_Typ::KindSelfService;
-        Inf = TPultraInf{};
+        KioskFormTest::SetUp();
         sam = std::make_unique<ravlin::RavlinSam>(tmp.Path() / "ravlin", clock);
         ravlin::GenerateRace(400, 5, 6, sam->runners, sam->categories);
         ASSERT_TRUE(sam->WritePultraInf() && sam->ExportCategories() && sam->ExportRunners());
@@ -45,23 +41,8 @@ protected:
             "Pultra.ini",
             "[Pultra_Main]\r\nRavlinPath=" + (tmp.Path() / "ravlin").string() +
                 "\r\nCOM=0\r\n[COM3]\r\nZarizeni=" + (tmp.Path() / "no-device").string() + "\r\n");
-        form = std::make_unique<TPultra_Main>();
-        form->resize(1280, 1024);
-        klavesnice = std::make_unique<TKlavesnice>(form.get());
-        fKlavesnice::Klavesnice = klavesnice.get();
-        vyber = std::make_unique<TVyberBTN>(form.get());
-        form->SetVyber(vyber.get());
-        form->show();
+        OpenForm();
         form->TimerVstupniDataTimer(); // the exports have now stood still since start-up
-    }
-    void TearDown() override {
-        form->ZavritBezHesla();
-        form->close();
-        vyber.reset();
-        klavesnice.reset();
-        fKlavesnice::Klavesnice = nullptr;
-        form.reset();
-        KioskTest::TearDown();
     }
     // Answers the next keyboard with the text and OK.
     void Napis(const QString& text) {
@@ -82,9 +63,6 @@ protected:
     }
 
     std::unique_ptr<ravlin::RavlinSam> sam;
-    std::unique_ptr<TPultra_Main> form;
-    std::unique_ptr<TKlavesnice> klavesnice;
-    std::unique_ptr<TVyberBTN> vyber;
 };
 
 } // namespace
