@@ -1,6 +1,8 @@
 // The registration desk's flows: each change is asked of Ravlin and applied from its answer.
 #include "Prezentace.h"
 
+#include "PultraLogic.h"
+
 #include "SISam_Proc.h"
 #include "SI_Typ.h"
 #include "Tools.h"
@@ -432,11 +434,8 @@ bool TPrezentace::Vstup() {
     }
     TVolba v;
     v.titulek = LangText("Vyber klub", "Select club");
-    const std::string muj = Prihlaseni.ID > 0 ? SISam_Proc::KlubUzivatele() : std::string();
-    for (const TOddil& o : SeznamOddilu) {
-        if (!o.Kod.empty()) {
-            v.polozky.push_back({o.Kod, o.Kod, false, !muj.empty() && StejnyText(o.Kod, muj)});
-        }
+    for (const Pultra::TPolozka& p : Pultra::PolozkyOddilu()) {
+        v.polozky.push_back({p.klic, p.klic, false, p.predvybrana});
     }
     const std::string klub = Vyber(v);
     if (klub.empty()) {
