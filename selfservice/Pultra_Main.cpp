@@ -714,12 +714,6 @@ void TPultra_Main::SubClick(int tag) {
         return;
     }
     vybranyPod_ = 0;
-    // A flow may have changed the lists the grid shows.
-    if (rezim_ != 0 && grid_->isVisible()) {
-        const int horni = HorniRadek();
-        ZobrazInfo(klic_);
-        NastavHorni(horni);
-    }
     PrekresliTexty();
     PrepocitejTlacitka();
 }
