@@ -128,9 +128,8 @@ TEST_F(PultraForm, ACardHighlightsItsRunnerAndTheGridPagesAndDrags) {
 TEST_F(PultraForm, PasswordClosingLanguageAndANewCom) {
     EXPECT_EQ(SISam_Typ::ViditelneTagy.test(TagAdmin), false);
     bool pozastaveno = false; // the keyboard pauses the auto-logout like every dialog
-    QTimer::singleShot(0, klavesnice.get(), [this, &pozastaveno] {
-        pozastaveno = form->Odpocet().Pozastaven();
-    });
+    QTimer::singleShot(0, klavesnice.get(),
+                       [this, &pozastaveno] { pozastaveno = form->Odpocet().Pozastaven(); });
     Napis("1234");
     form->CasClick();
     EXPECT_TRUE(pozastaveno);
