@@ -101,24 +101,24 @@ std::vector<size_t> PridejKatDlePoslPismene(Mezicasy::TZavod& zavod, KategOkna::
 // --- Display settings ---------------------------------------------------------------------------
 
 const std::array<TTextPrepinace, kPrepinacu> kPrepinace = {{
-    {Prepinac::Zvuky, "Zvuky", false, "Zvuky", "Sounds", "Zvukové upozornění pro první 3 závodníky",
+    {Prepinac::Zvuky, "Zvuky", "Zvuky", "Sounds", "Zvukové upozornění pro první 3 závodníky",
      "Sound warning for competitors from 1 to 3 place"},
-    {Prepinac::Barvy, "Barvy", false, "Barvy", "Colors", "Zvýraznit barevně prvních 6 závodníků",
+    {Prepinac::Barvy, "Barvy", "Barvy", "Colors", "Zvýraznit barevně prvních 6 závodníků",
      "Competitors from 1 to 6 place will be collored"},
-    {Prepinac::AllKateg, "AllKateg", true, "Všechny kategorie", "All categories",
+    {Prepinac::AllKateg, "AllKateg", "Všechny kategorie", "All categories",
      "Pokud je zaškrtnuto, zobrazí se v hlavním okně všechny kategorie bez ohledu na "
      "definovaný výběr",
      "If check, in main windou will be all categories"},
-    {Prepinac::Start, "Start", false, "Start", "Start",
+    {Prepinac::Start, "Start", "Start", "Start",
      "Zaškrtni, pokud chceš v hlavním okně zobrazovat startující závodníky",
      "Check if you can see in main window starting competition"},
-    {Prepinac::Cil, "Cil", true, "Cíl", "Finish",
+    {Prepinac::Cil, "Cil", "Cíl", "Finish",
      "Zaškrtni, pokud chceš v hlavním okně zobrazovat závodníky probíhající cílem",
      "Check if you can see in main window finishing competition"},
-    {Prepinac::Mezicasy, "Mezicasy", true, "Mezičasy", "Split times",
+    {Prepinac::Mezicasy, "Mezicasy", "Mezičasy", "Split times",
      "Zaškrtni, pokud chceš v hlavním okně zobrazovat mezičasy",
      "Check if you can see in main window all split times"},
-    {Prepinac::NeznameCipy, "NeznameCipy", false, "Neznámé čipy", "Unknown SI cards",
+    {Prepinac::NeznameCipy, "NeznameCipy", "Neznámé čipy", "Unknown SI cards",
      "Zaškrtni, pokud chceš v hlavním okně zobrazovat i neznámé čipy",
      "Check if you can see in main window Uuknown SI cards"},
 }};
@@ -145,17 +145,6 @@ bool& Hodnota(Koment::TNastaveni& n, Prepinac p) {
         break;
     }
     return n.NeznameCipy;
-}
-
-void NactiZobrazeni(platform::IniFile& ini, Koment::TNastaveni& n) {
-    for (const TTextPrepinace& t : kPrepinace) {
-        bool& h = Hodnota(n, t.Kdo);
-        h = ini.ReadBool("Nastaveni", t.Klic, t.Vychozi);
-    }
-    for (int kod = 31; kod <= 255; ++kod) {
-        n.KontrolaZobrazit[static_cast<size_t>(kod)] =
-            ini.ReadBool("ZobrazitKontroly", "K" + std::to_string(kod), true);
-    }
 }
 
 void ZmenPrepinac(platform::IniFile& ini, Koment::TNastaveni& n, Prepinac p, bool hodnota) {

@@ -52,7 +52,6 @@ constexpr size_t kPrepinacu = 7;
 struct TTextPrepinace {
     Prepinac Kdo;
     const char* Klic; // key of section "Nastaveni"
-    bool Vychozi;
     const char* Cesky;
     const char* Anglicky;
     const char* NapovedaCesky;
@@ -62,8 +61,6 @@ extern const std::array<TTextPrepinace, kPrepinacu> kPrepinace;
 
 std::string TitulekZobrazeni();
 bool& Hodnota(Koment::TNastaveni& n, Prepinac p);
-// The start-up reading: the seven switches, then the switch of every control code 31..255.
-void NactiZobrazeni(platform::IniFile& ini, Koment::TNastaveni& n);
 // A click: the switch changes and is written at once.
 void ZmenPrepinac(platform::IniFile& ini, Koment::TNastaveni& n, Prepinac p, bool hodnota);
 void ZmenKontrolu(platform::IniFile& ini, Koment::TNastaveni& n, int kod, bool hodnota);

@@ -1,5 +1,6 @@
 #include "fZobrazeni.h"
 
+#include "KomentHlavni.h"
 #include "SI_Typ.h"
 #include "fMezicasy.h"
 
@@ -22,7 +23,7 @@ TfNastavZobrazeni::TfNastavZobrazeni(platform::IniFile& ini, Koment::TNastaveni&
     Koment::LoadFormPos(ini_, kSekce, pos);
     NastavPoziciOkna(*this, pos);
     setWindowTitle(QString::fromStdString(VyberKateg::TitulekZobrazeni()));
-    VyberKateg::NactiZobrazeni(ini_, n_);
+    KomentHlavni::NactiZobrazeni(ini_, n_);
     int y = 10;
     for (const VyberKateg::TTextPrepinace& t : VyberKateg::kPrepinace) {
         auto* box = new QCheckBox(this);

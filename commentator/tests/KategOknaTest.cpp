@@ -1,4 +1,5 @@
 #include "KategOkna.h"
+#include "KomentHlavni.h"
 #include "KomentTools.h"
 #include "SI_Typ.h"
 #include "VyberKateg.h"
@@ -352,7 +353,7 @@ TEST_F(KategOknaTest, DisplaySwitchesDefaultsLayoutAndClicks) {
     platform::IniFile hl(dir / "Hlasvel.ini");
     Koment::TNastaveni n;
     n.Cil = false;
-    VyberKateg::NactiZobrazeni(hl, n);
+    KomentHlavni::NactiZobrazeni(hl, n);
     EXPECT_TRUE(n.AllKateg && n.Cil && n.Mezicasy);
     EXPECT_FALSE(n.Zvuky || n.Barvy || n.Start || n.NeznameCipy);
     VyberKateg::ZmenKontrolu(hl, n, 45, false);
@@ -361,7 +362,7 @@ TEST_F(KategOknaTest, DisplaySwitchesDefaultsLayoutAndClicks) {
     EXPECT_EQ(hl.ReadString("ZobrazitKontroly", "K45", ""), "0");
     EXPECT_FALSE(hl.ValueExists("ZobrazitKontroly", "K30"));
     Koment::TNastaveni m;
-    VyberKateg::NactiZobrazeni(hl, m);
+    KomentHlavni::NactiZobrazeni(hl, m);
     EXPECT_TRUE(m.Barvy);
     EXPECT_FALSE(m.KontrolaZobrazit[45]);
     EXPECT_TRUE(m.KontrolaZobrazit[46]);

@@ -2,9 +2,12 @@
 
 #include "platform/Files.h"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QPixmap>
 #include <QSocketNotifier>
+#include <QTimer>
 #include <QWidget>
 
 #include <csignal>
@@ -38,7 +41,7 @@ bool CatchSignals() {
     sa.sa_handler = OnSignal;
     sigemptyset(&sa.sa_mask);
     sa.sa_flags = SA_RESTART;
-    for (int sig : {SIGTERM, SIGINT, SIGHUP, SIGUSR1}) {
+    for (int sig : {SIGTERM, SIGINT, SIGHUP, SIGUSR1, SIGUSR2}) {
         ::sigaction(sig, &sa, nullptr);
     }
     return true;
@@ -49,11 +52,30 @@ std::string EnvText(const std::string& name) {
     return v != nullptr ? v : "";
 }
 
+// Clicks the first shown, enabled button of that object name, once the signal's handler has
+// returned: the click may open a modal form.
+void ClickNamed(const std::string& file) {
+    std::string name;
+    if (!platform::ReadWholeFile(file, name, nullptr)) {
+        return;
+    }
+    const QString wanted = QString::fromStdString(name).trimmed();
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        for (QAbstractButton* b : top->findChildren<QAbstractButton*>(wanted)) {
+            if (b->isVisible() && b->isEnabled()) {
+                QTimer::singleShot(0, b, &QAbstractButton::click);
+                return;
+            }
+        }
+    }
+}
+
 } // namespace
 
 TProgramHooks::TProgramHooks(std::string_view prefix)
     : stateFile_(EnvText(std::string(prefix) + "STATE_FILE")),
-      screenshot_(EnvText(std::string(prefix) + "SCREENSHOT")), signalsCaught_(CatchSignals()) {}
+      screenshot_(EnvText(std::string(prefix) + "SCREENSHOT")),
+      clickFile_(EnvText(std::string(prefix) + "CLICK_FILE")), signalsCaught_(CatchSignals()) {}
 
 TProgramHooks::~TProgramHooks() = default;
 
@@ -67,14 +89,18 @@ void TProgramHooks::Watch(QWidget& form) {
         while (::read(g_signalFds[0], &sig, 1) == 1) {
             if (sig == SIGUSR1) {
                 if (!screenshot_.empty()) {
-                    SaveScreenshot(form, screenshot_);
+                    SaveScreenshots(form, screenshot_);
+                }
+            } else if (sig == SIGUSR2) {
+                if (!clickFile_.empty()) {
+                    ClickNamed(clickFile_);
                 }
             } else {
                 if (beforeClose_) {
                     beforeClose_();
                 }
                 form.close();
-                QCoreApplication::quit();
+                QApplication::quit();
             }
         }
     });
@@ -95,6 +121,23 @@ std::function<void()> StateFileWriter(std::string file, std::function<std::strin
                 last = std::move(now);
             }
         };
+}
+
+void SaveScreenshots(QWidget& form, const std::string& file) {
+    SaveScreenshot(form, file);
+    const std::filesystem::path main(file);
+    int n = 0;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w == &form || !w->isVisible() || !w->isWindow()) {
+            continue;
+        }
+        ++n;
+        const std::string name =
+            w->objectName().isEmpty() ? std::to_string(n) : w->objectName().toStdString();
+        SaveScreenshot(*w, (main.parent_path() /
+                            (main.stem().string() + "-" + name + main.extension().string()))
+                               .string());
+    }
 }
 
 void SaveScreenshot(QWidget& window, const std::string& file) {
