@@ -7,15 +7,22 @@
 #include "SI_FontForm.h"
 #include "SI_Typ.h"
 #include "Tools.h"
+#include "fKateg.h"
+#include "fMenuKateg.h"
+#include "fMezicasy.h"
+#include "fZobrKat.h"
+#include "fZobrazeni.h"
 #include "platform/Paths.h"
 
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QFontDialog>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QTableView>
 
 #include <filesystem>
@@ -167,7 +174,11 @@ TfQZ_Mez::TfQZ_Mez(TVolby volby, QWidget* parent) : QMainWindow(parent), volby_(
     connect(casovace_["TimerInfoRavlin"], &QTimer::timeout, this, &TfQZ_Mez::TimerInfoRavlinTimer);
 
     about_ = new TAboutBox(1, this);
-    komentator_.Napoj(this, this, nullptr);
+    oknaKateg_ = std::make_unique<KategOkna::TOknaKateg>(komentator_.Zavod());
+    if (volby_.Okna == nullptr) {
+        volby_.Okna = this;
+    }
+    komentator_.Napoj(this, this, oknaKateg_.get());
     FormCreate();
     if (volby_.SpustitCasovace) {
         for (auto& [name, t] : casovace_) {
@@ -208,6 +219,7 @@ void TfQZ_Mez::FormCreate() {
     VytvorMenu();
     KomentHlavni::VytvorSlozkuZavodu();
     kategIni_ = std::make_unique<platform::IniFile>(Koment::KategIniFileName());
+    oknaKateg_->NastavKategIni(kategIni_.get());
 
     const int nacitani = KomentHlavni::IntervalNacitaniMs(Koment::Nastaveni);
     if (nacitani > 0) {
@@ -217,6 +229,17 @@ void TfQZ_Mez::FormCreate() {
     komentator_.ReadSettings(ini);
     Koment::Nastaveni.AlgeCilZapnut =
         komentator_.Zdroje()[5].Enabled || komentator_.Zdroje()[6].Enabled;
+
+    // The category windows and their dialogs; the display settings window reads its switches
+    // as it is made.
+    tovarnaOken_ = std::make_unique<TTovarnaOken>(*oknaKateg_, &ini);
+    oknaKateg_->NastavTovarnu(tovarnaOken_.get());
+    fKateg_ = new TfKateg(komentator_.Zavod(), *oknaKateg_, this);
+    fZobrKat_ = new TfZobrKat(komentator_.Zavod(), *oknaKateg_, this);
+    fMenuKateg_ = new TfMenuKateg(this);
+    fZobrazeni_ = new TfNastavZobrazeni(
+        ini, Koment::Nastaveni, komentator_.Zavod(),
+        [this] { return komentator_.Zdroje()[7].Enabled; }, this);
 
     ZmenaZavodu(false);
     setWindowTitle(Q(KomentHlavni::NazevProgramu()));
@@ -295,6 +318,18 @@ void TfQZ_Mez::VytvorMenu() {
         TfFont fonty(*SI_Typ::IniNastaveni, this, volby_.VyberFontu);
         fonty.exec();
     });
+    // The category dialogs and the display settings: shown and brought to the front.
+    const auto ukaz = [this](const char* polozka, std::function<QWidget*()> okno) {
+        connect(Polozka(polozka), &QAction::triggered, this, [okno] {
+            QWidget* w = okno();
+            w->show();
+            w->raise();
+            w->activateWindow();
+        });
+    };
+    ukaz("Kategorie1", [this] { return fKateg_; });
+    ukaz("Zobrazovat", [this] { return fZobrKat_; });
+    ukaz("Zobrazit1", [this] { return fZobrazeni_; });
     connect(Polozka("Info1"), &QAction::triggered, this, [this] {
         about_->SetTag(1);
         about_->show();
@@ -329,6 +364,8 @@ void TfQZ_Mez::VyberFont(const char* sekce, bool hlavni) {
     Tools::SaveFont(ini, sekce, spec);
     if (hlavni) {
         NastavFontMrizky(*font);
+    } else {
+        tovarnaOken_->NastavPismo(*font);
     }
 }
 
@@ -340,6 +377,7 @@ void TfQZ_Mez::NastavFontMrizky(const QFont& font) {
 
 void TfQZ_Mez::ZmenaZavodu(bool reload) {
     kategIni_ = std::make_unique<platform::IniFile>(Koment::KategIniFileName());
+    oknaKateg_->NastavKategIni(kategIni_.get());
     LabelZavod->setText(Q(KomentHlavni::TextZavodu()));
     LabelZavod->adjustSize();
     if (reload) {
@@ -402,6 +440,7 @@ void TfQZ_Mez::Timer_KresliTimer() {
     }
     komentator_.ProcessPunches1s();
     VyplnInfoAll();
+    oknaKateg_->ObnovOkna();
     Obnov();
 }
 
@@ -417,10 +456,21 @@ void TfQZ_Mez::TimerNacitaniTimer() {
 }
 
 void TfQZ_Mez::TimerDivakTimer() {
-    // The category windows rotate here once they exist; never while a settings dialog is up.
+    // Never while a settings dialog is up.
     if (dialogOtevren_) {
         return;
     }
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        oknaKateg_->NastavObrazovku(screen->geometry().width(), screen->geometry().height());
+    }
+    const Koment::TNastaveni& n = Koment::Nastaveni;
+    oknaKateg_->NastavMrizku(n.PocetRadDivak, n.PocetSloupcuDivak);
+    divak_.TimerDivakTimer(komentator_.Zavod(), *oknaKateg_, n.PocetRadDivak, n.PocetSloupcuDivak,
+                           dialogOtevren_);
+}
+
+void TfQZ_Mez::VyberVOkne(const std::string& kategorie, const std::string& cip, int32_t bod) {
+    oknaKateg_->VyberVOkne(kategorie, cip, bod);
 }
 
 void TfQZ_Mez::TimerPrinterTimer() {
@@ -549,6 +599,14 @@ void TfQZ_Mez::FormClose() {
     platform::IniFile& ini = *SI_Typ::IniNastaveni;
     KomentHlavni::UlozPriZavreni(ini);
     FormPosQt::Save(ini, "fQZ_Mez", *this);
+    // The display settings window stores its place as it closes; it holds Hlasvel.ini.
+    if (fZobrazeni_->isVisible()) {
+        fZobrazeni_->close();
+    }
+    delete fZobrazeni_;
+    fZobrazeni_ = nullptr;
+    oknaKateg_->UlozVse();
+    oknaKateg_->NastavKategIni(nullptr);
     kategIni_.reset();
     SI_Typ::IniNastaveni.reset();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "InfoAll.h"
+#include "KategOkna.h"
 #include "KomentHlavni.h"
 #include "KomentNapojeni.h"
 #include "KomentRozhrani.h"
@@ -21,6 +22,11 @@ class QLabel;
 class QMenu;
 class QTableView;
 class TAboutBox;
+class TfKateg;
+class TfMenuKateg;
+class TfNastavZobrazeni;
+class TfZobrKat;
+class TTovarnaOken;
 
 // The event grid's rows for the table view: event rows only, the header row goes to the
 // view's header.
@@ -50,7 +56,7 @@ struct TfQZ_MezVolby {
     // Asks for a font starting from the given one; empty: the system's font dialog.
     std::function<std::optional<QFont>(const QFont& initial, QWidget* parent)> VyberFontu;
     Mezicasy::IZvuk* Zvuk = nullptr;      // empty: silence
-    InfoAll::IVyberVOkne* Okna = nullptr; // the category windows, once there are
+    InfoAll::IVyberVOkne* Okna = nullptr; // empty: the form's own category windows
     bool SpustitCasovace = true;          // tests tick the handlers themselves
 };
 
@@ -58,7 +64,8 @@ struct TfQZ_MezVolby {
 // status labels, the menus and the event grid.
 class TfQZ_Mez : public QMainWindow,
                  public Mezicasy::IStavovyRadek,
-                 public Mezicasy::IMrizkaUdalosti {
+                 public Mezicasy::IMrizkaUdalosti,
+                 public InfoAll::IVyberVOkne {
 public:
     using TVolby = TfQZ_MezVolby;
 
@@ -83,6 +90,8 @@ public:
     void ZpravaZpracovani(const std::string& text) override;
     void NastavZpravu(const std::string& text) override;
     void ZrusZaznamInfoAll(int32_t cip, int32_t bod) override;
+    // IVyberVOkne: a click in the grid opens the category window at the competitor's row.
+    void VyberVOkne(const std::string& kategorie, const std::string& cip, int32_t bod) override;
 
     QAction* Polozka(const std::string& jmeno) const;
     QTableView* Mrizka() const { return grid_; }
@@ -93,6 +102,9 @@ public:
     std::string StateText() const;
     void SetTickHook(std::function<void()> hook) { tickHook_ = std::move(hook); }
     bool DialogOtevren() const { return dialogOtevren_; }
+    KategOkna::TOknaKateg& OknaKateg() { return *oknaKateg_; }
+    KategOkna::TDivak& Divak() { return divak_; }
+    TfNastavZobrazeni* NastavZobrazeni() const { return fZobrazeni_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -130,5 +142,13 @@ private:
     int posledniVelikostFontu_ = 0;
     bool dialogOtevren_ = false;
     bool zavreno_ = false;
+    // The category windows: the factory outlives them (they are freed first).
+    std::unique_ptr<TTovarnaOken> tovarnaOken_;
+    std::unique_ptr<KategOkna::TOknaKateg> oknaKateg_;
+    KategOkna::TDivak divak_;
+    TfKateg* fKateg_ = nullptr;
+    TfZobrKat* fZobrKat_ = nullptr;
+    TfMenuKateg* fMenuKateg_ = nullptr;
+    TfNastavZobrazeni* fZobrazeni_ = nullptr;
     std::function<void()> tickHook_;
 };

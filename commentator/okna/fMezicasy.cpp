@@ -123,6 +123,8 @@ TfMezicasy::TfMezicasy(std::string kategorie, int w, const QFont& font, Zavreni 
     // The header's colour comes from the model (a style sheet would slow every paint).
     grid_->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     setProperty("tag", w);
+    // Open category windows do not keep the program running once the main window is closed.
+    setAttribute(Qt::WA_QuitOnClose, false);
     resize(400, 300);
     NastavPismo(font);
 }

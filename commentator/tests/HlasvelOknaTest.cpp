@@ -1,0 +1,68 @@
+#include "KomentTools.h"
+#include "SI_Typ.h"
+#include "fKateg.h"
+#include "fQZ_Mez.h"
+#include "fZobrazeni.h"
+#include "platform/Paths.h"
+#include "testsupport/QtApp.h"
+#include "testsupport/TempDir.h"
+
+#include <QAction>
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+namespace fs = std::filesystem;
+
+// The main window drives the category windows: its menu items, its one-second tick, the
+// rotation timer and a click in the event grid.
+TEST(HlasvelOkna, MainFormDrivesTheCategoryWindows) {
+    testsupport::EnsureQtApp();
+    SI_Typ::ResetGlobals();
+    Koment::ResetNastaveni();
+    testsupport::TempDir dir;
+    const fs::path old = fs::current_path();
+    fs::current_path(dir.Path());
+    platform::SetProgramDataDir(dir.Path());
+    {
+        TfQZ_Mez::TVolby volby;
+        volby.SpustitCasovace = false;
+        TfQZ_Mez form(volby);
+        Mezicasy::TZavod& zavod = form.Komentator().Zavod();
+        for (const char* n : {"A", "B", "C", "D"}) {
+            Mezicasy::TKateg1& k = zavod.AddKateg(n);
+            Mezicasy::TZavodnikData d;
+            d.Kategorie = n;
+            d.Cip = n[0];
+            d.Kontroly[1] = 1;
+            zavod.AddZavodnik(k, d);
+            k.VHlavnimOkne = true;
+        }
+        form.Polozka("Zobrazit1")->trigger();
+        EXPECT_TRUE(form.NastavZobrazeni()->isVisible());
+        form.Polozka("Kategorie1")->trigger();
+        EXPECT_TRUE(form.findChild<TfKateg*>()->isVisible());
+
+        Koment::Nastaveni.PocetSloupcuDivak = 3;
+        form.TimerDivakTimer();
+        EXPECT_TRUE(form.OknaKateg().Okno("C", 0)->Zobrazeno());
+        EXPECT_EQ(form.Divak().DivakKategorie, "C");
+        form.TimerDivakTimer();
+        form.Timer_KresliTimer();
+        EXPECT_FALSE(form.OknaKateg().Okno("C", 0)->Zobrazeno());
+        EXPECT_TRUE(form.OknaKateg().Okno("D", 0)->Zobrazeno());
+
+        form.VyberVOkne("B", "66", 0);
+        EXPECT_TRUE(zavod.NajdiKateg("B")->OknoOtevreno[0]);
+        EXPECT_TRUE(form.OknaKateg().Okno("B", 0)->Zobrazeno());
+        form.close();
+    }
+    platform::IniFile kateg(dir.Path() / "Data_Kom" / "Z0001" / "Kateg.ini");
+    EXPECT_TRUE(kateg.ReadBool("MEZ_B", "0", false));
+    EXPECT_TRUE(kateg.ReadBool("MEZ_A", "-1", false));
+    EXPECT_TRUE(platform::IniFile(dir.Path() / "Hlasvel.ini").SectionExists("fNastavZobrazeni"));
+    fs::current_path(old);
+    platform::SetProgramDataDir({});
+    SI_Typ::ResetGlobals();
+    Koment::ResetNastaveni();
+}
