@@ -3,8 +3,9 @@
 # in a scratch folder the double writes Hlasvel.inf and a sample race's competitor export, then
 # appends the race's punches to its Cil and Dis exports; Hlasvel takes the race from
 # Hlasvel.inf, loads the competitors and shows each punch in its event grid. Without a display
-# Hlasvel runs offscreen. At the end the script prints what the grid showed, keeps a screenshot
-# and says where the settings went.
+# Hlasvel runs offscreen. Its category windows rotate through a row of three tiles. At the end
+# the script prints what the grid showed, keeps screenshots of the main window and of the shown
+# category windows, and says where the settings went.
 #
 #   scripts/run-commentator.sh [--duration SECONDS]
 #
@@ -62,7 +63,12 @@ cp "$hlasvel" "$demo/bin/"
     echo "$marker"
     printf '[Ravlin]\nPodleRavlin=1\nPathRavlin=%s\n' "$demo/ravlin"
     printf '[Nastaveni]\nBarvy=1\n'
+    # The category windows rotate every 3 seconds through a row of three tiles.
+    printf '[fQZ_Mez]\nIntervalDivak=3\nPocetRadDivak=1\nPocetSloupcuDivak=3\n'
 } | sed 's/$/\r/' >"$demo/Hlasvel.ini"
+# Both categories of the sample race (race 7) take part in the rotation.
+mkdir -p "$demo/bin/Data_Kom/Z0007"
+printf '[MEZ_H21]\n-1=1\n[MEZ_D21]\n-1=1\n' | sed 's/$/\r/' >"$demo/bin/Data_Kom/Z0007/Kateg.ini"
 
 hv_pid=""
 rv_pid=""
@@ -114,6 +120,9 @@ echo "Competitors loaded: $(sed -n 's/^Competitors=//p' "$state" 2>/dev/null)"
 echo "Newest events in the grid (category | point | name | bib | club | places and times):"
 grep '^Row[0-9]*=' "$state" 2>/dev/null | head -n 8 | sed 's/^Row[0-9]*=/  /'
 [ -f "$shot" ] && echo "Screenshot: $shot"
+for f in "$demo"/hlasvel-*.png; do
+    [ -f "$f" ] && echo "Screenshot: $f"
+done
 echo "Settings stored at close: $demo/Hlasvel.ini"
 echo "Race data: $demo/bin/Data_Kom"
 echo "Logs: $demo/hlasvel.log, $demo/ravlinkoment.log"

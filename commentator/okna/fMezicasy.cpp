@@ -123,6 +123,7 @@ TfMezicasy::TfMezicasy(std::string kategorie, int w, const QFont& font, Zavreni 
     // The header's colour comes from the model (a style sheet would slow every paint).
     grid_->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     setProperty("tag", w);
+    setObjectName(QString::fromStdString("fMezicasy_" + kategorie_ + "_" + std::to_string(w)));
     // Open category windows do not keep the program running once the main window is closed.
     setAttribute(Qt::WA_QuitOnClose, false);
     resize(400, 300);
