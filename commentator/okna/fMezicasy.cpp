@@ -120,6 +120,9 @@ TfMezicasy::TfMezicasy(std::string kategorie, int w, const QFont& font, Zavreni 
     grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid_->verticalHeader()->hide();
     grid_->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    // Narrow tiles give columns of a few pixels; the style's minimum would push them wider than
+    // the grid.
+    grid_->horizontalHeader()->setMinimumSectionSize(1);
     // The header's colour comes from the model (a style sheet would slow every paint).
     grid_->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     setProperty("tag", w);

@@ -17,6 +17,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableView>
 #include <gtest/gtest.h>
 
@@ -79,6 +80,9 @@ TEST_F(OknaQtTest, CategoryWindowShowsColouredRowsAndHidesOnClose) {
     EXPECT_EQ(g->verticalHeader()->defaultSectionSize(), 24); // 2 x 12 pt
     EXPECT_TRUE(g->isColumnHidden(2) && g->isColumnHidden(8) && g->isColumnHidden(9));
     EXPECT_EQ(g->columnWidth(1), 173); // 0.45 x (400 - 15)
+    w->resize(266, 500);               // a narrow rotation tile: the columns still fit
+    EXPECT_EQ(g->columnWidth(0), 18);
+    EXPECT_FALSE(g->horizontalScrollBar()->isVisible());
     auto* m = w->Model();
     ASSERT_EQ(m->rowCount(), 2);
     EXPECT_EQ(m->headerData(0, Qt::Horizontal, Qt::BackgroundRole).value<QColor>(),
