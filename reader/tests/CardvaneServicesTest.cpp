@@ -8,7 +8,7 @@
 
 #include "OrisNet.h"
 #include "PiktTestRecords.h"
-#include "PrintTestSupport.h"
+#include "testsupport/PrintTestSupport.h"
 #include "platform/Cp1250.h"
 #include "testsupport/HttpServer.h"
 #include "testsupport/TempDir.h"

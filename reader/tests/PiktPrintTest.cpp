@@ -6,7 +6,7 @@
 #include "PiktDraw.h"
 #include "PiktSheets.h"
 #include "PiktTestRecords.h"
-#include "PrintTestSupport.h"
+#include "testsupport/PrintTestSupport.h"
 #include "platform/Cp1250.h"
 #include "platform/Paths.h"
 #include "testsupport/TempDir.h"

@@ -1,6 +1,6 @@
 // Settings around printing: the spooler's dialog and print folder, the printer menu and the
 // font samples.
-#include "PrintTestSupport.h"
+#include "testsupport/PrintTestSupport.h"
 #include "PrinterMenu.h"
 #include "SI_FontForm.h"
 #include "SI_Typ.h"

@@ -1,6 +1,6 @@
 // The spooler end to end: files in a real print folder, printed by the PDF backend and read
 // back with poppler.
-#include "PrintTestSupport.h"
+#include "testsupport/PrintTestSupport.h"
 #include "SI_Typ.h"
 #include "fDefTisk.h"
 #include "platform/Clock.h"
