@@ -61,6 +61,13 @@ private:
 struct TRavlinNastaveni {
     bool PodleRavlin = false;
     std::string PathRavlin;
+    bool auto_Zavod = false;
+    bool auto_DataZav = false;
+    bool auto_Racom = false;
+    bool auto_QZPort1 = false;
+    bool auto_AlgeStart = false;
+    bool auto_AlgeCilPrimo = false;
+    bool auto_AlgeCilRucne = false;
     bool InfNacten = false;
     std::string Rok;
     uint16_t Zavod = 0;
