@@ -40,3 +40,15 @@ public:
 };
 
 } // namespace Mezicasy
+
+namespace InfoAll {
+
+// The category windows: a click on the event grid opens the window of a category's point
+// (0 = start list) and selects the chip's row in it.
+class IVyberVOkne {
+public:
+    virtual ~IVyberVOkne() = default;
+    virtual void VyberVOkne(const std::string& kategorie, const std::string& cip, int32_t bod) = 0;
+};
+
+} // namespace InfoAll

@@ -32,6 +32,14 @@ struct TNastaveni {
     int32_t DruhZavodu = 0;               // 0 individuals, 1 stage race, 2 relay
     bool AlgeCilZapnut = false;           // an ALGE finish source is on
 
+    // The main window and its timers.
+    int32_t MaxPor = 20;            // worst place still shown in the event grid
+    int32_t MaxRadkuHlOkna = 30;    // event rows of the grid
+    int32_t IntervalNacitani = 120; // seconds between competitor reloads; 0 or less: none
+    int32_t IntervalDivak = 0;      // seconds between category-window rotations; 0 or less: none
+    int32_t PocetRadDivak = 1;
+    int32_t PocetSloupcuDivak = 4;
+
     // Display switches.
     bool Zvuky = false;
     bool Barvy = false;
@@ -61,19 +69,34 @@ private:
 struct TRavlinNastaveni {
     bool PodleRavlin = false;
     std::string PathRavlin;
-    bool auto_Zavod = false;
-    bool auto_DataZav = false;
-    bool auto_Racom = false;
-    bool auto_QZPort1 = false;
-    bool auto_AlgeStart = false;
-    bool auto_AlgeCilPrimo = false;
-    bool auto_AlgeCilRucne = false;
+    // Take-over switches: which of Hlasvel.inf's values replace the commentator's own.
+    bool auto_Zavod = true;
+    bool auto_DataZav = true;
+    bool auto_Racom = true;
+    bool auto_QZPort1 = true;
+    bool auto_AlgeStart = true;
+    bool auto_AlgeCilPrimo = true;
+    bool auto_AlgeCilRucne = true;
     bool InfNacten = false;
     std::string Rok;
     uint16_t Zavod = 0;
     uint16_t Etapa = 0;
     double Start00 = 0;
     std::string Nazev;
+    int32_t DruhZav = 0;
+    int32_t Desetiny = 0;
+    int32_t Sberka = 0;
+    int32_t vlKom_Racom = 0;
+    std::string Koment_Path_Racom;
+    int32_t vlKom_QZPort1 = 0;
+    int32_t vlKom_AlgeStart = 0;
+    std::string Koment_Path_AlgeStart;
+    int32_t vlKom_AlgeCilPrimo = 0;
+    std::string Koment_Path_AlgeCilPrimo;
+    int32_t vlKom_AlgeCilRucne = 0;
+    std::string Koment_Path_AlgeCilRucne;
+    std::string Date;
+    std::string Time;
 };
 
 extern TNastaveni Nastaveni;

@@ -222,9 +222,9 @@ TVyber VyberRadku(size_t radek) {
     }
 }
 
-TMNastavLogic::TMNastavLogic(platform::IniFile& ini, TOkno& okno, TVstupniSoubory& zdroje,
+TMNastavLogic::TMNastavLogic(platform::IniFile& ini, TVstupniSoubory& zdroje,
                              Dialogs::IMessages& zpravy, TNapojeni napojeni)
-    : ini_(ini), okno_(okno), zdroje_(zdroje), zpravy_(zpravy), napojeni_(std::move(napojeni)) {}
+    : ini_(ini), zdroje_(zdroje), zpravy_(zpravy), napojeni_(std::move(napojeni)) {}
 
 TVstupniSoubor& TMNastavLogic::Zdroj(size_t radek) {
     return radek == 0 ? zdroje_.Zavodnici() : zdroje_[radek];
@@ -240,17 +240,17 @@ void TMNastavLogic::FormActivate() {
     pole.cisloZavodu = Tools::RaceNumberText();
     pole.etapa = Tools::StageText();
     pole.start00 = TextStart00(n.Start00);
-    pole.maxPoradi = std::to_string(okno_.MaxPor);
-    pole.maxVHlavnimOkne = std::to_string(okno_.MaxRadkuHlOkna);
-    pole.intervalNacitani = std::to_string(okno_.IntervalNacitani);
+    pole.maxPoradi = std::to_string(n.MaxPor);
+    pole.maxVHlavnimOkne = std::to_string(n.MaxRadkuHlOkna);
+    pole.intervalNacitani = std::to_string(n.IntervalNacitani);
     for (size_t i = 0; i < 4; ++i) {
         pole.cisloStartu[i] = std::to_string(n.CisloStartu[i]);
     }
     pole.branka = n.StartovniBranky;
     pole.cisloSberky = std::to_string(n.CisloSberky);
-    pole.intervalDivak = std::to_string(okno_.IntervalDivak);
-    pole.pocetRadDivak = std::to_string(okno_.PocetRadDivak);
-    pole.pocetSloupcuDivak = std::to_string(okno_.PocetSloupcuDivak);
+    pole.intervalDivak = std::to_string(n.IntervalDivak);
+    pole.pocetRadDivak = std::to_string(n.PocetRadDivak);
+    pole.pocetSloupcuDivak = std::to_string(n.PocetSloupcuDivak);
     pole.desetiny = n.Desetiny;
     pole.druhZavodu = n.DruhZavodu;
     for (size_t r = 0; r < PocetRadku; ++r) {
@@ -373,14 +373,14 @@ void TMNastavLogic::Pouzij() {
     ini_.WriteInteger(Sekce, "Zavod", zavod);
     ini_.WriteInteger(Sekce, "Etapa", etapa);
 
-    okno_.MaxPor = cislo(pole.maxPoradi);
-    ini_.WriteInteger(Sekce, "MaxPor", okno_.MaxPor);
-    okno_.MaxRadkuHlOkna = cislo(pole.maxVHlavnimOkne);
-    ini_.WriteInteger(Sekce, "MaxRadkuHlOkna", okno_.MaxRadkuHlOkna);
-    okno_.IntervalNacitani = cislo(pole.intervalNacitani);
-    ini_.WriteInteger(Sekce, "IntervalNacitani", okno_.IntervalNacitani);
+    n.MaxPor = cislo(pole.maxPoradi);
+    ini_.WriteInteger(Sekce, "MaxPor", n.MaxPor);
+    n.MaxRadkuHlOkna = cislo(pole.maxVHlavnimOkne);
+    ini_.WriteInteger(Sekce, "MaxRadkuHlOkna", n.MaxRadkuHlOkna);
+    n.IntervalNacitani = cislo(pole.intervalNacitani);
+    ini_.WriteInteger(Sekce, "IntervalNacitani", n.IntervalNacitani);
     if (napojeni_.TimerNacitani) {
-        napojeni_.TimerNacitani(okno_.IntervalNacitani > 0 ? okno_.IntervalNacitani * 1000 : 0);
+        napojeni_.TimerNacitani(n.IntervalNacitani > 0 ? n.IntervalNacitani * 1000 : 0);
     }
 
     for (size_t i = 0; i < 4; ++i) {
@@ -393,15 +393,15 @@ void TMNastavLogic::Pouzij() {
         n.CisloSberky = cislo(pole.cisloSberky);
     }
     ini_.WriteInteger(Sekce, "CisloSberky", n.CisloSberky);
-    okno_.IntervalDivak = cislo(pole.intervalDivak);
-    ini_.WriteInteger(Sekce, "IntervalDivak", okno_.IntervalDivak);
+    n.IntervalDivak = cislo(pole.intervalDivak);
+    ini_.WriteInteger(Sekce, "IntervalDivak", n.IntervalDivak);
     if (napojeni_.NastavIntervalDivak) {
         napojeni_.NastavIntervalDivak();
     }
-    okno_.PocetRadDivak = cislo(pole.pocetRadDivak);
-    ini_.WriteInteger(Sekce, "PocetRadDivak", okno_.PocetRadDivak);
-    okno_.PocetSloupcuDivak = cislo(pole.pocetSloupcuDivak);
-    ini_.WriteInteger(Sekce, "PocetSloupcuDivak", okno_.PocetSloupcuDivak);
+    n.PocetRadDivak = cislo(pole.pocetRadDivak);
+    ini_.WriteInteger(Sekce, "PocetRadDivak", n.PocetRadDivak);
+    n.PocetSloupcuDivak = cislo(pole.pocetSloupcuDivak);
+    ini_.WriteInteger(Sekce, "PocetSloupcuDivak", n.PocetSloupcuDivak);
     if (zavodPovolen) {
         n.Start00 = CtiStart00(pole.start00).value_or(n.Start00);
         n.Desetiny = pole.desetiny;

@@ -21,16 +21,6 @@ namespace MNastav {
 inline constexpr const char* Sekce = "fQZ_Mez";
 inline constexpr size_t PocetRadku = 8;
 
-// The settings the main form keeps itself (it reads them at start-up and owns their defaults).
-struct TOkno {
-    int32_t MaxPor = 999;
-    int32_t MaxRadkuHlOkna = 100;
-    int32_t IntervalNacitani = 0;
-    int32_t IntervalDivak = 0;
-    int32_t PocetRadDivak = 1;
-    int32_t PocetSloupcuDivak = 1;
-};
-
 // What applying asks of the main form; an empty function does nothing.
 struct TNapojeni {
     // TimerNacitani: runs with this interval in ms; 0 stops it.
@@ -104,8 +94,8 @@ TVyber VyberRadku(size_t radek);
 
 class TMNastavLogic {
 public:
-    TMNastavLogic(platform::IniFile& ini, TOkno& okno, TVstupniSoubory& zdroje,
-                  Dialogs::IMessages& zpravy, TNapojeni napojeni = {});
+    TMNastavLogic(platform::IniFile& ini, TVstupniSoubory& zdroje, Dialogs::IMessages& zpravy,
+                  TNapojeni napojeni = {});
 
     // FormActivate: the fields from the settings and the sources, then the link's rule.
     void FormActivate();
@@ -133,7 +123,6 @@ private:
     bool Prevzato(size_t radek) const;
 
     platform::IniFile& ini_;
-    TOkno& okno_;
     TVstupniSoubory& zdroje_;
     Dialogs::IMessages& zpravy_;
     TNapojeni napojeni_;

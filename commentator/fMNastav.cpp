@@ -64,11 +64,11 @@ QtFilePicker& QtFilePicker::Instance() {
     return picker;
 }
 
-TfMNastav::TfMNastav(platform::IniFile& ini, MNastav::TOkno& okno, TVstupniSoubory& zdroje,
-                     Dialogs::IMessages& zpravy, MNastav::TNapojeni napojeni, IFolderPicker& slozky,
-                     IFilePicker& soubory, QWidget* parent)
-    : QDialog(parent), ini_(ini), logic_(ini, okno, zdroje, zpravy, std::move(napojeni)),
-      slozky_(slozky), soubory_(soubory) {
+TfMNastav::TfMNastav(platform::IniFile& ini, TVstupniSoubory& zdroje, Dialogs::IMessages& zpravy,
+                     MNastav::TNapojeni napojeni, IFolderPicker& slozky, IFilePicker& soubory,
+                     QWidget* parent)
+    : QDialog(parent), ini_(ini), logic_(ini, zdroje, zpravy, std::move(napojeni)), slozky_(slozky),
+      soubory_(soubory) {
     setObjectName("fMNastav");
     auto* grid = new QGridLayout;
     int row = 0;

@@ -38,9 +38,9 @@ public:
 // form shows its fields and forwards the presses.
 class TfMNastav : public QDialog {
 public:
-    TfMNastav(platform::IniFile& ini, MNastav::TOkno& okno, TVstupniSoubory& zdroje,
-              Dialogs::IMessages& zpravy, MNastav::TNapojeni napojeni, IFolderPicker& slozky,
-              IFilePicker& soubory, QWidget* parent = nullptr);
+    TfMNastav(platform::IniFile& ini, TVstupniSoubory& zdroje, Dialogs::IMessages& zpravy,
+              MNastav::TNapojeni napojeni, IFolderPicker& slozky, IFilePicker& soubory,
+              QWidget* parent = nullptr);
 
     MNastav::TMNastavLogic& Logic() { return logic_; }
     // FormActivate: fills the controls (every opening does).

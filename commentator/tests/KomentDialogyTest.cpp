@@ -62,7 +62,6 @@ struct Dialogy : ::testing::Test {
 } // namespace
 
 TEST_F(Dialogy, SettingsDialogStaysOpenAfterFailedChecksAndPicksFiles) {
-    MNastav::TOkno okno;
     TVstupniNapojeni vstup;
     TVstupniSoubory zdroje{vstup};
     zdroje[1].Enabled = true;
@@ -72,7 +71,7 @@ TEST_F(Dialogy, SettingsDialogStaysOpenAfterFailedChecksAndPicksFiles) {
     ThrowingPicker slozky;
     FilePicker soubory;
     SI_Typ::Language = 1;
-    TfMNastav d(ini, okno, zdroje, zpravy, {}, slozky, soubory);
+    TfMNastav d(ini, zdroje, zpravy, {}, slozky, soubory);
     d.show();
     EXPECT_EQ(Child<QLineEdit>(d, "txtCisloZavodu")->text(), "0003");
     EXPECT_EQ(Child<QLineEdit>(d, "txtStart00")->text(), "10:00");

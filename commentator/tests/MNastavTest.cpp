@@ -36,7 +36,7 @@ struct MNastav_ : ::testing::Test {
             udalosti.push_back("zmena " + zdroje.Zavodnici().FileName);
         };
         napojeni.PrekresliMrizku = [this] { udalosti.push_back("mrizka"); };
-        holder = std::make_unique<MNastav::TMNastavLogic>(ini, okno, zdroje, zpravy, napojeni);
+        holder = std::make_unique<MNastav::TMNastavLogic>(ini, zdroje, zpravy, napojeni);
         logic = holder.get();
         logic->FormActivate();
     }
@@ -48,7 +48,6 @@ struct MNastav_ : ::testing::Test {
     std::vector<std::string> Klice(const std::string& section) { return ini.ReadSection(section); }
 
     platform::IniFile ini{""};
-    MNastav::TOkno okno;
     TVstupniNapojeni vstup;
     TVstupniSoubory zdroje{vstup};
     Zpravy zpravy;
@@ -162,7 +161,7 @@ TEST_F(MNastav_, OkAppliesAndWritesInOrderSourcesBeforeTheReload) {
     EXPECT_EQ(Koment::Nastaveni.DruhZavodu, 2);
     EXPECT_TRUE(Koment::Nastaveni.JeCisloStartu());
     EXPECT_TRUE(Koment::Nastaveni.AlgeCilZapnut);
-    EXPECT_EQ(okno.IntervalNacitani, 20);
+    EXPECT_EQ(Koment::Nastaveni.IntervalNacitani, 20);
     // A renamed source is read from its start; the others go on where they were.
     EXPECT_EQ(zdroje[2].Cteni.Position, 0);
     EXPECT_EQ(zdroje[3].Cteni.Position, 700);
@@ -208,6 +207,7 @@ TEST_F(MNastav_, TheLinkDisablesItsFieldsWhichAreWrittenUnchecked) {
     r.auto_Zavod = true;
     r.auto_DataZav = true;
     r.auto_Racom = true;
+    r.auto_QZPort1 = r.auto_AlgeStart = r.auto_AlgeCilPrimo = r.auto_AlgeCilRucne = false;
     SI_Typ::Etapa = 5; // out of range, as the results program set it
     Koment::Nastaveni.CisloSberky = 7;
     logic->FormActivate();

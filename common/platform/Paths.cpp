@@ -62,7 +62,21 @@ fs::path CurrentDir() {
     return ec ? fs::path(".") : p;
 }
 
+namespace {
+fs::path& DataDirOverride() {
+    static fs::path dir;
+    return dir;
+}
+} // namespace
+
+void SetProgramDataDir(const fs::path& dir) {
+    DataDirOverride() = dir;
+}
+
 fs::path ProgramDataDir() {
+    if (!DataDirOverride().empty()) {
+        return DataDirOverride();
+    }
     const fs::path dir = ProgramDir();
     return ::access(dir.c_str(), W_OK) == 0 ? dir : CurrentDir();
 }

@@ -18,6 +18,9 @@ std::filesystem::path CurrentDir();
 // Where data that belongs next to the program is kept: the program folder when it can be
 // written, else the current folder.
 std::filesystem::path ProgramDataDir();
+// Puts the program's data elsewhere (tests that run a program's forms in their own process keep
+// it out of the build folder); empty restores the rule above.
+void SetProgramDataDir(const std::filesystem::path& dir);
 
 // The path as text with exactly one '/' at its end.
 std::string WithTrailingSlash(std::string_view path);

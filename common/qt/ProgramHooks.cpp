@@ -2,6 +2,7 @@
 
 #include "platform/Files.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QPixmap>
 #include <QSocketNotifier>
@@ -67,7 +68,7 @@ void TProgramHooks::Watch(QWidget& form) {
         while (::read(g_signalFds[0], &sig, 1) == 1) {
             if (sig == SIGUSR1) {
                 if (!screenshot_.empty()) {
-                    SaveScreenshot(form, screenshot_);
+                    SaveScreenshots(form, screenshot_);
                 }
             } else {
                 if (beforeClose_) {
@@ -95,6 +96,23 @@ std::function<void()> StateFileWriter(std::string file, std::function<std::strin
                 last = std::move(now);
             }
         };
+}
+
+void SaveScreenshots(QWidget& form, const std::string& file) {
+    SaveScreenshot(form, file);
+    const std::filesystem::path main(file);
+    int n = 0;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w == &form || !w->isVisible() || !w->isWindow()) {
+            continue;
+        }
+        ++n;
+        const std::string name =
+            w->objectName().isEmpty() ? std::to_string(n) : w->objectName().toStdString();
+        SaveScreenshot(*w, (main.parent_path() /
+                            (main.stem().string() + "-" + name + main.extension().string()))
+                               .string());
+    }
 }
 
 void SaveScreenshot(QWidget& window, const std::string& file) {

@@ -4,8 +4,9 @@
 // environment (CARDVANE_, PULTRA_, HLASVEL_):
 //   <prefix>STATE_FILE names a file that receives the main form's state text whenever it
 //   changed; <prefix>SCREENSHOT names a PNG file that receives a picture of the main form on
-//   SIGUSR1. SIGTERM, SIGINT and SIGHUP close the main form as its close button does, so its
-//   settings are stored, and end the event loop.
+//   SIGUSR1, and every other shown window goes beside it as <name>-<window name>.png. SIGTERM,
+//   SIGINT and SIGHUP close the main form as its close button does, so its settings are stored, and
+//   end the event loop.
 
 #include <functional>
 #include <memory>
@@ -47,6 +48,9 @@ private:
 // Writes the state text to the file, whole or not at all, only when it differs from what the
 // last successful write put there.
 std::function<void()> StateFileWriter(std::string file, std::function<std::string()> stateText);
+
+// The main form into the file, every other shown window beside it (see above).
+void SaveScreenshots(QWidget& form, const std::string& file);
 
 // Saves a picture of the window as PNG, under a temporary name first so a reader never sees
 // half a picture.

@@ -1,0 +1,625 @@
+#include "fQZ_Mez.h"
+
+#include "AboutBox.h"
+#include "FormPosQt.h"
+#include "KomentTools.h"
+#include "RavlinParametry.h"
+#include "SI_FontForm.h"
+#include "SI_Typ.h"
+#include "Tools.h"
+#include "fDefTabule.h"
+#include "fDefTiskKom.h"
+#include "fMNastav.h"
+#include "fRavlin.h"
+#include "platform/Paths.h"
+
+#include <QCloseEvent>
+#include <QDateTime>
+#include <QFontDialog>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QTableView>
+
+#include <filesystem>
+#include <sstream>
+
+namespace {
+
+QString Q(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+// Runs a handler unless it is already running further up the stack (a modal dialog it opened
+// runs the event loop, and with it the timers).
+class TJednou {
+public:
+    explicit TJednou(bool& bezi) : bezi_(bezi), volno_(!bezi) { bezi_ = true; }
+    ~TJednou() {
+        if (volno_) {
+            bezi_ = false;
+        }
+    }
+    explicit operator bool() const { return volno_; }
+
+private:
+    bool& bezi_;
+    bool volno_;
+};
+
+QColor ZBarvy(uint32_t bgr) {
+    return QColor(static_cast<int>(bgr & 0xFF), static_cast<int>((bgr >> 8) & 0xFF),
+                  static_cast<int>((bgr >> 16) & 0xFF));
+}
+
+} // namespace
+
+// --- The grid's model ------------------------------------------------------------------------
+
+TInfoAllModel::TInfoAllModel(InfoAll::TInfoAll& data, QObject* parent)
+    : QAbstractTableModel(parent), data_(data) {
+    data_.Napoj(this);
+}
+
+int TInfoAllModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : data_.PocetRadku() - 1;
+}
+
+int TInfoAllModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : InfoAll::kSloupcu;
+}
+
+QVariant TInfoAllModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid()) {
+        return {};
+    }
+    const int r = index.row() + 1;
+    if (role == Qt::DisplayRole) {
+        return Q(data_.Radek(r)[static_cast<size_t>(index.column())]);
+    }
+    if (role == Qt::BackgroundRole) {
+        const auto barva = data_.Barva(r, Koment::Nastaveni.Barvy);
+        return barva ? ZBarvy(*barva) : QColor(Qt::white);
+    }
+    return {};
+}
+
+QVariant TInfoAllModel::headerData(int section, Qt::Orientation o, int role) const {
+    if (o == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
+        section < InfoAll::kSloupcu) {
+        return Q(data_.Radek(0)[static_cast<size_t>(section)]);
+    }
+    return {};
+}
+
+void TInfoAllModel::PredVlozenim() {
+    beginInsertRows({}, 0, 0);
+}
+void TInfoAllModel::PoVlozeni() {
+    endInsertRows();
+}
+void TInfoAllModel::PredOdebranim(int radek) {
+    beginRemoveRows({}, radek - 1, radek - 1);
+}
+void TInfoAllModel::PoOdebrani() {
+    endRemoveRows();
+}
+void TInfoAllModel::PredVymazanim() {
+    beginResetModel();
+}
+void TInfoAllModel::PoVymazani() {
+    endResetModel();
+}
+void TInfoAllModel::Zmeneno(int prvni, int posledni) {
+    emit dataChanged(index(prvni - 1, 0), index(posledni - 1, InfoAll::kSloupcu - 1));
+}
+
+// --- The form ----------------------------------------------------------------------------
+
+TfQZ_Mez::TfQZ_Mez(TVolby volby, QWidget* parent) : QMainWindow(parent), volby_(std::move(volby)) {
+    setObjectName("fQZ_Mez");
+    auto* central = new QWidget(this);
+    setCentralWidget(central);
+    const auto label = [central](const char* name, bool red) {
+        auto* l = new QLabel(central);
+        l->setObjectName(name);
+        // The status lines are 14 pixels apart and the race label has 100 pixels.
+        QFont f = l->font();
+        f.setPointSize(8);
+        l->setFont(f);
+        if (red) {
+            l->setStyleSheet("color: red; font-weight: bold;");
+        }
+        return l;
+    };
+    MyInfo = label("MyInfo", true);
+    MyInfo2 = label("MyInfo2", false);
+    InfoPrint = label("InfoPrint", false);
+    ErrorInfo = label("ErrorInfo", true);
+    LabelTime = label("LabelTime", false);
+    LabelZavod = label("LabelZavod", false);
+    InfoVCili = label("InfoVCili", false);
+
+    grid_ = new QTableView(central);
+    grid_->setObjectName("InfoAll");
+    model_ = new TInfoAllModel(infoAll_, grid_);
+    grid_->setModel(model_);
+    grid_->verticalHeader()->hide();
+    grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid_->setSelectionMode(QAbstractItemView::NoSelection);
+    grid_->horizontalHeader()->setStyleSheet(
+        "QHeaderView::section { background-color: rgb(204, 204, 204); }");
+    grid_->viewport()->installEventFilter(this);
+
+    for (const char* name : {"Timer1", "Timer_Kresli", "TimerNacitani", "TimerDivak",
+                             "TimerPrinter", "TimerInfoRavlin"}) {
+        auto* t = new QTimer(this);
+        t->setObjectName(name);
+        casovace_[name] = t;
+    }
+    casovace_["Timer1"]->setInterval(200);
+    casovace_["Timer_Kresli"]->setInterval(1000);
+    casovace_["TimerDivak"]->setInterval(4000);
+    casovace_["TimerPrinter"]->setInterval(1000);
+    casovace_["TimerInfoRavlin"]->setInterval(20000);
+    connect(casovace_["Timer1"], &QTimer::timeout, this, &TfQZ_Mez::Timer1Timer);
+    connect(casovace_["Timer_Kresli"], &QTimer::timeout, this, &TfQZ_Mez::Timer_KresliTimer);
+    connect(casovace_["TimerNacitani"], &QTimer::timeout, this, &TfQZ_Mez::TimerNacitaniTimer);
+    connect(casovace_["TimerDivak"], &QTimer::timeout, this, &TfQZ_Mez::TimerDivakTimer);
+    connect(casovace_["TimerPrinter"], &QTimer::timeout, this, &TfQZ_Mez::TimerPrinterTimer);
+    connect(casovace_["TimerInfoRavlin"], &QTimer::timeout, this, &TfQZ_Mez::TimerInfoRavlinTimer);
+
+    about_ = new TAboutBox(1, this);
+    komentator_.Napoj(this, this, nullptr);
+    FormCreate();
+    if (volby_.SpustitCasovace) {
+        for (auto& [name, t] : casovace_) {
+            const bool off = (name == "TimerNacitani" &&
+                              KomentHlavni::IntervalNacitaniMs(Koment::Nastaveni) == 0) ||
+                             t->interval() == 0;
+            if (!off) {
+                t->start();
+            }
+        }
+    }
+}
+
+TfQZ_Mez::~TfQZ_Mez() {
+    FormClose();
+}
+
+QTimer& TfQZ_Mez::Casovac(const std::string& jmeno) {
+    return *casovace_.at(jmeno);
+}
+
+QAction* TfQZ_Mez::Polozka(const std::string& jmeno) const {
+    const auto it = polozky_.find(jmeno);
+    return it == polozky_.end() ? nullptr : it->second;
+}
+
+void TfQZ_Mez::FormCreate() {
+    std::error_code ec;
+    std::filesystem::create_directories(SI_Typ::DataKomPath(), ec);
+    SI_Typ::IniNastaveni =
+        std::make_unique<platform::IniFile>(platform::CurrentDir() / "Hlasvel.ini");
+    platform::IniFile& ini = *SI_Typ::IniNastaveni;
+
+    KomentHlavni::NactiNastaveni(ini);
+    // The switches decide what the first competitor load keeps, so they come before it.
+    KomentHlavni::NactiZobrazeni(ini, Koment::Nastaveni);
+    Koment::NactiInfoTab(ini, Koment::Nastaveni);
+    VytvorDialogy();
+    VytvorMenu();
+    KomentHlavni::VytvorSlozkuZavodu();
+    kategIni_ = std::make_unique<platform::IniFile>(Koment::KategIniFileName());
+
+    const int nacitani = KomentHlavni::IntervalNacitaniMs(Koment::Nastaveni);
+    if (nacitani > 0) {
+        casovace_["TimerNacitani"]->setInterval(nacitani);
+    }
+
+    komentator_.ReadSettings(ini);
+    Koment::Nastaveni.AlgeCilZapnut =
+        komentator_.Zdroje()[5].Enabled || komentator_.Zdroje()[6].Enabled;
+
+    ZmenaZavodu(false);
+    setWindowTitle(Q(KomentHlavni::NazevProgramu()));
+    resize(900, 600);
+    FormPosQt::Load(ini, "fQZ_Mez", *this);
+
+    Tools::FontSpec font;
+    Tools::LoadFont(ini, "FontHlavni", font);
+    NastavFontMrizky(SI_Font::ToQFont(font));
+    infoAll_.NastavHlavicku(InfoAll::Hlavicka());
+
+    if (!NactiParametryRavlin()) {
+        komentator_.ReloadCompetitors();
+    }
+    NastavIntervalDivak();
+    FormResize();
+    Obnov();
+}
+
+void TfQZ_Mez::VytvorMenu() {
+    for (const KomentHlavni::TPolozka& p : KomentHlavni::Menu) {
+        auto* a = new QAction(Q(KomentHlavni::Popisek(p)), this);
+        a->setObjectName(p.jmeno);
+        a->setCheckable(p.check);
+        polozky_[p.jmeno] = a;
+    }
+    QMenu* nastaveni = menuBar()->addMenu(Polozka("mnuNastaveni")->text());
+    nastaveni->setObjectName("mnuNastaveniMenu");
+    Polozka("mnuNastaveni")->setMenu(nastaveni);
+    for (const char* name :
+         {"mnuRavlin", "mnuZavod", "mnuInfoTabule", "Kategorie1", "Zobrazovat", "mnuFontHlavni",
+          "mnuFontKateg", "mnuCesky", "mnuEnglish", "mnuRekonstrukce"}) {
+        nastaveni->addAction(Polozka(name));
+    }
+    menuBar()->addAction(Polozka("Zobrazit1"));
+    menuBar()->addAction(Polozka("mnuNactidata"));
+    QMenu* tiskarna = menuBar()->addMenu(Polozka("Tiskrna1")->text());
+    tiskarna->setObjectName("Tiskrna1Menu");
+    Polozka("Tiskrna1")->setMenu(tiskarna);
+    for (const char* name : {"NastaveniTiskarny", "ZpracovavatFonty", "Zpracovvatsoubory"}) {
+        tiskarna->addAction(Polozka(name));
+    }
+    menuBar()->addAction(Polozka("Info1"));
+
+    Polozka("mnuCesky")->setChecked(SI_Typ::Language == 0);
+    Polozka("mnuEnglish")->setChecked(SI_Typ::Language != 0);
+
+    connect(Polozka("mnuRavlin"), &QAction::triggered, this, [this] {
+        Modalne(*ravlin_);
+        // The link applies at once, whatever the dialog ended with.
+        NactiParametryRavlin();
+        Polozka("mnuRavlin")->setChecked(Koment::RavlinInfNacten());
+    });
+    connect(Polozka("mnuZavod"), &QAction::triggered, this, [this] { Modalne(*mNastav_); });
+    connect(Polozka("mnuInfoTabule"), &QAction::triggered, this, [this] { Modalne(*tabule_); });
+    connect(Polozka("NastaveniTiskarny"), &QAction::triggered, this, [this] {
+        QtPrinterSetupDialog dialog(this);
+        tisk_->NastaveniTiskarny(dialog);
+    });
+    connect(Polozka("Zpracovvatsoubory"), &QAction::triggered, this,
+            [this] { Modalne(*defTisk_); });
+    connect(Polozka("mnuFontHlavni"), &QAction::triggered, this,
+            [this] { VyberFont("FontHlavni", true); });
+    connect(Polozka("mnuFontKateg"), &QAction::triggered, this,
+            [this] { VyberFont("FontKateg", false); });
+    connect(Polozka("mnuCesky"), &QAction::triggered, this, [this] { Jazyk(0); });
+    connect(Polozka("mnuEnglish"), &QAction::triggered, this, [this] { Jazyk(1); });
+    connect(Polozka("mnuRekonstrukce"), &QAction::triggered, this, [this] {
+        komentator_.Reconstruct();
+        infoAll_.Prekreslit = true;
+        ZmenaZavodu(true);
+        RozvrhniMrizku();
+    });
+    connect(Polozka("mnuNactidata"), &QAction::triggered, this, [this] {
+        infoAll_.Prekreslit = true;
+        komentator_.PollCompetitors();
+    });
+    connect(Polozka("ZpracovavatFonty"), &QAction::triggered, this, [this] {
+        TfFont fonty(*SI_Typ::IniNastaveni, this, volby_.VyberFontu);
+        fonty.exec();
+    });
+    connect(Polozka("Info1"), &QAction::triggered, this, [this] {
+        about_->SetTag(1);
+        about_->show();
+    });
+}
+
+void TfQZ_Mez::Jazyk(int16_t language) {
+    KomentHlavni::UlozJazyk(*SI_Typ::IniNastaveni, language);
+    Polozka("mnuCesky")->setChecked(language == 0);
+    Polozka("mnuEnglish")->setChecked(language != 0);
+}
+
+void TfQZ_Mez::VyberFont(const char* sekce, bool hlavni) {
+    platform::IniFile& ini = *SI_Typ::IniNastaveni;
+    Tools::FontSpec spec;
+    Tools::LoadFont(ini, sekce, spec);
+    const QFont initial = hlavni ? grid_->font() : SI_Font::ToQFont(spec);
+    std::optional<QFont> font;
+    if (volby_.VyberFontu) {
+        font = volby_.VyberFontu(initial, this);
+    } else {
+        bool ok = false;
+        const QFont f = QFontDialog::getFont(&ok, initial, this);
+        if (ok) {
+            font = f;
+        }
+    }
+    if (!font) {
+        return;
+    }
+    SI_Font::FromQFont(*font, spec);
+    Tools::SaveFont(ini, sekce, spec);
+    if (hlavni) {
+        NastavFontMrizky(*font);
+    }
+}
+
+void TfQZ_Mez::NastavFontMrizky(const QFont& font) {
+    grid_->setFont(font);
+    grid_->horizontalHeader()->setFont(font);
+    VyplnInfoAll(); // row heights follow the size at once
+}
+
+void TfQZ_Mez::ZmenaZavodu(bool reload) {
+    kategIni_ = std::make_unique<platform::IniFile>(Koment::KategIniFileName());
+    LabelZavod->setText(Q(KomentHlavni::TextZavodu()));
+    LabelZavod->adjustSize();
+    if (reload) {
+        TimerNacitaniTimer();
+    }
+    setWindowTitle(Q(KomentHlavni::Titulek()));
+}
+
+void TfQZ_Mez::NastavIntervalDivak() {
+    const int ms = KomentHlavni::IntervalDivakMs(Koment::Nastaveni);
+    QTimer* t = casovace_["TimerDivak"];
+    if (ms > 0) {
+        t->setInterval(ms);
+        if (volby_.SpustitCasovace) {
+            t->start();
+        }
+    } else {
+        t->stop();
+        t->setInterval(0);
+    }
+}
+
+bool TfQZ_Mez::NactiParametryRavlin() {
+    RavlinParametry::TKontext k{
+        *SI_Typ::IniNastaveni,
+        komentator_.Zdroje(),
+        [this](bool reload) { ZmenaZavodu(reload); },
+        [this] {
+            komentator_.Reconstruct();
+            infoAll_.Prekreslit = true;
+        },
+        [this] { RozvrhniMrizku(); },
+        [this](const std::string& text) { NastavZpravu(text); },
+    };
+    const bool changed = RavlinParametry::NactiParametryRavlin(k);
+    if (Koment::RavlinInfNacten()) {
+        Polozka("mnuRavlin")->setChecked(true);
+    }
+    return changed;
+}
+
+void TfQZ_Mez::Timer1Timer() {
+    static bool bezi = false;
+    TJednou j(bezi);
+    if (!j) {
+        return;
+    }
+    komentator_.PollSources200ms();
+    LabelTime->setText(QTime::currentTime().toString("HH:mm:ss"));
+    LabelTime->adjustSize();
+    zprava_.Tik();
+    Obnov();
+}
+
+void TfQZ_Mez::Timer_KresliTimer() {
+    static bool bezi = false;
+    TJednou j(bezi);
+    if (!j) {
+        return;
+    }
+    komentator_.ProcessPunches1s();
+    VyplnInfoAll();
+    Obnov();
+}
+
+void TfQZ_Mez::TimerNacitaniTimer() {
+    static bool bezi = false;
+    TJednou j(bezi);
+    if (!j) {
+        return;
+    }
+    komentator_.PollCompetitors();
+    infoAll_.Prekreslit = true;
+    Obnov();
+}
+
+void TfQZ_Mez::TimerDivakTimer() {
+    // The category windows rotate here once they exist; never while a settings dialog is up.
+    if (dialogOtevren_) {
+        return;
+    }
+}
+
+void TfQZ_Mez::TimerPrinterTimer() {
+    // One spooler run while printing is on; it empties InfoPrint after the run.
+    if (tisk_->Spooler().nastaveni.Tisknout == 1) {
+        tisk_->Timer1s();
+    }
+    InfoPrint->clear();
+}
+
+void TfQZ_Mez::VytvorDialogy() {
+    platform::IniFile& ini = *SI_Typ::IniNastaveni;
+    printStatus_ = std::make_unique<LabelPrintStatus>(InfoPrint);
+    printMessages_ = std::make_unique<MessageBoxPrintMessages>(this);
+    printing::PrinterList& printers =
+        volby_.Tiskarny != nullptr ? *volby_.Tiskarny : systemPrinters_;
+    tisk_ = std::make_unique<KomentTisk::TTisk>(ini, printers, *printStatus_, *printMessages_);
+    IFolderPicker& slozky = volby_.Slozky != nullptr ? *volby_.Slozky : QtFolderPicker::Instance();
+    IFilePicker& soubory = volby_.Soubory != nullptr ? *volby_.Soubory : QtFilePicker::Instance();
+    MNastav::TNapojeni napojeni;
+    napojeni.TimerNacitani = [this](int32_t ms) {
+        QTimer* t = casovace_["TimerNacitani"];
+        if (ms > 0) {
+            t->setInterval(ms);
+            if (volby_.SpustitCasovace) {
+                t->start();
+            }
+        } else {
+            t->stop();
+        }
+    };
+    napojeni.NastavIntervalDivak = [this] { NastavIntervalDivak(); };
+    napojeni.ZmenaZavodu = [this](bool reload) { ZmenaZavodu(reload); };
+    napojeni.PrekresliMrizku = [this] { RozvrhniMrizku(); };
+    mNastav_ = new TfMNastav(ini, komentator_.Zdroje(), Dialogs::Messages(), std::move(napojeni),
+                             slozky, soubory, this);
+    ravlin_ = new TfRavlin(ini, slozky, this);
+    tabule_ = new TDefTabule(ini, Koment::Nastaveni, slozky, this);
+    defTisk_ = new TfDefTiskKom(tisk_->Spooler(), ini, this);
+}
+
+int TfQZ_Mez::Modalne(QDialog& dialog) {
+    dialogOtevren_ = true;
+    const int result = dialog.exec();
+    dialogOtevren_ = false;
+    return result;
+}
+
+void TfQZ_Mez::TimerInfoRavlinTimer() {
+    static bool bezi = false;
+    TJednou j(bezi);
+    if (!j) {
+        return;
+    }
+    NactiParametryRavlin();
+    Obnov();
+}
+
+void TfQZ_Mez::VyplnInfoAll() {
+    const int size =
+        grid_->font().pointSize() > 0 ? grid_->font().pointSize() : grid_->font().pixelSize();
+    if (size != posledniVelikostFontu_) {
+        grid_->verticalHeader()->setMinimumSectionSize(1);
+        grid_->verticalHeader()->setDefaultSectionSize(2 * size);
+        posledniVelikostFontu_ = size;
+    }
+    if (komentator_.TakePrekreslitInfoAll()) {
+        infoAll_.Prekreslit = true;
+    }
+    infoAll_.Vypln(komentator_.Zavod(), Koment::Nastaveni, volby_.Zvuk);
+}
+
+void TfQZ_Mez::RozvrhniMrizku() {
+    std::array<int, InfoAll::kSloupcu> now{};
+    for (int c = 0; c < InfoAll::kSloupcu; ++c) {
+        now[static_cast<size_t>(c)] = grid_->columnWidth(c);
+    }
+    const auto w = InfoAll::SirkySloupcu(Koment::Nastaveni.DruhZavodu, grid_->width(), now);
+    for (int c = 0; c < InfoAll::kSloupcu; ++c) {
+        const int width = w[static_cast<size_t>(c)];
+        grid_->setColumnHidden(c, width == 0);
+        if (width > 0) {
+            grid_->setColumnWidth(c, width);
+        }
+    }
+}
+
+void TfQZ_Mez::ZpravaZpracovani(const std::string& text) {
+    zpravaZpracovani_ = text;
+}
+
+void TfQZ_Mez::NastavZpravu(const std::string& text) {
+    zprava_.Nastav(text);
+    MyInfo->setText(Q(zprava_.Text()));
+}
+
+void TfQZ_Mez::ZrusZaznamInfoAll(int32_t cip, int32_t bod) {
+    infoAll_.ZrusZaznam(cip, bod);
+}
+
+void TfQZ_Mez::Obnov() {
+    MyInfo->setText(Q(zprava_.Text()));
+    MyInfo2->setText(Q(zpravaZpracovani_));
+    std::vector<std::string> chyby;
+    for (size_t i = 1; i < komentator_.StavZdroju().size(); ++i) {
+        if (!komentator_.StavZdroju()[i].empty()) {
+            chyby.push_back(komentator_.StavZdroju()[i]);
+        }
+    }
+    ErrorInfo->setText(Q(Koment::TextChyb(chyby)));
+    InfoVCili->setText(
+        Q(KomentHlavni::TextVCili(komentator_.Zavod().PocetVCili, komentator_.PocetZavodniku())));
+    InfoVCili->adjustSize();
+    InfoVCili->move(LabelZavod->x() - InfoVCili->width() - 4, 15);
+    if (tickHook_) {
+        tickHook_();
+    }
+}
+
+void TfQZ_Mez::FormResize() {
+    const int w = width();
+    const int cw = centralWidget()->width();
+    const int ch = centralWidget()->height();
+    MyInfo->setGeometry(10, 0, std::max(w - 210, 0), 14);
+    MyInfo2->setGeometry(10, 14, std::max(w - 210, 0), 14);
+    InfoPrint->setGeometry(10, 28, std::max(w - 210, 0), 14);
+    ErrorInfo->setGeometry(10, 42, std::max(w - 10, 0), 14);
+    LabelTime->move(w - 100, 0);
+    LabelZavod->move(w - 200, 0);
+    InfoVCili->move(LabelZavod->x() - InfoVCili->width() - 4, 15);
+    grid_->setGeometry(0, 60, cw, std::max(ch - 60, 0));
+    RozvrhniMrizku();
+}
+
+void TfQZ_Mez::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    FormResize();
+}
+
+bool TfQZ_Mez::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == grid_->viewport() && event->type() == QEvent::MouseButtonPress) {
+        const auto* me = static_cast<QMouseEvent*>(event);
+        const QModelIndex index = grid_->indexAt(me->position().toPoint());
+        if (index.isValid() && volby_.Okna != nullptr) {
+            if (const auto v = infoAll_.Klik(index.row() + 1, me->button() == Qt::RightButton,
+                                             komentator_.Zavod())) {
+                volby_.Okna->VyberVOkne(v->Kategorie, v->Cip, v->Bod);
+            }
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TfQZ_Mez::closeEvent(QCloseEvent* event) {
+    FormClose();
+    QMainWindow::closeEvent(event);
+}
+
+void TfQZ_Mez::FormClose() {
+    if (zavreno_ || !SI_Typ::IniNastaveni) {
+        return;
+    }
+    zavreno_ = true;
+    for (auto& [name, t] : casovace_) {
+        t->stop();
+    }
+    platform::IniFile& ini = *SI_Typ::IniNastaveni;
+    KomentHlavni::UlozPriZavreni(ini);
+    FormPosQt::Save(ini, "fQZ_Mez", *this);
+    kategIni_.reset();
+    SI_Typ::IniNastaveni.reset();
+}
+
+std::string TfQZ_Mez::StateText() const {
+    std::ostringstream s;
+    s << "Caption=" << windowTitle().toStdString() << "\n";
+    s << "Race=" << SI_Typ::Zavod << "\nStage=" << SI_Typ::Etapa << "\n";
+    s << "LabelZavod=" << LabelZavod->text().toStdString() << "\n";
+    s << "MyInfo=" << MyInfo->text().toStdString() << "\n";
+    s << "MyInfo2=" << MyInfo2->text().toStdString() << "\n";
+    s << "ErrorInfo=" << ErrorInfo->text().toStdString() << "\n";
+    s << "InfoVCili=" << InfoVCili->text().toStdString() << "\n";
+    s << "Competitors=" << komentator_.PocetZavodniku() << "\n";
+    s << "Rows=" << infoAll_.PocetRadku() - 1 << "\n";
+    for (int r = 1; r < infoAll_.PocetRadku() && r <= 10; ++r) {
+        s << "Row" << r << "=";
+        const InfoAll::TRadek& row = infoAll_.Radek(r);
+        for (int c = 0; c <= 12; ++c) {
+            s << (c > 0 ? "|" : "") << row[static_cast<size_t>(c)];
+        }
+        s << "\n";
+    }
+    return s.str();
+}

@@ -1,0 +1,123 @@
+#!/usr/bin/env bash
+# Sets everything up, then runs Hlasvel, the commentator, against the results-program double:
+# in a scratch folder the double writes Hlasvel.inf and a sample race's competitor export, then
+# appends the race's punches to its Cil and Dis exports; Hlasvel takes the race from
+# Hlasvel.inf, loads the competitors and shows each punch in its event grid. Without a display
+# Hlasvel runs offscreen. At the end the script prints what the grid showed, keeps a screenshot
+# and says where the settings went.
+#
+#   scripts/run-commentator.sh [--duration SECONDS]
+#
+# --duration: how long Hlasvel runs (default 30); 0 runs until the window is closed or Ctrl+C.
+# The scratch folder is $DEMO_DIR, else /tmp/hlasvel-demo.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+
+usage() { sed -n '2,14p' "$0" | sed 's/^# \{0,1\}//'; }
+
+duration=30
+while (($#)); do
+    case "$1" in
+    --duration) duration=${2:-}; shift 2 || { usage; exit 2; } ;;
+    --duration=*) duration=${1#*=}; shift ;;
+    -h | --help) usage; exit 0 ;;
+    *) echo "run-commentator.sh: unknown option $1" >&2; usage >&2; exit 2 ;;
+    esac
+done
+if ! [[ $duration =~ ^[0-9]+$ ]]; then
+    echo "run-commentator.sh: --duration takes a number of seconds" >&2
+    exit 2
+fi
+
+scripts/setup.sh
+build_dir=${BUILD_DIR:-build}
+hlasvel=$root/$build_dir/commentator/hlasvel
+double=$root/$build_dir/tools/ravlin/ravlinkoment
+for tool in "$hlasvel" "$double"; do
+    [ -x "$tool" ] || { echo "run-commentator.sh: $tool was not built" >&2; exit 1; }
+done
+
+demo=${DEMO_DIR:-/tmp/hlasvel-demo}
+mkdir -p "$demo"
+demo=$(cd "$demo" && pwd)
+marker="; scratch folder of scripts/run-commentator.sh"
+# Never overwrite the settings of a real commentator's folder.
+if [ -f "$demo/Hlasvel.ini" ] && ! head -n 1 "$demo/Hlasvel.ini" | grep -qF "$marker"; then
+    echo "run-commentator.sh: $demo/Hlasvel.ini was not written by this script; choose another DEMO_DIR" >&2
+    exit 1
+fi
+
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+    export QT_QPA_PLATFORM=offscreen
+    echo "No display: Hlasvel runs offscreen (no window to see; the summary follows)."
+fi
+
+# A copy of the program in the scratch folder: its race data (Data_Kom) goes beside it.
+rm -rf "$demo/bin" "$demo/ravlin"
+mkdir -p "$demo/bin" "$demo/ravlin"
+cp "$hlasvel" "$demo/bin/"
+[ -f "$(dirname "$hlasvel")/pip.wav" ] && cp "$(dirname "$hlasvel")/pip.wav" "$demo/bin/"
+{
+    echo "$marker"
+    printf '[Ravlin]\nPodleRavlin=1\nPathRavlin=%s\n' "$demo/ravlin"
+    printf '[Nastaveni]\nBarvy=1\n'
+} | sed 's/$/\r/' >"$demo/Hlasvel.ini"
+
+hv_pid=""
+rv_pid=""
+cleanup() {
+    [ -n "$hv_pid" ] && kill "$hv_pid" 2>/dev/null || true
+    [ -n "$rv_pid" ] && kill "$rv_pid" 2>/dev/null || true
+}
+trap cleanup EXIT
+stop=0
+trap 'stop=1' INT TERM
+pause() { sleep "$1" || true; }
+
+echo "Scratch folder: $demo"
+"$double" --dir "$demo/ravlin" --interval 700 >"$demo/ravlinkoment.log" 2>&1 &
+rv_pid=$!
+pause 1
+state=$demo/hlasvel.state
+shot=$demo/hlasvel.png
+rm -f "$state" "$shot"
+(cd "$demo" && HLASVEL_STATE_FILE=$state HLASVEL_SCREENSHOT=$shot exec "$demo/bin/hlasvel") \
+    >"$demo/hlasvel.log" 2>&1 &
+hv_pid=$!
+
+started=$SECONDS
+while [ "$stop" = 0 ] && kill -0 "$hv_pid" 2>/dev/null; do
+    if [ "$duration" -gt 0 ] && [ $((SECONDS - started)) -ge "$duration" ]; then
+        break
+    fi
+    pause 5
+    rows=$(sed -n 's/^Rows=//p' "$state" 2>/dev/null || true)
+    echo "  $((SECONDS - started)) s: $(tail -n 1 "$demo/ravlinkoment.log" 2>/dev/null); grid rows: ${rows:-?}"
+done
+
+hv_status=0
+if kill -0 "$hv_pid" 2>/dev/null; then
+    kill -USR1 "$hv_pid" # the screenshot
+    pause 1
+    kill -TERM "$hv_pid" # closes like the window's close button: settings are stored
+fi
+wait "$hv_pid" || hv_status=$?
+hv_pid=""
+kill "$rv_pid" 2>/dev/null || true
+wait "$rv_pid" 2>/dev/null || true
+rv_pid=""
+
+echo
+echo "Caption: $(sed -n 's/^Caption=//p' "$state" 2>/dev/null)"
+echo "Competitors loaded: $(sed -n 's/^Competitors=//p' "$state" 2>/dev/null)"
+echo "Newest events in the grid (category | point | name | bib | club | places and times):"
+grep '^Row[0-9]*=' "$state" 2>/dev/null | head -n 8 | sed 's/^Row[0-9]*=/  /'
+[ -f "$shot" ] && echo "Screenshot: $shot"
+echo "Settings stored at close: $demo/Hlasvel.ini"
+echo "Race data: $demo/bin/Data_Kom"
+echo "Logs: $demo/hlasvel.log, $demo/ravlinkoment.log"
+if [ "$hv_status" -ne 0 ]; then
+    echo "run-commentator.sh: Hlasvel ended with status $hv_status (see $demo/hlasvel.log)" >&2
+    exit 1
+fi
