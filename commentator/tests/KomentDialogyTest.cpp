@@ -4,18 +4,28 @@
 #include "SI_Typ.h"
 #include "fDefTabule.h"
 #include "fMNastav.h"
+#include "fQZ_Mez.h"
 #include "fRavlin.h"
+#include "platform/Clock.h"
+#include "platform/Paths.h"
 #include "testsupport/DialogTestSupport.h"
+#include "testsupport/PrintTestSupport.h"
 #include "testsupport/QtApp.h"
 #include "testsupport/TempDir.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <regex>
 #include <stdexcept>
 
 namespace fs = std::filesystem;
@@ -152,4 +162,82 @@ TEST_F(Dialogy, InfoBoardDialogStoresItsThreeKeys) {
     EXPECT_EQ(n.CestaInfoTab, "/srv/tabule");
     EXPECT_EQ(ini.ReadString("InfoTabule", "CestaInfoTab", ""), "/srv/tabule");
     EXPECT_EQ(ini.ReadString("InfoTabule", "SouborInfoTab", ""), "InfoTab.txt");
+}
+
+namespace {
+
+struct Tiskarny : printing::PrinterList {
+    std::vector<std::string> Names() override { return {"Alfa", "Beta"}; }
+    std::string DefaultName() override { return "Alfa"; }
+};
+
+// Runs `answer` on the modal dialog the next menu command opens.
+void PriOtevreni(std::function<void(QDialog&)> answer) {
+    QTimer::singleShot(0, [answer] {
+        if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            answer(*d);
+        }
+    });
+}
+
+} // namespace
+
+TEST_F(Dialogy, MainFormMenusOpenTheDialogsAndTheSpoolerPrintsOnTheRunsPrinter) {
+    testsupport::TempDir td;
+    const fs::path old = fs::current_path();
+    fs::current_path(td.Path());
+    platform::SetProgramDataDir(td.Path());
+    platform::FakeClock clock;
+    platform::SetClock(&clock);
+    testsupport::WriteBytes(
+        td / "Hlasvel.ini",
+        "[DefPrint]\r\nTisknout=1\r\nCyklus=1\r\nSlozkaPdf=" + (td / "pdf").string() + "\r\n");
+    {
+        Tiskarny tiskarny;
+        TfQZ_Mez::TVolby volby;
+        volby.SpustitCasovace = false;
+        volby.Tiskarny = &tiskarny;
+        TfQZ_Mez form(volby);
+        for (const auto& [item, dialog] : {std::pair{"mnuZavod", "fMNastav"},
+                                           {"mnuRavlin", "fRavlin"},
+                                           {"mnuInfoTabule", "DefTabule"},
+                                           {"Zpracovvatsoubory", "DefTisk"}}) {
+            std::string opened;
+            bool otevren = false;
+            PriOtevreni([&](QDialog& d) {
+                opened = d.objectName().toStdString();
+                otevren = form.DialogOtevren();
+                d.reject();
+            });
+            form.Polozka(item)->trigger();
+            EXPECT_EQ(opened, dialog) << item;
+            EXPECT_TRUE(otevren) << item;
+            EXPECT_FALSE(form.DialogOtevren()) << item;
+        }
+
+        PriOtevreni([](QDialog& d) {
+            for (QRadioButton* r : d.findChildren<QRadioButton*>()) {
+                if (r->text() == "Na šířku") {
+                    r->setChecked(true);
+                }
+            }
+            d.accept();
+        });
+        form.Polozka("NastaveniTiskarny")->trigger();
+
+        fs::create_directories(td / "print");
+        testsupport::WriteBytes(td / "print" / "a.txt", "Landscape\r\n");
+        for (int i = 0; i < 3; ++i) {
+            form.TimerPrinterTimer();
+            clock.Advance(1'000);
+        }
+        EXPECT_FALSE(fs::exists(td / "print" / "a.txt"));
+        const std::string xml = printtest::PdfXml(td / "pdf" / "Tisk0001.pdf");
+        std::smatch m;
+        ASSERT_TRUE(std::regex_search(xml, m, std::regex(R"re(height="(\d+)" width="(\d+)")re")));
+        EXPECT_GT(std::stoi(m[2]), std::stoi(m[1])) << "landscape, as chosen for this run";
+    }
+    platform::SetClock(nullptr);
+    platform::SetProgramDataDir({});
+    fs::current_path(old);
 }
