@@ -3,8 +3,9 @@
 # writing a sample race into a Ravlin folder and answering requests, and the SI station
 # simulator on a pseudo-terminal mapped to Pultra's COM1, all in a scratch folder. Cards of
 # runners of the race go in one after another; each shows its runner's start list (or result)
-# with his row highlighted, and the script prints what the kiosk shows. Without a display
-# Pultra runs offscreen. At the end it prints the kiosk's log lines and files.
+# with his row highlighted, and the script prints what the kiosk shows. Then it presses LOGIN,
+# a card logs its runner in, and LOGOUT logs him out. Without a display Pultra runs offscreen.
+# At the end it prints the kiosk's log lines and files.
 #
 #   scripts/run-kiosk.sh [--duration SECONDS]
 #
@@ -63,7 +64,7 @@ cleanup() {
     [ -n "$pu_pid" ] && kill "$pu_pid" 2>/dev/null || true
     [ -n "$rv_pid" ] && kill "$rv_pid" 2>/dev/null || true
     [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null || true
-    rm -f "$demo/.sisim-commands"
+    rm -f "$demo/.sisim-commands" "$demo/.click"
 }
 trap cleanup EXIT
 stop=0
@@ -112,7 +113,8 @@ rm -f "$state"
 echo "Kiosk folder: $demo"
 echo "Results program's folder (the double): $ravlin"
 echo "Station simulator on $pty, mapped to COM1 in $demo/Pultra.ini"
-(cd "$demo" && PULTRA_STATE_FILE=$state exec "$pultra") >"$demo/pultra.log" 2>&1 &
+click=$demo/.click
+(cd "$demo" && PULTRA_STATE_FILE=$state PULTRA_CLICK_FILE=$click exec "$pultra") >"$demo/pultra.log" 2>&1 &
 pu_pid=$!
 
 value() { sed -n "s/^$1=//p" "$state" 2>/dev/null | head -n 1; }
@@ -140,6 +142,34 @@ while [ "$stop" = 0 ] && kill -0 "$pu_pid" 2>/dev/null && [ "${#cards[@]}" -gt 0
     echo "  card $inserted: SI $number (${card#*;})  ->  $(value nadpis) | row: $(value zvyraznenyRadek)"
     [ "$stop" = 0 ] && pause 1
 done
+
+# LOGIN as a user presses it (the program hook clicks the button), then a card, then LOGOUT.
+press() { echo "$1" >"$click" && kill -USR2 "$pu_pid" 2>/dev/null || true; }
+wait_for() {
+    for _ in $(seq 50); do
+        [ "$(value "$1")" = "$2" ] && return 0
+        kill -0 "$pu_pid" 2>/dev/null || return 1
+        sleep 0.1
+    done
+    return 1
+}
+if [ "$stop" = 0 ] && kill -0 "$pu_pid" 2>/dev/null && [ "${#cards[@]}" -gt 0 ]; then
+    number=${cards[0]%%;*}
+    press btn1
+    if wait_for vybrany 1; then
+        echo "LOGIN pressed: the chip prompt waits; card SI $number goes in"
+        send "insert si6 $number"
+        if wait_for uroven 20; then
+            echo "  logged in: $(value login | sed 's/\\n/ - /g')"
+        else
+            echo "  the card did not log in (see $demo/pultra.log)"
+        fi
+        send "remove"
+        pause 1
+        press btn1
+        wait_for uroven 10 && echo "LOGOUT pressed: $(value login | sed 's/\\n/ /g')"
+    fi
+fi
 
 pu_status=0
 if kill -0 "$pu_pid" 2>/dev/null; then

@@ -1,6 +1,8 @@
 // The registration desk's flows: each change is asked of Ravlin and applied from its answer.
 #include "Prezentace.h"
 
+#include "PultraLogic.h"
+
 #include "SISam_Proc.h"
 #include "SI_Typ.h"
 #include "Tools.h"
@@ -16,6 +18,7 @@ namespace Prezentace {
 
 using namespace SISam_Typ;
 using SI_Typ::LangText;
+using SISam_Proc::Zavodnik;
 namespace fs = std::filesystem;
 
 namespace {
@@ -96,14 +99,6 @@ std::string StartText(double start, double start00) {
 
 int PlatnyTimeout(int zIni) {
     return std::clamp(zIni, 10, 40);
-}
-
-const TZavodnik* Zavodnik(int32_t id) {
-    if (id < 1 || id > MaxZavodniku) {
-        return nullptr;
-    }
-    const TZavodnik& z = SISam_Proc::Zavodnici[static_cast<size_t>(id - 1)];
-    return z.ID == id ? &z : nullptr;
 }
 
 std::vector<TRadek> RadkyKategorie(std::string_view kategorie) {
@@ -439,11 +434,8 @@ bool TPrezentace::Vstup() {
     }
     TVolba v;
     v.titulek = LangText("Vyber klub", "Select club");
-    const std::string muj = Prihlaseni.ID > 0 ? SISam_Proc::KlubUzivatele() : std::string();
-    for (const TOddil& o : SeznamOddilu) {
-        if (!o.Kod.empty()) {
-            v.polozky.push_back({o.Kod, o.Kod, false, !muj.empty() && StejnyText(o.Kod, muj)});
-        }
+    for (const Pultra::TPolozka& p : Pultra::PolozkyOddilu()) {
+        v.polozky.push_back({p.klic, p.klic, false, p.predvybrana});
     }
     const std::string klub = Vyber(v);
     if (klub.empty()) {

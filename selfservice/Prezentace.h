@@ -108,6 +108,8 @@ std::vector<TZavodnik> VolneStarty(const std::vector<TRadek>& seznam, const TZav
 class TPrezentace : private ICekani {
 public:
     explicit TPrezentace(TKontext kontext) : k_(std::move(kontext)) {}
+    // The administrator changed Pultra.ini's Timeout.
+    void NastavTimeout(int timeout) { k_.timeout = timeout; }
 
     // Entering the desk: the administrator chooses the club he acts for; false when he
     // cancelled (the desk is not entered).
@@ -182,8 +184,5 @@ private:
     bool cekam_ = false; // a request's wait form is up
     std::deque<TPozdni> pozdni_;
 };
-
-// The runner of a slot; nullptr for an ID outside the table or an empty slot.
-const TZavodnik* Zavodnik(int32_t id);
 
 } // namespace Prezentace

@@ -14,7 +14,7 @@ int32_t NajdiZavodnikaPodleCipu(int32_t card) {
         return -1;
     }
     int32_t id = -1;
-    for (int32_t i = 0; i < SISam_Proc::MaxID; ++i) {
+    for (int32_t i = 0; i < SISam_Proc::MaxID && i < MaxZavodniku; ++i) {
         const TZavodnik& z = SISam_Proc::Zavodnici[static_cast<size_t>(i)];
         if (z.ID > 0 && z.SI == card) {
             if (id > 0) {
@@ -55,13 +55,12 @@ void Odhlas() {
 std::string TextPrihlaseni(int druhZav) {
     if (Prihlaseni.Uroven >= UrovenZavodnik) {
         std::string t = Prihlaseni.Uroven >= UrovenAdmin ? "(ADMIN) " : "";
-        const int32_t id = Prihlaseni.ID;
-        if (id < 1 || id > MaxZavodniku || SISam_Proc::Zavodnici[size_t(id - 1)].ID != id) {
+        const TZavodnik* z = SISam_Proc::Zavodnik(Prihlaseni.ID);
+        if (z == nullptr) {
             return t + LangText("SI čip není v závodě použit", "SI card is not used in this race");
         }
-        const TZavodnik& z = SISam_Proc::Zavodnici[size_t(id - 1)];
-        return t + "LOGIN : SI=" + std::to_string(Prihlaseni.SI) + "\r" + z.Oddil + z.RegC + " " +
-               z.Jmeno;
+        return t + "LOGIN : SI=" + std::to_string(Prihlaseni.SI) + "\r" + z->Oddil + z->RegC + " " +
+               z->Jmeno;
     }
     if (Prihlaseni.SI >= 1) {
         return LangText("SI čip není v závodě použit,\rnení možno provádět žádné změny.",

@@ -1,5 +1,6 @@
 #include "PultraLogic.h"
 
+#include "PrihlaseniLogic.h"
 #include "SISam_Proc.h"
 #include "SI_Typ.h"
 #include "platform/Clock.h"
@@ -28,14 +29,6 @@ std::string F2(double v) {
     char buf[32];
     std::snprintf(buf, sizeof buf, "%.2f", v);
     return buf;
-}
-
-const TZavodnik* Zavodnik(int32_t id) {
-    if (id < 1 || id > MaxZavodniku) {
-        return nullptr;
-    }
-    const TZavodnik& z = SISam_Proc::Zavodnici[static_cast<size_t>(id - 1)];
-    return z.ID == id ? &z : nullptr;
 }
 
 } // namespace
@@ -193,7 +186,7 @@ void NovyZavod() {
 std::string Popisek(int tag) {
     switch (tag) {
     case TagLogin:
-        return LoginPopisek();
+        return PrihlaseniLogic::TextTlacitka();
     case TagPrezentace:
         return LangText("Prezentace", "Presentation");
     case TagStartovky:
@@ -224,32 +217,6 @@ std::string Popisek(int tag) {
 std::string NapovedaOdhlaseni() {
     return LangText("Po provedení všech změn se\rnezapomeň odhlásit - LOGOUT",
                     "After completing all changes\rdo not forget LOGOUT");
-}
-
-std::string LoginText() {
-    const TPrihlaseni& p = Prihlaseni;
-    if (p.Uroven >= UrovenZavodnik) {
-        std::string t = p.Uroven >= UrovenAdmin ? "(ADMIN) " : "";
-        const TZavodnik* z = Zavodnik(p.ID);
-        if (z == nullptr) {
-            return t + LangText("SI čip není v závodě použit", "SI card is not used in this race");
-        }
-        return t + "LOGIN : SI=" + std::to_string(p.SI) + "\r" + z->Oddil + z->RegC + " " +
-               z->Jmeno;
-    }
-    if (p.SI >= 1) {
-        return LangText("SI čip není v závodě použit,\rnení možno provádět žádné změny.",
-                        "SI card is not used in this race,\ryou can't do any changes");
-    }
-    if (Inf.DruhZav == 2) {
-        return {};
-    }
-    return LangText("Pokud chceš provádět změny,\rmusíš se přihlásit (LOGIN)",
-                    "I you can do any change,\ryou must LOGIN");
-}
-
-std::string LoginPopisek() {
-    return Prihlaseni.Uroven >= UrovenZavodnik ? "LOGOUT" : "LOGIN";
 }
 
 std::string CasText() {
@@ -561,7 +528,7 @@ int TTah::Pohyb(int y) {
 std::vector<TPolozka> PolozkyKategorii(int rezim) {
     std::vector<TPolozka> out;
     std::string moje;
-    if (const TZavodnik* z = Zavodnik(Prihlaseni.ID)) {
+    if (const TZavodnik* z = SISam_Proc::Zavodnik(Prihlaseni.ID)) {
         moje = VelkaPismena(z->Kategorie);
     }
     const TKategorie* predchozi = nullptr;
@@ -595,67 +562,15 @@ std::vector<TPolozka> PolozkyOddilu() {
     return out;
 }
 
-// ---- Login, look-up, password ----
-
-int32_t NajdiZavodnikaPodleCipu(int32_t cip) {
-    if (cip <= 0) {
-        return -1;
-    }
-    int32_t nalezeny = -1;
-    for (int32_t i = 0; i < SISam_Proc::MaxID && i < MaxZavodniku; ++i) {
-        const TZavodnik& z = SISam_Proc::Zavodnici[static_cast<size_t>(i)];
-        if (z.ID > 0 && z.SI == cip) {
-            if (nalezeny > 0) {
-                return -1;
-            }
-            nalezeny = z.ID;
-        }
-    }
-    return nalezeny;
-}
-
-void Prihlas(int32_t cip) {
-    Prihlaseni = TPrihlaseni{};
-    if (cip <= 0) {
-        return;
-    }
-    Prihlaseni.SI = cip;
-    const int32_t id = NajdiZavodnikaPodleCipu(cip);
-    if (id > 0) {
-        Prihlaseni.ID = id;
-        Prihlaseni.Uroven = UrovenZavodnik;
-    }
-    if (Inf.SIAdmin > 0 && cip == Inf.SIAdmin) {
-        Prihlaseni.Uroven = UrovenAdmin;
-        SISam_Proc::Protokol(SISam_Proc::LogPrihlaseni, "Log IN ADMIN");
-    }
-    if (id > 0) {
-        SISam_Proc::Protokol(SISam_Proc::LogPrihlaseni, "Log IN");
-    }
-}
+// ---- Look-up ----
 
 std::optional<TNahled> Nahled(int32_t cip) {
-    const int32_t id = NajdiZavodnikaPodleCipu(cip);
-    const TZavodnik* z = Zavodnik(id);
+    const int32_t id = PrihlaseniLogic::NajdiZavodnikaPodleCipu(cip);
+    const TZavodnik* z = SISam_Proc::Zavodnik(id);
     if (z == nullptr) {
         return std::nullopt;
     }
     return TNahled{id, z->Stav == StavDobehl ? RezimVysledky : RezimStartovka, z->Kategorie};
-}
-
-bool ZkusHeslo(const std::string& text) {
-    if (text != Heslo) {
-        return false;
-    }
-    Prihlaseni.Uroven = UrovenAdmin;
-    return true;
-}
-
-bool TOdpocet::Tik(bool dialogOtevren, bool prihlasen) {
-    if (!dialogOtevren) {
-        --zbyva_;
-    }
-    return zbyva_ < 1 && prihlasen;
 }
 
 // ---- Ports ----

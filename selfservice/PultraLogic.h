@@ -2,8 +2,8 @@
 
 // What the kiosk's main form decides, apart from the window: Pultra.ini and Pultra.inf, the
 // button set and its layout, the screen texts, the lists of the information grid with their
-// cell texts, paging and dragging, the choosers' rows, the chip look-up, the password and the
-// auto-logout countdown. The form (Pultra_Main) only shows it.
+// cell texts, paging and dragging, the choosers' rows, the chip look-up and the password. The form
+// (Pultra_Main) only shows it.
 
 #include "SISam_Typ.h"
 #include "platform/IniFile.h"
@@ -41,7 +41,6 @@ inline constexpr int PodTagy[] = {TagZamenaCasu, TagZmenaCasu, TagOdhlaseni, Tag
 
 inline constexpr const char* Sekce = "Pultra_Main";
 inline constexpr const char* Heslo = "4830";
-inline constexpr int MaxOdpocet = 30;
 
 // ---- Pultra.ini ----
 
@@ -117,9 +116,6 @@ void NovyZavod();
 
 std::string Popisek(int tag);
 std::string NapovedaOdhlaseni();
-// The login information text and the login button's caption (LOGIN / LOGOUT).
-std::string LoginText();
-std::string LoginPopisek();
 // The clock's text.
 std::string CasText();
 
@@ -205,12 +201,9 @@ struct TPolozka {
 std::vector<TPolozka> PolozkyKategorii(int rezim);
 std::vector<TPolozka> PolozkyOddilu();
 
-// ---- Login, look-up, password ----
+// ---- Look-up ----
+// (Login, the login texts and the auto-logout countdown: PrihlaseniLogic.)
 
-// The one runner with this card; -1 for none, several or card <= 0.
-int32_t NajdiZavodnikaPodleCipu(int32_t cip);
-// Logs in with a card (> 0) or out; the SIAdmin card gives the administrator level.
-void Prihlas(int32_t cip);
 // What the quick look-up of a card shows: the runner and the view of his category.
 struct TNahled {
     int32_t id = -1;
@@ -218,20 +211,6 @@ struct TNahled {
     std::string kategorie;
 };
 std::optional<TNahled> Nahled(int32_t cip);
-// The password typed on the clock: the administrator level when it is right.
-bool ZkusHeslo(const std::string& text);
-
-// The auto-logout countdown of the clock tick.
-class TOdpocet {
-public:
-    void Reset() { zbyva_ = MaxOdpocet; }
-    // One second; true when the logged-in user is to be logged out now.
-    bool Tik(bool dialogOtevren, bool prihlasen);
-    int Zbyva() const { return zbyva_; }
-
-private:
-    int zbyva_ = MaxOdpocet;
-};
 
 // ---- Ports ----
 

@@ -5,7 +5,10 @@
 #include "SI_Port.h"
 #include "SI_Typ.h"
 #include "Tools.h"
+#include "fAdmin.h"
+#include "fInfoForma.h"
 #include "fKlavesnice.h"
+#include "fNactiCip.h"
 #include "fVyberBTN.h"
 #include "platform/Clock.h"
 
@@ -14,7 +17,6 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QProgressBar>
@@ -97,7 +99,7 @@ TPultra_Main::TPultra_Main(QWidget* parent) : QWidget(parent) {
     system_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     nadpis_ = label(16, true);
     pruh_ = new QProgressBar(this);
-    pruh_->setRange(0, MaxOdpocet);
+    pruh_->setRange(0, PrihlaseniLogic::TOdpocet::Max);
     pruh_->setTextVisible(false);
 
     const std::pair<int, void (TPultra_Main::*)()> hlavni[] = {
@@ -186,6 +188,9 @@ TPultra_Main::TPultra_Main(QWidget* parent) : QWidget(parent) {
     qApp->installEventFilter(this);
 
     FormCreate();
+    infoForma_ = std::make_unique<TfInfoForma>(this);
+    nactiCip_ = std::make_unique<TNactiCip>(this);
+    admin_ = std::make_unique<TAdmin>(*SI_Typ::IniNastaveni, this);
 
     auto start = [this](QTimer& t, int ms, bool& busy, void (TPultra_Main::*fn)()) {
         t.setInterval(ms);
@@ -196,17 +201,30 @@ TPultra_Main::TPultra_Main(QWidget* parent) : QWidget(parent) {
     start(timerParamRavlin_, TimerParamRavlinMs, busyParam_, &TPultra_Main::TimerParamRavlinTimer);
     start(zobrazCas_, ZobrazCasMs, busyCas_, &TPultra_Main::ZobrazCasTimer);
     start(timerPrectiPorty_, TimerPrectiPortyMs, busyPorty_, &TPultra_Main::TimerPrectiPortyTimer);
-    timerWaitForInfo_.setInterval(TimerWaitForInfoMs);
-    connect(&timerWaitForInfo_, &QTimer::timeout, this, [this] {
-        Guarded(busyWait_, [this] {
-            if (cekaniNaOdpoved) {
-                cekaniNaOdpoved();
-            }
-        });
-    });
     for (QTimer* t : {&timerVstupniData_, &timerParamRavlin_, &zobrazCas_, &timerPrectiPorty_}) {
         t->start();
     }
+}
+
+void TPultra_Main::SetVyber(TVyberBTN* vyber) {
+    vyber_ = vyber;
+    desk_.reset();
+    dialogy_.reset();
+    if (vyber_ == nullptr) {
+        return;
+    }
+    dialogy_ = std::make_unique<TDialogyQt>(*vyber_, *infoForma_);
+    Prezentace::TKontext k;
+    k.dialogy = dialogy_.get();
+    k.ResetOdpoctu = [this] { odpocet_.Reset(); };
+    k.Dialog = [this](bool zobrazen) { Dialog(zobrazen); };
+    k.Zaneprazdnen = [this](bool ano) { PozastavHledani(ano); };
+    k.timeout = nast_.Timeout;
+    desk_ = std::make_unique<Prezentace::TPrezentace>(std::move(k));
+}
+
+void TPultra_Main::PozastavHledani(bool pozastavit) {
+    pozastaveniHledani_ = std::max(0, pozastaveniHledani_ + (pozastavit ? 1 : -1));
 }
 
 TPultra_Main::~TPultra_Main() {
@@ -245,16 +263,11 @@ void TPultra_Main::FormCreate() {
     Tools::FontSpec font;
     font.size = 16;
     Tools::LoadFont(ini, "FontInfoGrid", font);
-    QFont gf(QString::fromStdString(font.name), font.size);
-    gf.setBold(font.bold);
-    gf.setItalic(font.italic);
-    grid_->setFont(gf);
-    grid_->verticalHeader()->setDefaultSectionSize(font.size * 2);
-    velikostFontu_ = font.size;
+    NastavFontGridu(font);
     FormPosQt::Load(ini, Sekce, *this);
 
     ZobrazGrid(false);
-    Pultra::Prihlas(0);
+    PrihlaseniLogic::Prihlas(0, 0);
     NactiPopisky();
     NactiParamRavlin();
     ZpracujData();
@@ -262,6 +275,15 @@ void TPultra_Main::FormCreate() {
     PrepocitejTlacitka();
     NastavPorty();
     Detekce();
+}
+
+void TPultra_Main::NastavFontGridu(const Tools::FontSpec& font) {
+    QFont gf(QString::fromStdString(font.name), font.size);
+    gf.setBold(font.bold);
+    gf.setItalic(font.italic);
+    grid_->setFont(gf);
+    grid_->verticalHeader()->setDefaultSectionSize(font.size * 2);
+    velikostFontu_ = font.size;
 }
 
 void TPultra_Main::showEvent(QShowEvent* event) {
@@ -274,14 +296,9 @@ void TPultra_Main::showEvent(QShowEvent* event) {
 }
 
 void TPultra_Main::closeEvent(QCloseEvent* event) {
-    if (!closed_ && !bezHesla_ && Prihlaseni.Uroven < SISam_Typ::UrovenAdmin) {
-        std::string heslo;
-        const bool ok = SISam_Proc::ZobrazKlavesnici(
-            heslo, LangText("Zadej heslo", "Enter password"), 10, true, true, false);
-        if (!ok || heslo != Heslo) {
-            event->ignore();
-            return;
-        }
+    if (!closed_ && !bezHesla_ && Prihlaseni.Uroven < SISam_Typ::UrovenAdmin && !ZadejHeslo()) {
+        event->ignore();
+        return;
     }
     if (!closed_) {
         FormClose();
@@ -291,8 +308,7 @@ void TPultra_Main::closeEvent(QCloseEvent* event) {
 
 void TPultra_Main::FormClose() {
     closed_ = true;
-    for (QTimer* t : {&timerVstupniData_, &timerParamRavlin_, &zobrazCas_, &timerPrectiPorty_,
-                      &timerWaitForInfo_}) {
+    for (QTimer* t : {&timerVstupniData_, &timerParamRavlin_, &zobrazCas_, &timerPrectiPorty_}) {
         t->stop();
     }
     if (SI_Typ::IniNastaveni) {
@@ -432,6 +448,9 @@ void TPultra_Main::PoNastaveniAdmin() {
         // Pultra.inf says (or while it has none).
         NovyZavodFormy();
     }
+    if (desk_) {
+        desk_->NastavTimeout(nast_.Timeout);
+    }
     NastavPorty();
     Detekce();
     NactiParamRavlin();
@@ -443,6 +462,9 @@ void TPultra_Main::PoNastaveniAdmin() {
 
 void TPultra_Main::TimerVstupniDataTimer() {
     ZpracujData();
+    if (desk_) {
+        desk_->ZpracujPozdniOdpovedi();
+    }
 }
 
 void TPultra_Main::TimerParamRavlinTimer() {
@@ -462,17 +484,14 @@ void TPultra_Main::ZobrazCasTimer() {
             ZpracujData();
         }
     }
-    const bool lichy = platform::GetClock().Now().second % 2 == 1;
-    const bool prihlasen = PrezentacePovolena();
-    loginText_->setVisible(ViditelneLogin() &&
-                           (Prihlaseni.Uroven > SISam_Typ::UrovenOdhlasen || lichy));
-    napoveda_->setVisible(prihlasen && lichy);
-    pruh_->setVisible(prihlasen);
-    if (odpocet_.Tik(dialogOtevren, Prihlaseni.Uroven > SISam_Typ::UrovenOdhlasen)) {
-        pruh_->hide();
+    const PrihlaseniLogic::TZobrazeni z = odpocet_.Tick(platform::GetClock().Now().second);
+    loginText_->setVisible(ViditelneLogin() && z.textViditelny);
+    napoveda_->setVisible(z.hintViditelny);
+    pruh_->setVisible(z.barViditelny);
+    pruh_->setValue(z.bar);
+    if (z.odhlasit) {
         LoginClick();
     }
-    pruh_->setValue(std::clamp(odpocet_.Zbyva(), 0, MaxOdpocet));
 }
 
 void TPultra_Main::TimerPrectiPortyTimer() {
@@ -481,7 +500,7 @@ void TPultra_Main::TimerPrectiPortyTimer() {
             SI_Port::Porty[n]->Poll();
         }
     }
-    if (cipovyDotaz) {
+    if (HledaniPozastaveno()) {
         return;
     }
     const std::optional<int32_t> cip = SISam_Proc::PrectiCip();
@@ -534,9 +553,9 @@ bool TPultra_Main::ViditelneLogin() const {
 
 void TPultra_Main::PrekresliTexty() {
     nazev_->setText(Q(Inf.Nazev));
-    loginText_->setText(Q(LoginText()));
+    loginText_->setText(Q(PrihlaseniLogic::TextPrihlaseni(Inf.DruhZav)));
     UmistiLoginText();
-    buttons_[TagLogin]->setText(Q(LoginPopisek()));
+    buttons_[TagLogin]->setText(Q(PrihlaseniLogic::TextTlacitka()));
     std::string s;
     const std::string* casti[] = {&inf_.InfoText(), &inf_.ZmenaText(),    &inf_.ChybaText(),
                                   &portText_,       &SISam_Proc::StavDat, &tahText_};
@@ -625,30 +644,29 @@ void TPultra_Main::Jazyk(int language) {
 
 void TPultra_Main::LoginClick() {
     odpocet_.Reset();
-    if (Prihlaseni.Uroven < 11) {
+    if (Prihlaseni.Uroven <= SISam_Typ::UrovenOdhlasen) {
         ZobrazGrid(false);
         VyberHlavni(TagLogin);
-        int32_t cip = 0;
-        if (nactiCip) {
-            cipovyDotaz = true;
-            cip = nactiCip(
-                LangText("Vlož do SI jednotky svůj čip", "Insert your SI card into SI reader"), 10);
-            cipovyDotaz = false;
-        }
+        const int32_t cip = fnNactiCip(
+            *nactiCip_,
+            LangText("Vlož do SI jednotky svůj čip", "Insert your SI card into SI reader"), 10,
+            [this](bool pozastavit) { PozastavHledani(pozastavit); });
         vybranyHlavni_ = 0;
+        if (closed_) {
+            return;
+        }
         Prihlas(cip);
     } else {
         napoveda_->hide();
         pruh_->hide();
         vybranyHlavni_ = 0;
-        SISam_Proc::Protokol(SISam_Proc::LogPrihlaseni, "Log OUT");
+        PrihlaseniLogic::Odhlas();
         Prihlas(0);
     }
 }
 
 void TPultra_Main::Prihlas(int32_t cip) {
-    Pultra::Prihlas(cip);
-    if (Prihlaseni.ID > 0) {
+    if (PrihlaseniLogic::Prihlas(cip, Inf.SIAdmin)) {
         if (const std::optional<TNahled> n = Nahled(Prihlaseni.SI)) {
             UkazNahled(n->id, n->rezim, n->kategorie);
         }
@@ -661,16 +679,42 @@ void TPultra_Main::PrezentaceClick() {
     odpocet_.Reset();
     ZobrazGrid(false);
     VyberHlavni(TagPrezentace);
+    // An administrator who cancels the club choice does not enter the desk.
+    if (desk_ && !desk_->Vstup()) {
+        VyberHlavni(0);
+    }
 }
 
 void TPultra_Main::SubClick(int tag) {
     odpocet_.Reset();
     vybranyPod_ = tag;
     PrepocitejTlacitka();
-    if (akcePrezentace) {
-        akcePrezentace(tag);
+    if (desk_) {
+        // The own-or-other chooser appears beside the pressed button.
+        const QRect g = buttons_[tag]->geometry();
+        const QPoint vpravo = mapToGlobal(QPoint(g.right(), g.top()));
+        switch (tag) {
+        case TagZamenaCasu:
+            desk_->ProhoditStart(vpravo.x(), vpravo.y());
+            break;
+        case TagZmenaCasu:
+            desk_->ZmenitStart(vpravo.x(), vpravo.y());
+            break;
+        case TagOdhlaseni:
+            desk_->Odhlasit();
+            break;
+        case TagZmenaCipu:
+            desk_->ZmenitCip();
+            break;
+        default:
+            break;
+        }
+    }
+    if (closed_) {
+        return;
     }
     vybranyPod_ = 0;
+    PrekresliTexty();
     PrepocitejTlacitka();
 }
 
@@ -730,25 +774,35 @@ void TPultra_Main::StartODDClick() {
 
 void TPultra_Main::AdminClick() {
     odpocet_.Reset();
-    if (formaAdmin) {
-        dialogOtevren = true;
-        formaAdmin();
-        dialogOtevren = false;
-    }
+    ZobrazFormuAdmin(
+        *admin_, [this](bool zobrazen) { Dialog(zobrazen); },
+        [this](const TAdmin& a) {
+            if (a.NovyFont()) {
+                NastavFontGridu(*a.NovyFont());
+            }
+            PoNastaveniAdmin();
+        });
 }
 
 void TPultra_Main::QuitClick() {
     close();
 }
 
+bool TPultra_Main::ZadejHeslo() {
+    std::string heslo;
+    Dialog(true);
+    const bool ok = SISam_Proc::ZobrazKlavesnici(heslo, LangText("Zadej heslo", "Enter password"),
+                                                 10, true, true, false);
+    Dialog(false);
+    return ok && heslo == Heslo;
+}
+
 void TPultra_Main::CasClick() {
     if (Prihlaseni.Uroven >= SISam_Typ::UrovenAdmin) {
         return;
     }
-    std::string heslo;
-    if (SISam_Proc::ZobrazKlavesnici(heslo, LangText("Zadej heslo", "Enter password"), 10, true,
-                                     true, false) &&
-        ZkusHeslo(heslo)) {
+    if (ZadejHeslo()) {
+        Prihlaseni.Uroven = SISam_Typ::UrovenAdmin;
         odpocet_.Reset();
         PrekresliTexty();
         PrepocitejTlacitka();
@@ -756,40 +810,15 @@ void TPultra_Main::CasClick() {
 }
 
 void TPultra_Main::AltF10() {
-    if (Prihlaseni.Uroven < SISam_Typ::UrovenAdmin) {
-        std::string heslo;
-        if (!SISam_Proc::ZobrazKlavesnici(heslo, LangText("Zadej heslo", "Enter password"), 10,
-                                          true, true, false) ||
-            heslo != Heslo) {
-            return;
-        }
+    if (Prihlaseni.Uroven < SISam_Typ::UrovenAdmin && !ZadejHeslo()) {
+        return;
     }
     AdminClick();
 }
 
 int TPultra_Main::ZobrazInfoFormu(const std::string& line1, const std::string& line2, bool no,
                                   int seconds) {
-    odpocet_.Reset();
-    dialogOtevren = true;
-    int result = 0;
-    if (infoForma) {
-        result = infoForma(line1, line2, no, seconds);
-    } else {
-        QMessageBox box(this);
-        box.setWindowTitle("info");
-        box.setText(Q(line1));
-        box.setInformativeText(Q(line2));
-        if (seconds > 0) {
-            box.setStandardButtons(QMessageBox::NoButton);
-            QTimer::singleShot(seconds * 1000, &box, [&box] { box.done(3); });
-        } else {
-            box.setStandardButtons(no ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok);
-        }
-        const int r = box.exec();
-        result = r == 3 ? 3 : r == QMessageBox::No ? 2 : 1;
-    }
-    dialogOtevren = false;
-    return result;
+    return desk_ ? desk_->ZobrazInfoFormu(line1, line2, no, seconds) : 0;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -868,9 +897,9 @@ std::string TPultra_Main::VyberKategorii(int rezim) {
         }
         vyber_->PridejPolozku(p.klic, p.klic, K_ColBtn::clWindow, p.predvybrana);
     }
-    dialogOtevren = true;
+    Dialog(true);
     const bool ok = vyber_->exec() == QDialog::Accepted;
-    dialogOtevren = false;
+    Dialog(false);
     // A closing signal may have closed the form meanwhile.
     return ok && !closed_ ? vyber_->Vysledek() : std::string();
 }
@@ -883,9 +912,9 @@ std::string TPultra_Main::VyberOddil() {
     for (const TPolozka& p : PolozkyOddilu()) {
         vyber_->PridejPolozku(p.klic, p.klic, K_ColBtn::clWindow, p.predvybrana);
     }
-    dialogOtevren = true;
+    Dialog(true);
     const bool ok = vyber_->exec() == QDialog::Accepted;
-    dialogOtevren = false;
+    Dialog(false);
     // A closing signal may have closed the form meanwhile.
     return ok && !closed_ ? vyber_->Vysledek() : std::string();
 }

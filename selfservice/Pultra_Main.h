@@ -2,7 +2,10 @@
 
 #include "K_ColBtn.h"
 #include "PortPanel.h"
+#include "Prezentace.h"
+#include "PrihlaseniLogic.h"
 #include "PultraLogic.h"
+#include "Tools.h"
 
 #include <QTimer>
 #include <QWidget>
@@ -17,40 +20,30 @@ class QLabel;
 class QProgressBar;
 class QPushButton;
 class QTableWidget;
+class TAdmin;
+class TDialogyQt;
+class TNactiCip;
 class TVyberBTN;
+class TfInfoForma;
 
 // The kiosk's one full-screen, borderless window: race name and clock, the button set with
 // the login text, logout hint and auto-logout bar, the information grid with its heading and
 // scroll panel, the system line, the SI ports' panels and the timers. Decisions are in
-// PultraLogic; the flows of the login, the registration desk and the administrator come in
-// through the hooks below.
+// PultraLogic and PrihlaseniLogic; the registration desk's flows are Prezentace's, shown
+// through the chooser, the keyboard and the information form; the chip prompt and the
+// administrator form are this form's own.
 class TPultra_Main : public QWidget {
 public:
     static constexpr int TimerVstupniDataMs = 10'000;
     static constexpr int TimerParamRavlinMs = 20'000;
     static constexpr int ZobrazCasMs = 1'000;
     static constexpr int TimerPrectiPortyMs = 100;
-    static constexpr int TimerWaitForInfoMs = 500;
 
     explicit TPultra_Main(QWidget* parent = nullptr);
     ~TPultra_Main() override;
 
-    // The forms created after this one.
-    void SetVyber(TVyberBTN* vyber) { vyber_ = vyber; }
-
-    // ---- Hooks of the flows built on this form ----
-    // The chip prompt: card number, -1 after the time-out, 0 when cancelled. Unset: cancelled.
-    std::function<int32_t(const std::string& prompt, int seconds)> nactiCip;
-    // A registration-desk sub-button (tags 21..25) was pressed.
-    std::function<void(int tag)> akcePrezentace;
-    // The administrator form (ADMIN, Alt+F10 with the password); it calls PoNastaveniAdmin
-    // when the settings were confirmed.
-    std::function<void()> formaAdmin;
-    // The answer polling of a pending request, every 500 ms while TimerWaitForInfo runs.
-    std::function<void()> cekaniNaOdpoved;
-    // A message or wait form; result 1 OK, 2 no, 3 time-out. Unset: an auto-closing box.
-    std::function<int(const std::string& line1, const std::string& line2, bool no, int seconds)>
-        infoForma;
+    // The tile chooser, created after this form; the registration desk and its dialogs use it.
+    void SetVyber(TVyberBTN* vyber);
 
     // ---- Handlers ----
     void LoginClick();
@@ -66,7 +59,8 @@ public:
     void DetekceClick();
     void Jazyk(int language);
 
-    // Logs in (card > 0) or out, then shows the runner's list and redraws.
+    // Logs in (card > 0; the SIAdmin card as administrator) or out, then shows the runner's
+    // list and redraws.
     void Prihlas(int32_t cip);
     // The administrator changed the settings (Pultra.ini is already written): ports and the
     // results folder are set up again.
@@ -91,12 +85,14 @@ public:
     void TimerParamRavlinTimer();
     void ZobrazCasTimer();
     void TimerPrectiPortyTimer();
-    QTimer& TimerWaitForInfo() { return timerWaitForInfo_; }
 
-    // The dialog flag pauses the auto-logout countdown.
-    bool dialogOtevren = false;
-    // While the chip prompt is open, the quick look-up leaves the cards to it.
-    bool cipovyDotaz = false;
+    // A dialog is shown (true) or closed: the auto-logout countdown pauses while any is up.
+    void Dialog(bool zobrazen) { odpocet_.Dialog(zobrazen); }
+    // While the chip prompt or a desk flow runs, the quick look-up leaves the cards alone.
+    void PozastavHledani(bool pozastavit);
+    bool HledaniPozastaveno() const { return pozastaveniHledani_ > 0; }
+    // The password on the keyboard, the countdown paused meanwhile: true when it is right.
+    bool ZadejHeslo();
 
     void PrepocitejTlacitka();
     void PrekresliTexty();
@@ -113,6 +109,10 @@ public:
     QTableWidget* Grid() const { return grid_; }
     QLabel* SystemLine() const { return system_; }
     const Pultra::TNastaveni& Nastaveni() const { return nast_; }
+    TfInfoForma& InfoForma() const { return *infoForma_; }
+    TNactiCip& NactiCipForma() const { return *nactiCip_; }
+    TAdmin& AdminForma() const { return *admin_; }
+    const PrihlaseniLogic::TOdpocet& Odpocet() const { return odpocet_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -139,10 +139,11 @@ private:
     void NactiPopisky();
     bool ViditelneLogin() const;
     void UmistiLoginText();
+    void NastavFontGridu(const Tools::FontSpec& font);
 
     Pultra::TNastaveni nast_;
     Pultra::TCteniInf inf_;
-    Pultra::TOdpocet odpocet_;
+    PrihlaseniLogic::TOdpocet odpocet_;
     Pultra::TTah tah_;
     std::string portText_;
     std::string tahText_;
@@ -164,6 +165,12 @@ private:
     std::map<int, TKColButton*> buttons_;
     std::array<std::unique_ptr<TPortPanel>, 19> panels_;
     TVyberBTN* vyber_ = nullptr;
+    std::unique_ptr<TfInfoForma> infoForma_;
+    std::unique_ptr<TNactiCip> nactiCip_;
+    std::unique_ptr<TAdmin> admin_;
+    std::unique_ptr<TDialogyQt> dialogy_;
+    std::unique_ptr<Prezentace::TPrezentace> desk_;
+    int pozastaveniHledani_ = 0;
 
     int rezim_ = 0;
     std::string klic_;
@@ -177,9 +184,7 @@ private:
     QTimer timerParamRavlin_;
     QTimer zobrazCas_;
     QTimer timerPrectiPorty_;
-    QTimer timerWaitForInfo_;
-    bool busyData_ = false, busyParam_ = false, busyCas_ = false, busyPorty_ = false,
-         busyWait_ = false;
+    bool busyData_ = false, busyParam_ = false, busyCas_ = false, busyPorty_ = false;
     bool infNacten_ = false;
     int prvniSekundy_ = 20;
     bool bezHesla_ = false;

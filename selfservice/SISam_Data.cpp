@@ -21,6 +21,14 @@ int32_t PocetZavodniku = 0;
 int32_t PocetDobehlych = 0;
 double PosledniStart = 0;
 
+const TZavodnik* Zavodnik(int32_t id) {
+    if (id < 1 || id > MaxZavodniku) {
+        return nullptr;
+    }
+    const TZavodnik& z = Zavodnici[static_cast<size_t>(id - 1)];
+    return z.ID == id ? &z : nullptr;
+}
+
 namespace {
 
 // Times, lengths and the like far beyond any race are faults of the file, not values.

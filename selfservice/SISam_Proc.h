@@ -27,6 +27,8 @@ extern int32_t MaxID;          // highest ID in use; bounds every scan
 extern int32_t PocetZavodniku; // loaded by the last full export
 extern int32_t PocetDobehlych; // state 1 over all categories
 extern double PosledniStart;   // latest start of a runner who is not a vacant slot
+// The runner of a slot; nullptr for an ID outside the table or an empty slot.
+const TZavodnik* Zavodnik(int32_t id);
 
 // Runner line: ID;category;name;SI;club;regnum;start;result;state;MS;status;text. False
 // when a number is missing, not finite or does not fit its field, or the ID is not 1..2000.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SISam_Proc.h"
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -8,14 +10,11 @@
 // has written.
 namespace NactiCip {
 
-// Takes one card from the card-number files Data_Sam/N<c>_<race4>.SI<stage>, c = 1..9, A..K:
-// the first file holding a record wins and is emptied. 0 when none holds one.
-int32_t PrectiCip();
-
 class TNactiCipModel {
 public:
-    // A card source other than the files (for tests); returns 0 when it has none.
-    std::function<int32_t()> zdroj = PrectiCip;
+    // Where cards come from: the card-number files of the SI readers (SISam_Proc::PrectiCip),
+    // or another source in tests; 0 when it has none.
+    std::function<int32_t()> zdroj = [] { return SISam_Proc::PrectiCip().value_or(0); };
 
     void Nastav(const std::string& prompt, int sekundy);
     // One 100 ms tick; true when the prompt closes (Vysledek says why).

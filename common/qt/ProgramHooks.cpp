@@ -2,10 +2,12 @@
 
 #include "platform/Files.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QPixmap>
 #include <QSocketNotifier>
+#include <QTimer>
 #include <QWidget>
 
 #include <csignal>
@@ -39,7 +41,7 @@ bool CatchSignals() {
     sa.sa_handler = OnSignal;
     sigemptyset(&sa.sa_mask);
     sa.sa_flags = SA_RESTART;
-    for (int sig : {SIGTERM, SIGINT, SIGHUP, SIGUSR1}) {
+    for (int sig : {SIGTERM, SIGINT, SIGHUP, SIGUSR1, SIGUSR2}) {
         ::sigaction(sig, &sa, nullptr);
     }
     return true;
@@ -50,11 +52,30 @@ std::string EnvText(const std::string& name) {
     return v != nullptr ? v : "";
 }
 
+// Clicks the first shown, enabled button of that object name, once the signal's handler has
+// returned: the click may open a modal form.
+void ClickNamed(const std::string& file) {
+    std::string name;
+    if (!platform::ReadWholeFile(file, name, nullptr)) {
+        return;
+    }
+    const QString wanted = QString::fromStdString(name).trimmed();
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        for (QAbstractButton* b : top->findChildren<QAbstractButton*>(wanted)) {
+            if (b->isVisible() && b->isEnabled()) {
+                QTimer::singleShot(0, b, &QAbstractButton::click);
+                return;
+            }
+        }
+    }
+}
+
 } // namespace
 
 TProgramHooks::TProgramHooks(std::string_view prefix)
     : stateFile_(EnvText(std::string(prefix) + "STATE_FILE")),
-      screenshot_(EnvText(std::string(prefix) + "SCREENSHOT")), signalsCaught_(CatchSignals()) {}
+      screenshot_(EnvText(std::string(prefix) + "SCREENSHOT")),
+      clickFile_(EnvText(std::string(prefix) + "CLICK_FILE")), signalsCaught_(CatchSignals()) {}
 
 TProgramHooks::~TProgramHooks() = default;
 
@@ -70,12 +91,16 @@ void TProgramHooks::Watch(QWidget& form) {
                 if (!screenshot_.empty()) {
                     SaveScreenshots(form, screenshot_);
                 }
+            } else if (sig == SIGUSR2) {
+                if (!clickFile_.empty()) {
+                    ClickNamed(clickFile_);
+                }
             } else {
                 if (beforeClose_) {
                     beforeClose_();
                 }
                 form.close();
-                QCoreApplication::quit();
+                QApplication::quit();
             }
         }
     });

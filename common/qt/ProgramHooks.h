@@ -4,9 +4,11 @@
 // environment (CARDVANE_, PULTRA_, HLASVEL_):
 //   <prefix>STATE_FILE names a file that receives the main form's state text whenever it
 //   changed; <prefix>SCREENSHOT names a PNG file that receives a picture of the main form on
-//   SIGUSR1, and every other shown window goes beside it as <name>-<window name>.png. SIGTERM,
-//   SIGINT and SIGHUP close the main form as its close button does, so its settings are stored, and
-//   end the event loop.
+//   SIGUSR1, and every other shown window goes beside it as <name>-<window name>.png;
+//   <prefix>CLICK_FILE names a file holding the object name of a button that SIGUSR2 clicks (in
+//   any window, a modal form included), so a test can press what a user presses. SIGTERM,
+//   SIGINT and SIGHUP close the main form as its close button does, so its settings are stored,
+//   and end the event loop.
 
 #include <functional>
 #include <memory>
@@ -40,6 +42,7 @@ public:
 private:
     std::string stateFile_;
     std::string screenshot_;
+    std::string clickFile_;
     bool signalsCaught_ = false;
     std::function<void()> beforeClose_;
     std::unique_ptr<QSocketNotifier> notifier_;

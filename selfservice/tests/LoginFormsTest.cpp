@@ -135,7 +135,8 @@ TEST_F(Login, ChipPromptTakesACardOrEndsOnThe101stTick) {
     EXPECT_TRUE(m.Tick());
     EXPECT_EQ(m.Vysledek(), 1001);
 
-    // Card-number files: the first port's that holds a record, emptied as it is taken.
+    // By default the cards come from the card-number files: the first port's that holds a
+    // record, emptied as it is taken.
     SI_Typ::Etapa = 1;
     fs::create_directories("Data_Sam");
     TCardNumberRec rec;
@@ -148,9 +149,13 @@ TEST_F(Login, ChipPromptTakesACardOrEndsOnThe101stTick) {
     put("N3_0007.si1", 3333);
     put("NA_0007.SI1", 1010);
     testsupport::WriteBytes("Data_Sam/N1_0007.SI1", "");
-    EXPECT_EQ(NactiCip::PrectiCip(), 3333);
-    EXPECT_EQ(NactiCip::PrectiCip(), 1010);
-    EXPECT_EQ(NactiCip::PrectiCip(), 0);
+    NactiCip::TNactiCipModel z;
+    for (int32_t card : {3333, 1010, -1}) {
+        z.Nastav("x", 0);
+        while (!z.Tick()) {
+        }
+        EXPECT_EQ(z.Vysledek(), card);
+    }
 }
 
 TEST(InfoFormModel, WaitEndsOnTheAnswerOrAfterItsTicksAndAMessageOnItsButtons) {

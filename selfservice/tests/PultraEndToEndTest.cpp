@@ -1,5 +1,6 @@
 // End to end: the real pultra, offscreen, in a temporary folder, with the results program's
-// double writing the race and the station simulator on a pseudo-terminal as COM1.
+// double writing the race and the station simulator on a pseudo-terminal as COM1; buttons
+// are pressed through the program hook.
 
 #if defined(PULTRA_PATH) && defined(SISIM_PATH)
 
@@ -45,15 +46,20 @@ protected:
         }
         testsupport::WriteBytes(dir / "Pultra.ini", text);
     }
-    // With a screenshot on SIGUSR1 into the artefacts.
+    // With a screenshot on SIGUSR1 into the artefacts; SIGUSR2 presses the button Click named.
     std::unique_ptr<OffscreenProgram> Start(bool screenshot = false) {
-        std::vector<std::string> env;
+        std::vector<std::string> env = {"PULTRA_CLICK_FILE=" + (dir / "click").string()};
         if (screenshot) {
             fs::create_directories(SELFSERVICE_ARTEFACT_DIR);
             fs::remove(shot);
             env.push_back("PULTRA_SCREENSHOT=" + shot);
         }
         return std::make_unique<OffscreenProgram>(program, dir.Path(), "pultra", "PULTRA_", env);
+    }
+
+    void Click(OffscreenProgram& p, const std::string& button) {
+        testsupport::WriteBytes(dir / "click", button);
+        p.Signal(SIGUSR2);
     }
 
     testsupport::TempDir dir;
@@ -109,6 +115,20 @@ TEST_F(PultraEndToEnd, ACardShowsItsRunnersListAndTheCardFileIsEmptied) {
 
     pultra->Signal(SIGUSR1);
     EXPECT_TRUE(testsupport::Eventually([this] { return fs::exists(shot); }));
+
+    // LOGIN: the chip prompt takes the card, the runner is logged in; LOGOUT logs him out.
+    Click(*pultra, "btn1");
+    ASSERT_TRUE(pultra->StateWhen([](State& s) { return s["vybrany"] == "1"; }))
+        << ReadBytes(pultra->StateFile());
+    sim.Send("insert si10 7123456");
+    ASSERT_TRUE(pultra->StateWhen([](State& s) { return s["uroven"] == "20"; }))
+        << ReadBytes(pultra->StateFile()) << sim.Log();
+    sim.Send("remove");
+    EXPECT_TRUE(Has(pultra->State()["login"], "LOGIN : SI=7123456")) << pultra->State()["login"];
+    Click(*pultra, "btn1");
+    ASSERT_TRUE(pultra->StateWhen([](State& s) { return s["uroven"] == "10"; }));
+    const std::string log = ReadBytes(dir / "Protokol.txt");
+    EXPECT_TRUE(Has(log, ";Log IN\r\n") && Has(log, ";Log OUT\r\n")) << log;
 
     // A closing signal needs no password and stores the placement.
     pultra->Signal(SIGTERM);

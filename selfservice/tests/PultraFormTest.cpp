@@ -2,16 +2,18 @@
 // a card record in Data_Sam, the grid's highlight, paging and dragging, the password on the
 // clock, closing, the language and a new COM from the administrator.
 
-#include "KioskTestSupport.h"
-#include "Pultra_Main.h"
+#include "PultraFormSupport.h"
 #include "RavlinSam.h"
 #include "SI_Port.h"
+#include "fAdmin.h"
 #include "fKlavesnice.h"
+#include "fNactiCip.h"
 #include "fVyberBTN.h"
 #include "testsupport/QtApp.h"
 
 #include <gmock/gmock.h>
 
+#include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMouseEvent>
@@ -25,13 +27,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class PultraForm : public KioskTest {
+class PultraForm : public KioskFormTest {
 protected:
     void SetUp() override {
-        KioskTest::SetUp();
-        testsupport::EnsureQtApp();
-        SI_Typ::ProgramKind = SI_Typ::KindSelfService;
-        Inf = TPultraInf{};
+        KioskFormTest::SetUp();
         sam = std::make_unique<ravlin::RavlinSam>(tmp.Path() / "ravlin", clock);
         ravlin::GenerateRace(400, 5, 6, sam->runners, sam->categories);
         ASSERT_TRUE(sam->WritePultraInf() && sam->ExportCategories() && sam->ExportRunners());
@@ -42,23 +41,8 @@ protected:
             "Pultra.ini",
             "[Pultra_Main]\r\nRavlinPath=" + (tmp.Path() / "ravlin").string() +
                 "\r\nCOM=0\r\n[COM3]\r\nZarizeni=" + (tmp.Path() / "no-device").string() + "\r\n");
-        form = std::make_unique<TPultra_Main>();
-        form->resize(1280, 1024);
-        klavesnice = std::make_unique<TKlavesnice>(form.get());
-        fKlavesnice::Klavesnice = klavesnice.get();
-        vyber = std::make_unique<TVyberBTN>(form.get());
-        form->SetVyber(vyber.get());
-        form->show();
+        OpenForm();
         form->TimerVstupniDataTimer(); // the exports have now stood still since start-up
-    }
-    void TearDown() override {
-        form->ZavritBezHesla();
-        form->close();
-        vyber.reset();
-        klavesnice.reset();
-        fKlavesnice::Klavesnice = nullptr;
-        form.reset();
-        KioskTest::TearDown();
     }
     // Answers the next keyboard with the text and OK.
     void Napis(const QString& text) {
@@ -79,9 +63,6 @@ protected:
     }
 
     std::unique_ptr<ravlin::RavlinSam> sam;
-    std::unique_ptr<TPultra_Main> form;
-    std::unique_ptr<TKlavesnice> klavesnice;
-    std::unique_ptr<TVyberBTN> vyber;
 };
 
 } // namespace
@@ -146,8 +127,13 @@ TEST_F(PultraForm, ACardHighlightsItsRunnerAndTheGridPagesAndDrags) {
 
 TEST_F(PultraForm, PasswordClosingLanguageAndANewCom) {
     EXPECT_EQ(SISam_Typ::ViditelneTagy.test(TagAdmin), false);
+    bool pozastaveno = false; // the keyboard pauses the auto-logout like every dialog
+    QTimer::singleShot(0, klavesnice.get(),
+                       [this, &pozastaveno] { pozastaveno = form->Odpocet().Pozastaven(); });
     Napis("1234");
     form->CasClick();
+    EXPECT_TRUE(pozastaveno);
+    EXPECT_FALSE(form->Odpocet().Pozastaven());
     EXPECT_EQ(SISam_Typ::Prihlaseni.Uroven, SISam_Typ::UrovenOdhlasen);
     Napis("4830");
     form->CasClick();
@@ -155,7 +141,10 @@ TEST_F(PultraForm, PasswordClosingLanguageAndANewCom) {
     EXPECT_TRUE(form->Tlacitko(TagQuit)->isVisible());
 
     int admin = 0;
-    form->formaAdmin = [&admin] { ++admin; };
+    QTimer::singleShot(0, &form->AdminForma(), [this, &admin] {
+        admin += form->AdminForma().isVisible();
+        form->AdminForma().reject();
+    });
     QTest::keyClick(form.get(), Qt::Key_F10, Qt::AltModifier);
     EXPECT_EQ(admin, 1);
 
@@ -170,8 +159,14 @@ TEST_F(PultraForm, PasswordClosingLanguageAndANewCom) {
     EXPECT_EQ(SI_Port::Porty[0], nullptr);
     ASSERT_NE(SI_Port::Porty[3], nullptr);
     EXPECT_THAT(form->SystemLine()->text().toStdString(), ::testing::HasSubstr("no-device"));
-    SI_Typ::IniNastaveni->WriteInteger("Pultra_Main", "COM", 19);
-    form->PoNastaveniAdmin();
+    // COM 19 chosen on the administrator form: stored, no port, the system line says so.
+    TAdmin& a = form->AdminForma();
+    QTimer::singleShot(0, &a, [&a] {
+        a.ComboPort()->setCurrentIndex(Admin::IndexPortu(19));
+        a.BtnOK()->click();
+    });
+    form->AdminClick();
+    EXPECT_EQ(SI_Typ::IniNastaveni->ReadInteger("Pultra_Main", "COM", 0), 19);
     EXPECT_EQ(SI_Port::Porty[3], nullptr);
     EXPECT_THAT(form->SystemLine()->text().toStdString(), ::testing::HasSubstr("COM 19"));
 
@@ -222,17 +217,18 @@ TEST_F(PultraForm, ChoosersLeadToTheLists) {
     EXPECT_THAT(form->StateText(), ::testing::HasSubstr("vybrany=0"));
 }
 
-TEST_F(PultraForm, LoginThroughTheChipPromptHookAndAutomaticLogout) {
+TEST_F(PultraForm, LoginThroughTheChipPromptAndAutomaticLogout) {
     const SISam_Typ::TZavodnik& z = SISam_Proc::Zavodnici[4];
     ASSERT_GT(z.SI, 0);
     std::string prompt;
-    form->nactiCip = [&](const std::string& text, int seconds) {
-        prompt = text + " " + std::to_string(seconds);
-        EXPECT_TRUE(form->cipovyDotaz); // the quick look-up leaves the cards to the prompt
+    form->NactiCipForma().Model().zdroj = [&] {
+        prompt = form->NactiCipForma().LabelPrompt()->text().toStdString();
+        EXPECT_TRUE(form->HledaniPozastaveno()); // the quick look-up leaves the cards to it
         return z.SI;
     };
     form->LoginClick();
-    EXPECT_EQ(prompt, "Vlož do SI jednotky svůj čip 10");
+    EXPECT_EQ(prompt, "Vlož do SI jednotky svůj čip");
+    EXPECT_FALSE(form->HledaniPozastaveno());
     EXPECT_EQ(SISam_Typ::Prihlaseni.Uroven, SISam_Typ::UrovenZavodnik);
     EXPECT_EQ(form->Tlacitko(TagLogin)->text(), "LOGOUT");
     EXPECT_TRUE(form->Tlacitko(TagPrezentace)->isEnabled());
@@ -240,12 +236,12 @@ TEST_F(PultraForm, LoginThroughTheChipPromptHookAndAutomaticLogout) {
     EXPECT_THAT(form->StateText(), ::testing::HasSubstr("|" + z.Jmeno + "|"));
 
     // 30 s without a touch log out; a dialog pauses the countdown.
-    form->dialogOtevren = true;
+    form->Dialog(true);
     for (int i = 0; i < 40; ++i) {
         form->ZobrazCasTimer();
     }
     EXPECT_EQ(SISam_Typ::Prihlaseni.Uroven, SISam_Typ::UrovenZavodnik);
-    form->dialogOtevren = false;
+    form->Dialog(false);
     for (int i = 0; i < 30; ++i) {
         form->ZobrazCasTimer();
     }

@@ -3,6 +3,7 @@
 
 #include "PultraLogic.h"
 #include "KioskTestSupport.h"
+#include "PrihlaseniLogic.h"
 #include "SI_Port.h"
 #include "testsupport/TempDir.h"
 
@@ -302,46 +303,15 @@ TEST_F(PultraLogic, ChipRecordsAreTakenOnceAndLookUpFindsOneRunner) {
 
     Nahraj({"1;H21;A;500;ABC;1;10;0;0;0;0;;", "2;H21;B;600;ABC;2;11;12.5;1;0;0;;",
             "3;D21;C;600;ABC;3;12;0;0;0;0;;"});
-    EXPECT_EQ(NajdiZavodnikaPodleCipu(500), 1);
-    EXPECT_EQ(NajdiZavodnikaPodleCipu(600), -1); // shared card
-    EXPECT_EQ(NajdiZavodnikaPodleCipu(0), -1);
+    EXPECT_EQ(PrihlaseniLogic::NajdiZavodnikaPodleCipu(500), 1);
+    EXPECT_EQ(PrihlaseniLogic::NajdiZavodnikaPodleCipu(600), -1); // shared card
+    EXPECT_EQ(PrihlaseniLogic::NajdiZavodnikaPodleCipu(0), -1);
     ASSERT_TRUE(Nahled(500).has_value());
     EXPECT_EQ(Nahled(500)->rezim, RezimStartovka);
     EXPECT_FALSE(Nahled(600).has_value());
-
-    Inf.SIAdmin = 600;
-    Prihlas(600);
-    EXPECT_EQ(Prihlaseni.Uroven, SISam_Typ::UrovenAdmin);
-    EXPECT_EQ(LoginText(), "(ADMIN) SI čip není v závodě použit");
-    Prihlas(999);
-    EXPECT_EQ(Prihlaseni.Uroven, SISam_Typ::UrovenOdhlasen);
-    EXPECT_EQ(LoginText(), "SI čip není v závodě použit,\rnení možno provádět žádné změny.");
-    Prihlas(500);
-    EXPECT_EQ(LoginText(), "LOGIN : SI=500\rABC1 A");
-    EXPECT_EQ(LoginPopisek(), "LOGOUT");
 }
 
-TEST_F(PultraLogic, PasswordCountdownAndPorts) {
-    EXPECT_FALSE(ZkusHeslo("4831"));
-    EXPECT_EQ(Prihlaseni.Uroven, SISam_Typ::UrovenOdhlasen);
-    EXPECT_TRUE(ZkusHeslo("4830"));
-    EXPECT_EQ(Prihlaseni.Uroven, SISam_Typ::UrovenAdmin);
-
-    TOdpocet o;
-    int ticks = 0;
-    while (!o.Tik(false, true)) {
-        ++ticks;
-        ASSERT_LT(ticks, 100);
-    }
-    EXPECT_EQ(ticks, 29); // out on the 30th second
-    o.Reset();
-    for (int i = 0; i < 40; ++i) {
-        EXPECT_FALSE(o.Tik(true, true)); // paused by a dialog
-    }
-    for (int i = 0; i < 40; ++i) {
-        EXPECT_FALSE(o.Tik(false, false)); // nobody to log out
-    }
-
+TEST_F(PultraLogic, Ports) {
     EXPECT_EQ(PortyProCom(-1).size(), 19u);
     EXPECT_THAT(PortyProCom(3), ElementsAre(3));
     EXPECT_THAT(PortyProCom(0), ElementsAre(0));
