@@ -7,9 +7,13 @@
 #include "SI_FontForm.h"
 #include "SI_Typ.h"
 #include "Tools.h"
+#include "fDefTabule.h"
+#include "fDefTiskKom.h"
 #include "fKateg.h"
+#include "fMNastav.h"
 #include "fMenuKateg.h"
 #include "fMezicasy.h"
+#include "fRavlin.h"
 #include "fZobrKat.h"
 #include "fZobrazeni.h"
 #include "platform/Paths.h"
@@ -216,6 +220,7 @@ void TfQZ_Mez::FormCreate() {
     // The switches decide what the first competitor load keeps, so they come before it.
     KomentHlavni::NactiZobrazeni(ini, Koment::Nastaveni);
     Koment::NactiInfoTab(ini, Koment::Nastaveni);
+    VytvorDialogy();
     VytvorMenu();
     KomentHlavni::VytvorSlozkuZavodu();
     kategIni_ = std::make_unique<platform::IniFile>(Koment::KategIniFileName());
@@ -288,16 +293,19 @@ void TfQZ_Mez::VytvorMenu() {
     Polozka("mnuEnglish")->setChecked(SI_Typ::Language != 0);
 
     connect(Polozka("mnuRavlin"), &QAction::triggered, this, [this] {
-        // The link dialog comes with the link settings; until then the item re-reads the file.
-        dialogOtevren_ = true;
-        dialogOtevren_ = false;
+        Modalne(*ravlin_);
+        // The link applies at once, whatever the dialog ended with.
         NactiParametryRavlin();
         Polozka("mnuRavlin")->setChecked(Koment::RavlinInfNacten());
     });
-    connect(Polozka("mnuZavod"), &QAction::triggered, this, [this] {
-        dialogOtevren_ = true;
-        dialogOtevren_ = false;
+    connect(Polozka("mnuZavod"), &QAction::triggered, this, [this] { Modalne(*mNastav_); });
+    connect(Polozka("mnuInfoTabule"), &QAction::triggered, this, [this] { Modalne(*tabule_); });
+    connect(Polozka("NastaveniTiskarny"), &QAction::triggered, this, [this] {
+        QtPrinterSetupDialog dialog(this);
+        tisk_->NastaveniTiskarny(dialog);
     });
+    connect(Polozka("Zpracovvatsoubory"), &QAction::triggered, this,
+            [this] { Modalne(*defTisk_); });
     connect(Polozka("mnuFontHlavni"), &QAction::triggered, this,
             [this] { VyberFont("FontHlavni", true); });
     connect(Polozka("mnuFontKateg"), &QAction::triggered, this,
@@ -474,8 +482,49 @@ void TfQZ_Mez::VyberVOkne(const std::string& kategorie, const std::string& cip, 
 }
 
 void TfQZ_Mez::TimerPrinterTimer() {
-    // The print spooler runs here once printing is set up; its progress label is emptied.
+    // One spooler run while printing is on; it empties InfoPrint after the run.
+    if (tisk_->Spooler().nastaveni.Tisknout == 1) {
+        tisk_->Timer1s();
+    }
     InfoPrint->clear();
+}
+
+void TfQZ_Mez::VytvorDialogy() {
+    platform::IniFile& ini = *SI_Typ::IniNastaveni;
+    printStatus_ = std::make_unique<LabelPrintStatus>(InfoPrint);
+    printMessages_ = std::make_unique<MessageBoxPrintMessages>(this);
+    printing::PrinterList& printers =
+        volby_.Tiskarny != nullptr ? *volby_.Tiskarny : systemPrinters_;
+    tisk_ = std::make_unique<KomentTisk::TTisk>(ini, printers, *printStatus_, *printMessages_);
+    IFolderPicker& slozky = volby_.Slozky != nullptr ? *volby_.Slozky : QtFolderPicker::Instance();
+    IFilePicker& soubory = volby_.Soubory != nullptr ? *volby_.Soubory : QtFilePicker::Instance();
+    MNastav::TNapojeni napojeni;
+    napojeni.TimerNacitani = [this](int32_t ms) {
+        QTimer* t = casovace_["TimerNacitani"];
+        if (ms > 0) {
+            t->setInterval(ms);
+            if (volby_.SpustitCasovace) {
+                t->start();
+            }
+        } else {
+            t->stop();
+        }
+    };
+    napojeni.NastavIntervalDivak = [this] { NastavIntervalDivak(); };
+    napojeni.ZmenaZavodu = [this](bool reload) { ZmenaZavodu(reload); };
+    napojeni.PrekresliMrizku = [this] { RozvrhniMrizku(); };
+    mNastav_ = new TfMNastav(ini, komentator_.Zdroje(), Dialogs::Messages(), std::move(napojeni),
+                             slozky, soubory, this);
+    ravlin_ = new TfRavlin(ini, slozky, this);
+    tabule_ = new TDefTabule(ini, Koment::Nastaveni, slozky, this);
+    defTisk_ = new TfDefTiskKom(tisk_->Spooler(), ini, this);
+}
+
+int TfQZ_Mez::Modalne(QDialog& dialog) {
+    dialogOtevren_ = true;
+    const int result = dialog.exec();
+    dialogOtevren_ = false;
+    return result;
 }
 
 void TfQZ_Mez::TimerInfoRavlinTimer() {

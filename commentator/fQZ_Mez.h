@@ -5,6 +5,8 @@
 #include "KomentHlavni.h"
 #include "KomentNapojeni.h"
 #include "KomentRozhrani.h"
+#include "KomentTisk.h"
+#include "PrintQt.h"
 #include "platform/IniFile.h"
 
 #include <QAbstractTableModel>
@@ -21,12 +23,18 @@ class QAction;
 class QLabel;
 class QMenu;
 class QTableView;
+class IFilePicker;
+class IFolderPicker;
 class TAboutBox;
 class TfKateg;
 class TfMenuKateg;
 class TfNastavZobrazeni;
 class TfZobrKat;
 class TTovarnaOken;
+class TDefTabule;
+class TfDefTiskKom;
+class TfMNastav;
+class TfRavlin;
 
 // The event grid's rows for the table view: event rows only, the header row goes to the
 // view's header.
@@ -58,6 +66,11 @@ struct TfQZ_MezVolby {
     Mezicasy::IZvuk* Zvuk = nullptr;      // empty: silence
     InfoAll::IVyberVOkne* Okna = nullptr; // empty: the form's own category windows
     bool SpustitCasovace = true;          // tests tick the handlers themselves
+    // The settings dialogs' pickers; empty: the system's dialogs.
+    IFolderPicker* Slozky = nullptr;
+    IFilePicker* Soubory = nullptr;
+    // Printers; empty: the system's (CUPS).
+    printing::PrinterList* Tiskarny = nullptr;
 };
 
 // The commentator's main window: its settings, the input sources and the race, six timers, the
@@ -105,6 +118,7 @@ public:
     KategOkna::TOknaKateg& OknaKateg() { return *oknaKateg_; }
     KategOkna::TDivak& Divak() { return divak_; }
     TfNastavZobrazeni* NastavZobrazeni() const { return fZobrazeni_; }
+    KomentTisk::TTisk& Tisk() { return *tisk_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -120,6 +134,9 @@ private:
     void VyberFont(const char* sekce, bool hlavni);
     void NastavFontMrizky(const QFont& font);
     void Jazyk(int16_t language);
+    void VytvorDialogy();
+    // Runs a modal settings dialog with DialogOtevren set.
+    int Modalne(QDialog& dialog);
 
     TVolby volby_;
     std::unique_ptr<platform::IniFile> kategIni_;
@@ -151,4 +168,12 @@ private:
     TfMenuKateg* fMenuKateg_ = nullptr;
     TfNastavZobrazeni* fZobrazeni_ = nullptr;
     std::function<void()> tickHook_;
+    printing::SystemPrinterList systemPrinters_;
+    std::unique_ptr<LabelPrintStatus> printStatus_;
+    std::unique_ptr<MessageBoxPrintMessages> printMessages_;
+    std::unique_ptr<KomentTisk::TTisk> tisk_;
+    TfMNastav* mNastav_ = nullptr;
+    TfRavlin* ravlin_ = nullptr;
+    TDefTabule* tabule_ = nullptr;
+    TfDefTiskKom* defTisk_ = nullptr;
 };

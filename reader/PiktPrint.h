@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PiktResult.h"
+
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -24,18 +26,6 @@ struct PiktHost {
     std::function<void(const std::string& text)> showError;
     // Where the program keeps its copy of the pictogram font.
     std::filesystem::path fontFolder;
-};
-
-enum class PiktResult {
-    Printed,       // every page printed, the file deleted
-    NothingToDraw, // no sheet in the file: no job started, the file deleted
-    Unreadable,    // the file could not be read: it stays for the next run
-    PrintFailed,   // a job failed: the file stays for the next run
-    SetAside,      // not whole records: renamed to <name>.bad with a message, so later files go on
-    // The file is still there and cannot be taken away (not deleted after printing, or not set
-    // aside); the message is shown. The caller passes it over until it changes, or the same
-    // file would be printed or refused again in every run.
-    Stuck,
 };
 
 // Reads the file whole before any job starts, builds and packs the sheets, prints each page

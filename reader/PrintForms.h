@@ -1,5 +1,6 @@
 #pragma once
 
+#include "PrintQt.h"
 #include "PrinterMenu.h"
 #include "fDefTisk.h"
 #include "platform/IniFile.h"
@@ -14,36 +15,7 @@ class QPushButton;
 class QRadioButton;
 class QWidget;
 
-// The Qt side of printing: the print-folder settings dialog, the printer set-up dialog, and the
-// status label and error boxes the spooler reports through.
-
-// InfoPrint: the text is shown at once, also while a long print blocks the window.
-class LabelPrintStatus : public fDefTisk::PrintStatus {
-public:
-    explicit LabelPrintStatus(QLabel* label) : label_(label) {}
-    void ShowPrintStatus(const std::string& text) override;
-
-private:
-    QLabel* label_;
-};
-
-class MessageBoxPrintMessages : public fDefTisk::PrintMessages {
-public:
-    explicit MessageBoxPrintMessages(QWidget* parent) : parent_(parent) {}
-    void ShowError(const std::string& text) override;
-
-private:
-    QWidget* parent_;
-};
-
-class QtPrinterSetupDialog : public printing::PrinterSetupDialog {
-public:
-    explicit QtPrinterSetupDialog(QWidget* parent) : parent_(parent) {}
-    bool Run(printing::PrinterChoice& choice, const std::vector<std::string>& printers) override;
-
-private:
-    QWidget* parent_;
-};
+// The Qt side of Cardvane's printing: the print-folder settings dialog.
 
 // Settings of the print-folder spooler (menu "Zpracovávat soubory"); the decisions are the
 // spooler's, the form only shows and forwards.

@@ -3,7 +3,7 @@
 // Running the real programs from the reader's tests: the station simulator on a
 // pseudo-terminal, and Cardvane offscreen in a folder of its own.
 
-#include "PrintTestSupport.h"
+#include "testsupport/PrintTestSupport.h"
 #include "testsupport/ProgramRun.h"
 #include "testsupport/TempDir.h"
 

@@ -8,9 +8,9 @@
 
 #include "OrisNet.h"
 #include "PiktTestRecords.h"
-#include "PrintTestSupport.h"
 #include "platform/Cp1250.h"
 #include "testsupport/HttpServer.h"
+#include "testsupport/PrintTestSupport.h"
 #include "testsupport/TempDir.h"
 
 #include <gtest/gtest.h>

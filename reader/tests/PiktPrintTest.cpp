@@ -6,9 +6,9 @@
 #include "PiktDraw.h"
 #include "PiktSheets.h"
 #include "PiktTestRecords.h"
-#include "PrintTestSupport.h"
 #include "platform/Cp1250.h"
 #include "platform/Paths.h"
+#include "testsupport/PrintTestSupport.h"
 #include "testsupport/TempDir.h"
 
 #include <gtest/gtest.h>

@@ -1,11 +1,11 @@
 // Settings around printing: the spooler's dialog and print folder, the printer menu and the
 // font samples.
-#include "PrintTestSupport.h"
 #include "PrinterMenu.h"
 #include "SI_FontForm.h"
 #include "SI_Typ.h"
 #include "fDefTisk.h"
 #include "platform/Paths.h"
+#include "testsupport/PrintTestSupport.h"
 #include "testsupport/TempDir.h"
 
 #include <QCoreApplication>

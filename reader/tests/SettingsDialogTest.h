@@ -3,10 +3,10 @@
 // The settings dialogs' tests: serial lines that always open, and a race with its 18 ports and
 // a settings file in a temporary folder, on the shared dialog test helpers.
 
-#include "PrintTestSupport.h"
 #include "SI_Port.h"
 #include "SI_Typ.h"
 #include "testsupport/DialogTestSupport.h"
+#include "testsupport/PrintTestSupport.h"
 #include "testsupport/TempDir.h"
 
 #include <filesystem>

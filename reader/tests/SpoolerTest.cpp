@@ -1,10 +1,10 @@
 // The spooler end to end: files in a real print folder, printed by the PDF backend and read
 // back with poppler.
-#include "PrintTestSupport.h"
 #include "SI_Typ.h"
 #include "fDefTisk.h"
 #include "platform/Clock.h"
 #include "platform/Cp1250.h"
+#include "testsupport/PrintTestSupport.h"
 #include "testsupport/TempDir.h"
 
 #include <QPainter>

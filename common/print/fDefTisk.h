@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PiktPrint.h"
+#include "PiktResult.h"
 #include "PrintBackend.h"
 #include "PrintMarkup.h"
 #include "SI_Font.h"
@@ -22,7 +22,8 @@ class QPainter;
 
 // The print-folder spooler: every few seconds it prints the text files the results program
 // drops into the print folder, in name order, and deletes each once printed; when no text
-// file is waiting it hands one control-description file (Pikt*.dat) on.
+// file is waiting it hands one control-description file (Pikt*.dat) on. The chip reader and
+// the commentator share it; what sets their spoolers apart is in Pravidla.
 namespace fDefTisk {
 
 // The print markup, shared with the commentator's spooler.
@@ -51,6 +52,24 @@ struct Nastaveni {
     uint16_t Cyklus = 10;    // least seconds between two runs; 0 = never
     int32_t TiskMaxZav = 50; // the commentator's runner limit per category
 };
+
+// What one program's spooler does differently.
+struct Pravidla {
+    Nastaveni vychozi;                // the settings' defaults
+    bool tiskarnaZeSouboru = true;    // a "<PRINTER=n>" tag on a file's first line picks setting n
+    bool jenUzivatelskeFonty = false; // of the font tags only "=0".."=9" change the font
+    bool vseZaBeh = true;             // every waiting file in one run; else only the first
+    bool piktogramy = true;           // control-description sheets
+    bool tiskMaxZav = false;          // the runner limit is read and stored
+    // The print folder is fixed (Tools::PrintSubdir) and "Cesta" is written from it.
+    bool pevnaSlozka = false;
+};
+
+// The chip reader's rules; the commentator's when the program is the commentator.
+Pravidla PravidlaProgramu();
+// No printer tag (the printer chosen for the run), user-font tags only, one file per run, no
+// sheets, the runner limit stored, printing off and form feeds left alone by default.
+Pravidla PravidlaKomentatora();
 
 // The main window's status label InfoPrint.
 class PrintStatus {
@@ -102,7 +121,7 @@ class TDefTisk {
 public:
     // Reads the settings (the form's creation); the last run counts from now.
     TDefTisk(platform::IniFile& ini, printing::PrintBackend& backend, PrintStatus& status,
-             PrintMessages& messages);
+             PrintMessages& messages, Pravidla pravidla = PravidlaProgramu());
 
     Nastaveni nastaveni;
 
@@ -132,6 +151,11 @@ public:
 
     // The print folder with a trailing '/'; empty when none is set.
     std::string SlozkaTisku() const;
+
+    // The printer of files without a printer tag when the rules ignore tags (the printer
+    // set-up of the commentator's menu; default printer, portrait until then).
+    void NastavTiskarnuBehu(const printing::PrinterSetting& setting) { tiskarnaBehu_ = setting; }
+    const Pravidla& PravidlaSpooleru() const { return pravidla_; }
 
     void SetTiskniPiktogramy(TiskniPiktogramyHook hook) { piktogramy_ = std::move(hook); }
     void SetFiles(PrintFiles& files) { files_ = &files; }
@@ -163,6 +187,7 @@ private:
     void PassOver(const std::filesystem::path& file);
 
     platform::IniFile& ini_;
+    Pravidla pravidla_;
     printing::PrintBackend& backend_;
     PrintStatus& status_;
     PrintMessages& messages_;
@@ -179,6 +204,7 @@ private:
     std::map<std::filesystem::path, std::array<int64_t, 3>> passedOver_;
 
     printing::PrinterSetting tiskarna_;
+    printing::PrinterSetting tiskarnaBehu_;
     printing::TextPrinter* device_ = nullptr; // while a file prints
     SI_Font::UserFonts userFonts_;
     Tools::FontSpec font_;

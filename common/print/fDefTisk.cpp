@@ -81,6 +81,23 @@ private:
 
 } // namespace
 
+Pravidla PravidlaKomentatora() {
+    Pravidla p;
+    p.vychozi.Tisknout = 0;
+    p.vychozi.PridatFF = 0;
+    p.tiskarnaZeSouboru = false;
+    p.jenUzivatelskeFonty = true;
+    p.vseZaBeh = false;
+    p.piktogramy = false;
+    p.tiskMaxZav = true;
+    p.pevnaSlozka = true;
+    return p;
+}
+
+Pravidla PravidlaProgramu() {
+    return SI_Typ::ProgramKind == SI_Typ::KindCommentator ? PravidlaKomentatora() : Pravidla{};
+}
+
 bool PrintFiles::Read(const fs::path& file, std::string& bytes, std::string& error) {
     return platform::ReadWholeFile(file, bytes, &error);
 }
@@ -106,9 +123,10 @@ void VytvorTiskovouSlozku() {
 }
 
 TDefTisk::TDefTisk(platform::IniFile& ini, printing::PrintBackend& backend, PrintStatus& status,
-                   PrintMessages& messages)
-    : ini_(ini), backend_(backend), status_(status), messages_(messages), files_(&RealFiles()),
-      lastRun_(Tools::Stamp()), font_(SI_Font::VychoziFont()) {
+                   PrintMessages& messages, Pravidla pravidla)
+    : nastaveni(pravidla.vychozi), ini_(ini), pravidla_(std::move(pravidla)), backend_(backend),
+      status_(status), messages_(messages), files_(&RealFiles()), lastRun_(Tools::Stamp()),
+      font_(SI_Font::VychoziFont()) {
     Nastaveni& n = nastaveni;
     n.Tisknout = static_cast<int16_t>(ini_.ReadInteger(Sekce, "Tisknout", n.Tisknout));
     n.TisknoutPikt = static_cast<int16_t>(ini_.ReadInteger(Sekce, "TisknoutPikt", n.TisknoutPikt));
@@ -116,14 +134,14 @@ TDefTisk::TDefTisk(platform::IniFile& ini, printing::PrintBackend& backend, Prin
     n.Cesta = ini_.ReadString(Sekce, "Cesta", n.Cesta);
     n.Maska = ini_.ReadString(Sekce, "Maska", n.Maska);
     n.Cyklus = static_cast<uint16_t>(ini_.ReadInteger(Sekce, "Cyklus", n.Cyklus));
-    if (SI_Typ::ProgramKind == SI_Typ::KindCommentator) {
+    if (pravidla_.tiskMaxZav) {
         n.TiskMaxZav = static_cast<int32_t>(ini_.ReadInteger(Sekce, "TiskMaxZav", n.TiskMaxZav));
     }
 }
 
 std::string TDefTisk::SlozkaTisku() const {
     std::string folder;
-    if (SI_Typ::ProgramKind == SI_Typ::KindCommentator) {
+    if (pravidla_.pevnaSlozka) {
         folder = Tools::PrintSubdir();
     } else if (SI_Typ::PodleRavlinOn()) {
         const std::string race(TrimBlank(Tools::RavlinRacePath()));
@@ -153,8 +171,8 @@ std::vector<TDefTisk::Candidate> TDefTisk::Look(const fs::path& folder, std::str
         if (name.empty() || name.front() == '.' || !it->is_regular_file(typeEc)) {
             continue;
         }
-        const bool pikt =
-            nastaveni.TisknoutPikt == 1 && platform::MaskMatches(MaskaPiktogramu, name);
+        const bool pikt = pravidla_.piktogramy && nastaveni.TisknoutPikt == 1 &&
+                          platform::MaskMatches(MaskaPiktogramu, name);
         if (!platform::MaskMatches(mask, name) && !pikt) {
             continue;
         }
@@ -223,6 +241,9 @@ void TDefTisk::ZpracujTiskovouSlozku() {
                 Report(c.path, error, true);
                 PassOver(c.path);
                 busy_ = false;
+                if (!pravidla_.vseZaBeh) {
+                    return;
+                }
                 continue;
             }
             if (outcome == Outcome::PrinterFailed) {
@@ -246,10 +267,13 @@ void TDefTisk::ZpracujTiskovouSlozku() {
         stable_.Forget(c.path);
         looked_.erase(c.path);
         busy_ = false;
+        if (!pravidla_.vseZaBeh) {
+            return;
+        }
     }
 
     lastRun_ = Tools::Stamp();
-    if (nastaveni.TisknoutPikt != 1 || !piktogramy_) {
+    if (!pravidla_.piktogramy || nastaveni.TisknoutPikt != 1 || !piktogramy_) {
         return;
     }
     for (const Candidate& c : pikts) {
@@ -355,9 +379,13 @@ TDefTisk::Outcome TDefTisk::PrintFile(const fs::path& file, uintmax_t size, std:
         return Outcome::FileFailed;
     }
     const std::vector<std::string_view> lines = SplitLines(bytes);
-    const PrinterTag tag =
-        lines.empty() ? PrinterTag{} : FindPrinterTag(platform::Cp1250ToUtf8(lines[0]));
-    NastavTiskarnu(tag.printer);
+    PrinterTag tag;
+    if (pravidla_.tiskarnaZeSouboru) {
+        tag = lines.empty() ? PrinterTag{} : FindPrinterTag(platform::Cp1250ToUtf8(lines[0]));
+        NastavTiskarnu(tag.printer);
+    } else {
+        tiskarna_ = tiskarnaBehu_;
+    }
 
     std::unique_ptr<printing::PrintJob> job =
         backend_.BeginJob(tiskarna_, file.filename().string(), error);
@@ -422,6 +450,11 @@ void TDefTisk::TiskniRadek(std::string_view line) {
 }
 
 void TDefTisk::NastavFontTisku(std::string_view tagText) {
+    const bool uzivatelsky =
+        tagText.size() == 2 && tagText[0] == '=' && tagText[1] >= '0' && tagText[1] <= '9';
+    if (pravidla_.jenUzivatelskeFonty && !uzivatelsky) {
+        return;
+    }
     fDefTisk::NastavFontTisku(tagText, font_, userFonts_);
     if (device_ != nullptr) {
         device_->SetFont(font_);
@@ -445,9 +478,8 @@ DialogValues TDefTisk::FormActivate() const {
     v.maska = nastaveni.Maska;
     v.cyklus = std::to_string(nastaveni.Cyklus);
     v.tiskMaxZav = std::to_string(nastaveni.TiskMaxZav);
-    const bool commentator = SI_Typ::ProgramKind == SI_Typ::KindCommentator;
-    v.showFolderChooser = !SI_Typ::PodleRavlinOn() && !commentator;
-    v.showPiktogramy = !commentator;
+    v.showFolderChooser = !SI_Typ::PodleRavlinOn() && !pravidla_.pevnaSlozka;
+    v.showPiktogramy = pravidla_.piktogramy;
     return v;
 }
 
@@ -461,12 +493,12 @@ bool TDefTisk::Check_PiktogramyClick(bool ticked,
 }
 
 bool TDefTisk::BitBtnOkClick(const DialogValues& v) {
-    const bool commentator = SI_Typ::ProgramKind == SI_Typ::KindCommentator;
+    const bool mitMaxZav = pravidla_.tiskMaxZav;
     // Every field is checked before anything is taken, so a wrong field stores nothing.
     int cyklus = 0;
     bool ok = FieldNumber(v.cyklus, 0, 65535, cyklus, messages_);
     int maxZav = nastaveni.TiskMaxZav;
-    if (commentator) {
+    if (mitMaxZav) {
         ok = FieldNumber(v.tiskMaxZav, 0, INT32_MAX, maxZav, messages_) && ok;
     }
     if (!ok) {
@@ -474,7 +506,9 @@ bool TDefTisk::BitBtnOkClick(const DialogValues& v) {
     }
 
     Nastaveni& n = nastaveni;
-    if (!SI_Typ::PodleRavlinOn() && !commentator) {
+    if (pravidla_.pevnaSlozka) {
+        n.Cesta = v.slozkaTisku;
+    } else if (!SI_Typ::PodleRavlinOn()) {
         n.Cesta = v.cesta;
     }
     n.Maska = v.maska;
@@ -488,10 +522,10 @@ bool TDefTisk::BitBtnOkClick(const DialogValues& v) {
     written = ini_.WriteInteger(Sekce, "TisknoutPikt", n.TisknoutPikt) && written;
     written = ini_.WriteInteger(Sekce, "PridatFF", n.PridatFF) && written;
     written = ini_.WriteInteger(Sekce, "Cyklus", n.Cyklus) && written;
-    if (commentator) {
+    if (mitMaxZav) {
         written = ini_.WriteInteger(Sekce, "TiskMaxZav", n.TiskMaxZav) && written;
     }
-    if (!SI_Typ::PodleRavlinOn()) {
+    if (pravidla_.pevnaSlozka || !SI_Typ::PodleRavlinOn()) {
         written = ini_.WriteString(Sekce, "Cesta", n.Cesta) && written;
     }
     written = ini_.WriteString(Sekce, "Maska", n.Maska) && written;

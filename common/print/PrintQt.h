@@ -1,0 +1,41 @@
+#pragma once
+
+#include "PrinterMenu.h"
+#include "fDefTisk.h"
+
+#include <string>
+#include <vector>
+
+class QLabel;
+class QWidget;
+
+// The Qt side of printing that every spooler shares: the printer set-up dialog, and the status
+// label and error boxes the spooler reports through.
+
+// InfoPrint: the text is shown at once, also while a long print blocks the window.
+class LabelPrintStatus : public fDefTisk::PrintStatus {
+public:
+    explicit LabelPrintStatus(QLabel* label) : label_(label) {}
+    void ShowPrintStatus(const std::string& text) override;
+
+private:
+    QLabel* label_;
+};
+
+class MessageBoxPrintMessages : public fDefTisk::PrintMessages {
+public:
+    explicit MessageBoxPrintMessages(QWidget* parent) : parent_(parent) {}
+    void ShowError(const std::string& text) override;
+
+private:
+    QWidget* parent_;
+};
+
+class QtPrinterSetupDialog : public printing::PrinterSetupDialog {
+public:
+    explicit QtPrinterSetupDialog(QWidget* parent) : parent_(parent) {}
+    bool Run(printing::PrinterChoice& choice, const std::vector<std::string>& printers) override;
+
+private:
+    QWidget* parent_;
+};
