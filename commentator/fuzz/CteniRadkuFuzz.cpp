@@ -2,21 +2,15 @@
 // must cut the same lines, consume every byte it hands over, and, while no line is over-long,
 // cut exactly the lines that one read per line would.
 #include "CteniRadku.h"
+#include "fuzz/FuzzCheck.h"
 
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
 using namespace CteniRadku;
 
 namespace {
-
-void Expect(bool ok) {
-    if (!ok) {
-        std::abort();
-    }
-}
 
 struct Cut {
     std::vector<std::string> lines;
@@ -30,7 +24,7 @@ Cut CutInPieces(const std::string& data, size_t piece) {
     TRadky out;
     out.Line = [&](std::string_view l) { cut.lines.emplace_back(l); };
     out.LongLine = [&](int64_t at) {
-        Expect(at >= static_cast<int64_t>(cut.consumed));
+        Check(at >= static_cast<int64_t>(cut.consumed));
         ++cut.longLines;
     };
     std::string pending;
@@ -38,7 +32,7 @@ Cut CutInPieces(const std::string& data, size_t piece) {
         pending += data.substr(at, piece);
         const size_t used = CutLines(pending, at + piece > data.size(), false, state, out,
                                      static_cast<int64_t>(cut.consumed));
-        Expect(used <= pending.size());
+        Check(used <= pending.size());
         pending.erase(0, used);
         cut.consumed += used;
     }
@@ -62,15 +56,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     const Cut whole = CutInPieces(bytes, bytes.size() + 1);
     const Cut pieces = CutInPieces(bytes, 1 + data[0] % 37);
-    Expect(whole.lines == pieces.lines && whole.consumed == pieces.consumed &&
-           whole.longLines == pieces.longLines);
+    Check(whole.lines == pieces.lines && whole.consumed == pieces.consumed &&
+          whole.longLines == pieces.longLines);
     size_t total = 0;
     for (const std::string& l : whole.lines) {
-        Expect(!l.empty() && l.size() <= Window);
-        Expect(l.back() == '\r' || l.back() == '\n');
+        Check(!l.empty() && l.size() <= Window);
+        Check(l.back() == '\r' || l.back() == '\n');
         total += l.size();
     }
-    Expect(total <= whole.consumed);
+    Check(total <= whole.consumed);
     if (whole.longLines == 0) {
         // One read per line, as a reference.
         size_t position = 0;
@@ -85,10 +79,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             while (j < window.size() && (window[j] == '\r' || window[j] == '\n')) {
                 ++j;
             }
-            Expect(n < whole.lines.size() && whole.lines[n++] == window.substr(0, j));
+            Check(n < whole.lines.size() && whole.lines[n++] == window.substr(0, j));
             position += j;
         }
-        Expect(n == whole.lines.size() && position == whole.consumed);
+        Check(n == whole.lines.size() && position == whole.consumed);
     }
     return 0;
 }

@@ -1,27 +1,21 @@
 // Punch lines come from files other programs write: every parser must take any bytes, and
 // what it accepts must be a record the split copy can hold.
 #include "Parsery.h"
+#include "fuzz/FuzzCheck.h"
 
 #include <cstdint>
-#include <cstdlib>
 #include <string_view>
 
 namespace {
-
-void Expect(bool ok) {
-    if (!ok) {
-        std::abort();
-    }
-}
 
 void CheckRecord(bool accepted, const TMezicasRec& rec, bool fixedColumns) {
     if (!accepted) {
         return;
     }
-    Expect(rec.Cas.size() <= TMezicasRec::MaxCas);
-    Expect(rec.Druh >= 1 && rec.Druh <= 5);
+    Check(rec.Cas.size() <= TMezicasRec::MaxCas);
+    Check(rec.Druh >= 1 && rec.Druh <= 5);
     if (fixedColumns) {
-        Expect(rec.Cas.find(';') == std::string::npos);
+        Check(rec.Cas.find(';') == std::string::npos);
     }
 }
 
@@ -43,13 +37,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const bool split = Parsery::ParseSplitLine(line, rec, &last);
     CheckRecord(split, rec, false);
     if (split && rec.Kod >= 1 && rec.Kod <= 30 && rec.Cip >= 1) {
-        Expect(last[static_cast<size_t>(rec.Kod - 1)] == rec.Cip);
+        Check(last[static_cast<size_t>(rec.Kod - 1)] == rec.Cip);
     }
     CheckRecord(Parsery::ParseSplitLine(line, rec, nullptr), rec, false);
     CheckRecord(Parsery::ParseRacomLine(line, rec), rec, true);
     const bool finish = Parsery::ParseAlgeFinishLine(line, rec, memo, relay);
     CheckRecord(finish, rec, true);
-    Expect(!finish || rec.Usek <= 4);
+    Check(!finish || rec.Usek <= 4);
     CheckRecord(Parsery::ParseAlgeFinishLine(line, rec, memo, {}), rec, true);
     CheckRecord(Parsery::ParseAlgeManualLine(line, rec), rec, true);
     CheckRecord(Parsery::ParseAlgeStartLine(line, rec), rec, true);

@@ -1,20 +1,14 @@
 // Downloaded documents are outside input: every converter must take any bytes, and whatever it
 // writes must keep its record structure (no text may add a line or a field).
 #include "OrisConvert.h"
+#include "fuzz/FuzzCheck.h"
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
 namespace {
-
-void Check(bool ok) {
-    if (!ok) {
-        std::abort();
-    }
-}
 
 struct Method {
     const char* name;

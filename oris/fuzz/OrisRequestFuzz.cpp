@@ -1,19 +1,11 @@
 // Request files come from another program: any bytes must parse without harm, the answer must
 // keep its line structure, and no accepted output name may lead out of the request folder.
 #include "QZ_ORIS.h"
+#include "fuzz/FuzzCheck.h"
 #include "platform/Cp1250.h"
 
 #include <cstdint>
-#include <cstdlib>
 #include <string>
-
-namespace {
-void Check(bool ok) {
-    if (!ok) {
-        std::abort();
-    }
-}
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string bytes(reinterpret_cast<const char*>(data), size);

@@ -3,20 +3,10 @@
 #include "PultraLogic.h"
 #include "SISam_Typ.h"
 #include "SI_Typ.h"
+#include "fuzz/FuzzCheck.h"
 
 #include <cstdint>
-#include <cstdlib>
 #include <string>
-
-namespace {
-
-void Check(bool ok) {
-    if (!ok) {
-        std::abort();
-    }
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string bytes(reinterpret_cast<const char*>(data), size);

@@ -1,21 +1,11 @@
 // Lines of Ravlin's exports and answers: any bytes must give a record within its bounds or a
 // rejection, and a whole file must load without breaking the table.
 #include "SISam_Proc.h"
+#include "fuzz/FuzzCheck.h"
 #include "platform/Cp1250.h"
 
 #include <cstdint>
-#include <cstdlib>
 #include <string>
-
-namespace {
-
-void Check(bool ok) {
-    if (!ok) {
-        std::abort();
-    }
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string bytes(reinterpret_cast<const char*>(data), size);
