@@ -12,22 +12,14 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 
-scripts/setup.sh
-hlasvel=$root/${BUILD_DIR:-build}/commentator/hlasvel
-[ -x "$hlasvel" ] || { echo "print-commentator.sh: $hlasvel was not built" >&2; exit 1; }
+source scripts/demo-lib.sh
+demo_name=print-commentator.sh
+demo_build
+hlasvel=$root/$build_dir/commentator/hlasvel
+demo_require "$hlasvel"
 
-demo=${DEMO_DIR:-/tmp/hlasvel-print}
-mkdir -p "$demo"
-demo=$(cd "$demo" && pwd)
-marker="; scratch folder of scripts/print-commentator.sh"
-# Never overwrite the settings of a real commentator's folder.
-if [ -f "$demo/Hlasvel.ini" ] && ! head -n 1 "$demo/Hlasvel.ini" | grep -qF "$marker"; then
-    echo "print-commentator.sh: $demo/Hlasvel.ini was not written by this script; choose another DEMO_DIR" >&2
-    exit 1
-fi
-if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
-    export QT_QPA_PLATFORM=offscreen
-fi
+demo_folder /tmp/hlasvel-print Hlasvel.ini "; scratch folder of scripts/print-commentator.sh"
+demo_display
 
 rm -rf "$demo/bin" "$demo/print" "$demo/pdf"
 mkdir -p "$demo/bin" "$demo/print" "$demo/pdf"

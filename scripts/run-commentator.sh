@@ -14,45 +14,16 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
-
-usage() { sed -n '2,14p' "$0" | sed 's/^# \{0,1\}//'; }
-
-duration=30
-while (($#)); do
-    case "$1" in
-    --duration) duration=${2:-}; shift 2 || { usage; exit 2; } ;;
-    --duration=*) duration=${1#*=}; shift ;;
-    -h | --help) usage; exit 0 ;;
-    *) echo "run-commentator.sh: unknown option $1" >&2; usage >&2; exit 2 ;;
-    esac
-done
-if ! [[ $duration =~ ^[0-9]+$ ]]; then
-    echo "run-commentator.sh: --duration takes a number of seconds" >&2
-    exit 2
-fi
-
-scripts/setup.sh
-build_dir=${BUILD_DIR:-build}
+source scripts/demo-lib.sh
+demo_options run-commentator.sh 30 2,14 "$@"
+demo_build
 hlasvel=$root/$build_dir/commentator/hlasvel
 double=$root/$build_dir/tools/ravlin/ravlinkoment
-for tool in "$hlasvel" "$double"; do
-    [ -x "$tool" ] || { echo "run-commentator.sh: $tool was not built" >&2; exit 1; }
-done
+demo_require "$hlasvel" "$double"
 
-demo=${DEMO_DIR:-/tmp/hlasvel-demo}
-mkdir -p "$demo"
-demo=$(cd "$demo" && pwd)
-marker="; scratch folder of scripts/run-commentator.sh"
-# Never overwrite the settings of a real commentator's folder.
-if [ -f "$demo/Hlasvel.ini" ] && ! head -n 1 "$demo/Hlasvel.ini" | grep -qF "$marker"; then
-    echo "run-commentator.sh: $demo/Hlasvel.ini was not written by this script; choose another DEMO_DIR" >&2
-    exit 1
-fi
+demo_folder /tmp/hlasvel-demo Hlasvel.ini "; scratch folder of scripts/run-commentator.sh"
 
-if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
-    export QT_QPA_PLATFORM=offscreen
-    echo "No display: Hlasvel runs offscreen (no window to see; the summary follows)."
-fi
+demo_display "No display: Hlasvel runs offscreen (no window to see; the summary follows)."
 
 # A copy of the program in the scratch folder: its race data (Data_Kom) goes beside it.
 rm -rf "$demo/bin" "$demo/ravlin"
@@ -72,14 +43,8 @@ printf '[MEZ_H21]\n-1=1\n[MEZ_D21]\n-1=1\n' | sed 's/$/\r/' >"$demo/bin/Data_Kom
 
 hv_pid=""
 rv_pid=""
-cleanup() {
-    [ -n "$hv_pid" ] && kill "$hv_pid" 2>/dev/null || true
-    [ -n "$rv_pid" ] && kill "$rv_pid" 2>/dev/null || true
-}
-trap cleanup EXIT
-stop=0
-trap 'stop=1' INT TERM
-pause() { sleep "$1" || true; }
+demo_pids=(hv_pid rv_pid)
+demo_traps
 
 echo "Scratch folder: $demo"
 "$double" --dir "$demo/ravlin" --interval 700 >"$demo/ravlinkoment.log" 2>&1 &

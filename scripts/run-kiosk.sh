@@ -15,63 +15,24 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
-
-usage() { sed -n '2,13p' "$0" | sed 's/^# \{0,1\}//'; }
-
-duration=30
-while (($#)); do
-    case "$1" in
-    --duration) duration=${2:-}; shift 2 || { usage; exit 2; } ;;
-    --duration=*) duration=${1#*=}; shift ;;
-    -h | --help) usage; exit 0 ;;
-    *) echo "run-kiosk.sh: unknown option $1" >&2; usage >&2; exit 2 ;;
-    esac
-done
-if ! [[ $duration =~ ^[0-9]+$ ]]; then
-    echo "run-kiosk.sh: --duration takes a number of seconds" >&2
-    exit 2
-fi
-
-scripts/setup.sh
-build_dir=${BUILD_DIR:-build}
+source scripts/demo-lib.sh
+demo_options run-kiosk.sh 30 2,13 "$@"
+demo_build
 pultra=$root/$build_dir/selfservice/pultra
 sisim=$root/$build_dir/tools/sisim/sisim
 ravlinsam=$root/$build_dir/tools/ravlin/ravlinsam
-for tool in "$pultra" "$sisim" "$ravlinsam"; do
-    [ -x "$tool" ] || { echo "run-kiosk.sh: $tool was not built" >&2; exit 1; }
-done
+demo_require "$pultra" "$sisim" "$ravlinsam"
 
-demo=${DEMO_DIR:-/tmp/pultra-demo}
-mkdir -p "$demo"
-demo=$(cd "$demo" && pwd)
-marker="; scratch kiosk folder of scripts/run-kiosk.sh"
-# Never overwrite the settings of a real kiosk.
-if [ -f "$demo/Pultra.ini" ] && ! head -n 1 "$demo/Pultra.ini" | grep -qF "$marker"; then
-    echo "run-kiosk.sh: $demo/Pultra.ini was not written by this script; choose another DEMO_DIR" >&2
-    exit 1
-fi
+demo_folder /tmp/pultra-demo Pultra.ini "; scratch kiosk folder of scripts/run-kiosk.sh"
 
-if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
-    export QT_QPA_PLATFORM=offscreen
-    echo "No display: Pultra runs offscreen (no window to see; what it shows is printed)."
-fi
+demo_display "No display: Pultra runs offscreen (no window to see; what it shows is printed)."
 
 sim_pid=""
 rv_pid=""
 pu_pid=""
-cleanup() {
-    exec 3>&- 2>/dev/null || true
-    [ -n "$pu_pid" ] && kill "$pu_pid" 2>/dev/null || true
-    [ -n "$rv_pid" ] && kill "$rv_pid" 2>/dev/null || true
-    [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null || true
-    rm -f "$demo/.sisim-commands" "$demo/.click"
-}
-trap cleanup EXIT
-stop=0
-trap 'stop=1' INT TERM
-pause() { sleep "$1" || true; }
-trap '' PIPE
-send() { echo "$1" >&3 2>/dev/null || true; }
+demo_pids=(pu_pid rv_pid sim_pid)
+demo_scratch=("$demo/.sisim-commands" "$demo/.click")
+demo_traps pipe
 
 # The results program's double: Pultra.inf and the sample race's exports, then the answers.
 ravlin=$demo/ravlin
@@ -84,18 +45,7 @@ for _ in $(seq 50); do
 done
 [ -s "$export_file" ] || { echo "run-kiosk.sh: the double wrote no export (see $demo/ravlinsam.log)" >&2; exit 1; }
 
-# The simulator takes its commands from a pipe that this script writes.
-rm -f "$demo/.sisim-commands" "$demo/sisim.out"
-mkfifo "$demo/.sisim-commands"
-"$sisim" --stdin <"$demo/.sisim-commands" >"$demo/sisim.out" 2>"$demo/sisim.log" &
-sim_pid=$!
-exec 3>"$demo/.sisim-commands"
-for _ in $(seq 50); do
-    grep -q '^PTY ' "$demo/sisim.out" 2>/dev/null && break
-    sleep 0.1
-done
-pty=$(sed -n 's/^PTY //p' "$demo/sisim.out")
-[ -n "$pty" ] || { echo "run-kiosk.sh: the simulator gave no pseudo-terminal" >&2; exit 1; }
+demo_start_sisim
 
 # Only COM1 is made and probed: it is the simulator.
 {

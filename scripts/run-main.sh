@@ -12,74 +12,24 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
-
-usage() { sed -n '2,12p' "$0" | sed 's/^# \{0,1\}//'; }
-
-duration=30
-while (($#)); do
-    case "$1" in
-    --duration) duration=${2:-}; shift 2 || { usage; exit 2; } ;;
-    --duration=*) duration=${1#*=}; shift ;;
-    -h | --help) usage; exit 0 ;;
-    *) echo "run-main.sh: unknown option $1" >&2; usage >&2; exit 2 ;;
-    esac
-done
-if ! [[ $duration =~ ^[0-9]+$ ]]; then
-    echo "run-main.sh: --duration takes a number of seconds" >&2
-    exit 2
-fi
-
-scripts/setup.sh
-build_dir=${BUILD_DIR:-build}
+source scripts/demo-lib.sh
+demo_options run-main.sh 30 2,12 "$@"
+demo_build
 cardvane=$root/$build_dir/reader/cardvane
 sisim=$root/$build_dir/tools/sisim/sisim
-for tool in "$cardvane" "$sisim"; do
-    [ -x "$tool" ] || { echo "run-main.sh: $tool was not built" >&2; exit 1; }
-done
+demo_require "$cardvane" "$sisim"
 
-demo=${DEMO_DIR:-/tmp/cardvane-demo}
-mkdir -p "$demo"
-demo=$(cd "$demo" && pwd)
-marker="; scratch event folder of scripts/run-main.sh"
-# Never overwrite the settings of a real event folder.
-if [ -f "$demo/QZ_SI.ini" ] && ! head -n 1 "$demo/QZ_SI.ini" | grep -qF "$marker"; then
-    echo "run-main.sh: $demo/QZ_SI.ini was not written by this script; choose another DEMO_DIR" >&2
-    exit 1
-fi
+demo_folder /tmp/cardvane-demo QZ_SI.ini "; scratch event folder of scripts/run-main.sh"
 
-if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
-    export QT_QPA_PLATFORM=offscreen
-    echo "No display: Cardvane runs offscreen (no window to see; the summary follows)."
-fi
+demo_display "No display: Cardvane runs offscreen (no window to see; the summary follows)."
 
 sim_pid=""
 cv_pid=""
-cleanup() {
-    exec 3>&- 2>/dev/null || true
-    [ -n "$cv_pid" ] && kill "$cv_pid" 2>/dev/null || true
-    [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null || true
-    rm -f "$demo/.sisim-commands"
-}
-trap cleanup EXIT
-stop=0
-trap 'stop=1' INT TERM
-# Ctrl+C also stops a sleep and the simulator; the run then ends in order, with its summary.
-pause() { sleep "$1" || true; }
-trap '' PIPE
-send() { echo "$1" >&3 2>/dev/null || true; }
+demo_pids=(cv_pid sim_pid)
+demo_scratch=("$demo/.sisim-commands")
+demo_traps pipe
 
-# The simulator takes its commands from a pipe that this script writes.
-rm -f "$demo/.sisim-commands" "$demo/sisim.out"
-mkfifo "$demo/.sisim-commands"
-"$sisim" --stdin <"$demo/.sisim-commands" >"$demo/sisim.out" 2>"$demo/sisim.log" &
-sim_pid=$!
-exec 3>"$demo/.sisim-commands"
-for _ in $(seq 50); do
-    grep -q '^PTY ' "$demo/sisim.out" 2>/dev/null && break
-    sleep 0.1
-done
-pty=$(sed -n 's/^PTY //p' "$demo/sisim.out")
-[ -n "$pty" ] || { echo "run-main.sh: the simulator gave no pseudo-terminal" >&2; exit 1; }
+demo_start_sisim
 
 # COM1 is the simulator; COM2..COM9 are left alone so no real device is probed.
 {
