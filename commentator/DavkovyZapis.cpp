@@ -38,21 +38,15 @@ bool Append(const std::string& file, const std::string& bytes, std::string& erro
     }
     struct stat st {};
     const bool sized = ::fstat(fd, &st) == 0;
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) {
-            continue;
+    int err = 0;
+    const size_t done = platform::WriteAll(fd, bytes, &err);
+    if (done != bytes.size()) {
+        error = platform::ErrnoText(err);
+        if (sized && done > 0) {
+            (void)::ftruncate(fd, st.st_size);
         }
-        if (n <= 0) {
-            error = platform::ErrnoText(n < 0 ? errno : ENOSPC);
-            if (sized && done > 0) {
-                (void)::ftruncate(fd, st.st_size);
-            }
-            ::close(fd);
-            return false;
-        }
-        done += static_cast<size_t>(n);
+        ::close(fd);
+        return false;
     }
     // The bytes are written; a late close error must not make the retry write them twice.
     ::close(fd);

@@ -130,6 +130,22 @@ fs::path ResolveNoCase(const fs::path& path) {
     return result;
 }
 
+size_t WriteAll(int fd, std::string_view bytes, int* err) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            *err = n < 0 ? errno : EIO;
+            break;
+        }
+        done += static_cast<size_t>(n);
+    }
+    return done;
+}
+
 bool ReadWholeFile(const fs::path& file, std::string& bytes, std::string* error, size_t maxBytes) {
     bytes.clear();
     const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
@@ -185,19 +201,11 @@ std::optional<fs::path> WriteTempFile(const fs::path& file, std::string_view byt
     if (fd < 0) {
         return fail(file.string(), errno);
     }
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            const int err = n < 0 ? errno : EIO;
-            ::close(fd);
-            ::unlink(tmp.c_str());
-            return fail(file.string(), err);
-        }
-        done += static_cast<size_t>(n);
+    int err = 0;
+    if (WriteAll(fd, bytes, &err) != bytes.size()) {
+        ::close(fd);
+        ::unlink(tmp.c_str());
+        return fail(file.string(), err);
     }
     // Other programs on the machine must be able to read what we hand them.
     ::fchmod(fd, 0644);

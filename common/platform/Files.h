@@ -31,6 +31,10 @@ std::vector<std::filesystem::path> ListByMask(const std::filesystem::path& folde
 // that does not exist is kept as given (so the result can be created).
 std::filesystem::path ResolveNoCase(const std::filesystem::path& path);
 
+// Writes all bytes to fd, retrying short and interrupted writes; returns how many were written.
+// Short of all, *err holds the errno of the failed write (EIO when a write made no progress).
+size_t WriteAll(int fd, std::string_view bytes, int* err);
+
 // Reads a whole file; a file larger than maxBytes is refused (nothing from outside may make
 // us hold more than we expect of it).
 bool ReadWholeFile(const std::filesystem::path& file, std::string& bytes, std::string* error,

@@ -4,9 +4,12 @@
 #include "platform/Paths.h"
 #include "testsupport/TempDir.h"
 
+#include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <unistd.h>
 #include <vector>
 
 using testsupport::ReadBytes;
@@ -130,6 +133,27 @@ TEST(Files, AtomicWriteReplacesWholeFileOrReportsWhy) {
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 1);
     EXPECT_FALSE(platform::WriteFileAtomic(dir / "no" / "a.txt", "x", &error));
     EXPECT_NE(error.find("a.txt"), std::string::npos);
+}
+
+// A caller that must roll back a partly written block needs to know how much went out.
+TEST(Files, WriteAllSaysHowMuchWentOutAndWhyItStopped) {
+    int err = 0;
+    const int full = ::open("/dev/full", O_WRONLY | O_CLOEXEC);
+    ASSERT_GE(full, 0);
+    EXPECT_EQ(platform::WriteAll(full, "abc", &err), 0u);
+    EXPECT_EQ(err, ENOSPC);
+    ::close(full);
+
+    int fds[2];
+    ASSERT_EQ(::pipe2(fds, O_NONBLOCK | O_CLOEXEC), 0);
+    const std::string big(1 << 20, 'x'); // more than a pipe holds
+    err = 0;
+    const size_t done = platform::WriteAll(fds[1], big, &err);
+    EXPECT_GT(done, 0u);
+    EXPECT_LT(done, big.size());
+    EXPECT_EQ(err, EAGAIN);
+    ::close(fds[0]);
+    ::close(fds[1]);
 }
 
 TEST(Files, WholeFileReadRefusesAFileLargerThanAsked) {
