@@ -38,23 +38,6 @@ QString Q(const std::string& s) {
     return QString::fromStdString(s);
 }
 
-// Runs a handler unless it is already running further up the stack (a modal dialog it opened
-// runs the event loop, and with it the timers).
-class TJednou {
-public:
-    explicit TJednou(bool& bezi) : bezi_(bezi), volno_(!bezi) { bezi_ = true; }
-    ~TJednou() {
-        if (volno_) {
-            bezi_ = false;
-        }
-    }
-    explicit operator bool() const { return volno_; }
-
-private:
-    bool& bezi_;
-    bool volno_;
-};
-
 QColor ZBarvy(uint32_t bgr) {
     return QColor(static_cast<int>(bgr & 0xFF), static_cast<int>((bgr >> 8) & 0xFF),
                   static_cast<int>((bgr >> 16) & 0xFF));
@@ -429,7 +412,7 @@ bool TfQZ_Mez::NactiParametryRavlin() {
 
 void TfQZ_Mez::Timer1Timer() {
     static bool bezi = false;
-    TJednou j(bezi);
+    Tools::TJednou j(bezi);
     if (!j) {
         return;
     }
@@ -442,7 +425,7 @@ void TfQZ_Mez::Timer1Timer() {
 
 void TfQZ_Mez::Timer_KresliTimer() {
     static bool bezi = false;
-    TJednou j(bezi);
+    Tools::TJednou j(bezi);
     if (!j) {
         return;
     }
@@ -454,7 +437,7 @@ void TfQZ_Mez::Timer_KresliTimer() {
 
 void TfQZ_Mez::TimerNacitaniTimer() {
     static bool bezi = false;
-    TJednou j(bezi);
+    Tools::TJednou j(bezi);
     if (!j) {
         return;
     }
@@ -529,7 +512,7 @@ int TfQZ_Mez::Modalne(QDialog& dialog) {
 
 void TfQZ_Mez::TimerInfoRavlinTimer() {
     static bool bezi = false;
-    TJednou j(bezi);
+    Tools::TJednou j(bezi);
     if (!j) {
         return;
     }

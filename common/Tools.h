@@ -82,4 +82,23 @@ std::string RavlinRacePath();
 std::string RaceNameText();
 std::string PrintSubdir();
 
+// Runs a timer handler unless it is already running further up the stack (a modal dialog it
+// opened runs the event loop, and with it the timers): false when this call must not run.
+class TJednou {
+public:
+    explicit TJednou(bool& bezi) : bezi_(bezi), volno_(!bezi) { bezi_ = true; }
+    ~TJednou() {
+        if (volno_) {
+            bezi_ = false;
+        }
+    }
+    TJednou(const TJednou&) = delete;
+    TJednou& operator=(const TJednou&) = delete;
+    explicit operator bool() const { return volno_; }
+
+private:
+    bool& bezi_;
+    bool volno_;
+};
+
 } // namespace Tools

@@ -233,12 +233,16 @@ TPultra_Main::~TPultra_Main() {
 }
 
 void TPultra_Main::Guarded(bool& busy, const std::function<void()>& fn) {
-    if (busy || closed_) {
+    if (closed_) {
         return;
     }
-    busy = true;
-    fn();
-    busy = false;
+    {
+        const Tools::TJednou jednou(busy);
+        if (!jednou) {
+            return;
+        }
+        fn();
+    }
     Hotovo();
 }
 

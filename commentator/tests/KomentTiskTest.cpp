@@ -17,25 +17,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Files : fDefTisk::PrintFiles {
-    std::string failRead;
-    std::string failRemove;
-    bool Read(const fs::path& file, std::string& bytes, std::string& error) override {
-        if (file.filename() == failRead) {
-            error = "Permission denied";
-            return false;
-        }
-        return PrintFiles::Read(file, bytes, error);
-    }
-    bool Remove(const fs::path& file, std::string& error) override {
-        if (file.filename() == failRemove) {
-            error = "Operation not permitted";
-            return false;
-        }
-        return PrintFiles::Remove(file, error);
-    }
-};
-
 // Point size of the piece of text as pdftohtml saw it; 0 when it is not there.
 int SizeOf(const std::string& xml, const std::string& text) {
     std::map<std::string, int> sizes;
@@ -101,7 +82,7 @@ protected:
     printing::PdfPrintBackend backend{td / "pdf"};
     printtest::Status status;
     printtest::Messages messages;
-    Files files;
+    printtest::FailingFiles files;
     std::unique_ptr<fDefTisk::TDefTisk> spooler;
 };
 

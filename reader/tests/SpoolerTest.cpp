@@ -106,25 +106,6 @@ std::vector<std::string> PageTexts(const fs::path& pdf) {
     return pages;
 }
 
-struct FailingFiles : fDefTisk::PrintFiles {
-    std::string failRead;
-    std::string failRemove;
-    bool Read(const fs::path& file, std::string& bytes, std::string& error) override {
-        if (file.filename() == failRead) {
-            error = "Permission denied";
-            return false;
-        }
-        return PrintFiles::Read(file, bytes, error);
-    }
-    bool Remove(const fs::path& file, std::string& error) override {
-        if (file.filename() == failRemove) {
-            error = "Operation not permitted";
-            return false;
-        }
-        return PrintFiles::Remove(file, error);
-    }
-};
-
 class Spooler : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -167,7 +148,7 @@ protected:
     printing::PdfPrintBackend backend{td / "pdf"};
     printtest::Status status;
     printtest::Messages messages;
-    FailingFiles files;
+    printtest::FailingFiles files;
     std::unique_ptr<fDefTisk::TDefTisk> spooler;
 };
 

@@ -12,6 +12,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include "KioskQtSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -21,19 +23,7 @@ using namespace K_ColBtn;
 
 namespace {
 
-// The forms need one application object; the drawing runs offscreen.
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override { testsupport::EnsureQtApp(); }
-};
-[[maybe_unused]] ::testing::Environment* const qtEnvironment =
-    ::testing::AddGlobalTestEnvironment(new QtEnvironment);
-
-void SaveArtefact(QWidget& w, const char* name) {
-    std::filesystem::create_directories(SELFSERVICE_ARTEFACT_DIR);
-    const std::string file = std::string(SELFSERVICE_ARTEFACT_DIR) + "/" + name;
-    EXPECT_TRUE(w.grab().save(QString::fromStdString(file))) << file;
-}
+using kiosktest::SaveArtefact;
 
 bool Activate(QWidget& w) {
     w.show();

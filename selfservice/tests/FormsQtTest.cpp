@@ -20,24 +20,15 @@
 #include <QSpinBox>
 #include <QTimer>
 
+#include "KioskQtSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 namespace {
 
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override { testsupport::EnsureQtApp(); }
-};
-[[maybe_unused]] ::testing::Environment* const qtEnvironment =
-    ::testing::AddGlobalTestEnvironment(new QtEnvironment);
-
-void SaveArtefact(QWidget& w, const char* name) {
-    std::filesystem::create_directories(SELFSERVICE_ARTEFACT_DIR);
-    const std::string file = std::string(SELFSERVICE_ARTEFACT_DIR) + "/" + name;
-    EXPECT_TRUE(w.grab().save(QString::fromStdString(file))) << file;
-}
+using kiosktest::SaveArtefact;
 
 struct FakeCekani : Prezentace::ICekani {
     int dotazu = 0;

@@ -22,6 +22,26 @@ struct Status : fDefTisk::PrintStatus {
     void ShowPrintStatus(const std::string& text) override { shown.push_back(text); }
 };
 
+// The real files, but reading or removing the one named fails as the system would say.
+struct FailingFiles : fDefTisk::PrintFiles {
+    std::string failRead;
+    std::string failRemove;
+    bool Read(const std::filesystem::path& file, std::string& bytes, std::string& error) override {
+        if (file.filename() == failRead) {
+            error = "Permission denied";
+            return false;
+        }
+        return PrintFiles::Read(file, bytes, error);
+    }
+    bool Remove(const std::filesystem::path& file, std::string& error) override {
+        if (file.filename() == failRemove) {
+            error = "Operation not permitted";
+            return false;
+        }
+        return PrintFiles::Remove(file, error);
+    }
+};
+
 // Standard output of a command (poppler's tools read the PDFs back).
 inline std::string Run(const std::string& command) {
     std::string out;
