@@ -72,17 +72,18 @@ frmReplace::frmReplace(const ReplaceQuestion& q, QWidget* parent) : QDialog(pare
     lay->addWidget(Text(q.newTitle, this, true));
     lay->addWidget(Text(q.newSize, this));
     auto* row = new QHBoxLayout;
-    const auto button = [&](const char* text, ReplaceAnswer a) {
+    const auto button = [&](const char* name, const char* text, ReplaceAnswer a) {
         auto* b = new QPushButton(QString::fromUtf8(text), this);
+        b->setObjectName(QString::fromUtf8(name));
         connect(b, &QPushButton::clicked, this, [this, a] { done(static_cast<int>(a)); });
         row->addWidget(b);
         return b;
     };
-    button("&Yes", ReplaceAnswer::Yes)->setDefault(true);
-    button("&No", ReplaceAnswer::No);
+    button("cmdYes", "&Yes", ReplaceAnswer::Yes)->setDefault(true);
+    button("cmdNo", "&No", ReplaceAnswer::No);
     if (!q.singleFont) {
-        button("Yes to &All", ReplaceAnswer::YesToAll);
-        button("No to A&ll", ReplaceAnswer::NoToAll);
+        button("cmdYesAll", "Yes to &All", ReplaceAnswer::YesToAll);
+        button("cmdNoAll", "No to A&ll", ReplaceAnswer::NoToAll);
     }
     lay->addLayout(row);
 }
@@ -130,7 +131,9 @@ frmMain::frmMain(Package& package, FontStore& store, const UserEnv& env)
                           w));
         v->addWidget(Memo(package_.license, w), 1);
         optAgree_ = new QRadioButton(QStringLiteral("I accept the agreement"), w);
+        optAgree_->setObjectName(QStringLiteral("optAgree"));
         optDisagree_ = new QRadioButton(QStringLiteral("I do not accept the agreement"), w);
+        optDisagree_->setObjectName(QStringLiteral("optDisagree"));
         optDisagree_->setChecked(true);
         v->addWidget(optAgree_);
         v->addWidget(optDisagree_);
@@ -147,7 +150,9 @@ frmMain::frmMain(Package& package, FontStore& store, const UserEnv& env)
     {
         auto [w, v] = page("Install Type", "Please select which type of install you would like.");
         optComplete_ = new QRadioButton(QStringLiteral("Complete Install"), w);
+        optComplete_->setObjectName(QStringLiteral("optComplete"));
         optCustom_ = new QRadioButton(QStringLiteral("Custom Install"), w);
+        optCustom_->setObjectName(QStringLiteral("optCustom"));
         optComplete_->setChecked(true);
         v->addWidget(optComplete_);
         v->addWidget(Text("Installs all fonts.", w));
@@ -162,6 +167,7 @@ frmMain::frmMain(Package& package, FontStore& store, const UserEnv& env)
         auto [w, v] = page("Custom Install", "Please chose what you wish to install.");
         v->addWidget(Text("Fonts to install:", w));
         chkSelect_ = new QCheckBox(QStringLiteral("Select All"), w);
+        chkSelect_->setObjectName(QStringLiteral("chkSelect"));
         chkSelect_->setChecked(true);
         v->addWidget(chkSelect_);
         auto* scroll = new QScrollArea(w);
@@ -171,6 +177,7 @@ frmMain::frmMain(Package& package, FontStore& store, const UserEnv& env)
         scroll->setWidgetResizable(true);
         v->addWidget(scroll, 1);
         chkLinks_ = new QCheckBox(Q("Add " + urlTitle + " to Favorites"), w);
+        chkLinks_->setObjectName(QStringLiteral("chkLinks"));
         chkLinks_->setChecked(linkShown_);
         chkLinks_->setVisible(linkShown_);
         v->addWidget(chkLinks_);
@@ -221,8 +228,11 @@ frmMain::frmMain(Package& package, FontStore& store, const UserEnv& env)
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     cmdBack_ = new QPushButton(QStringLiteral("< &Back"), this);
+    cmdBack_->setObjectName(QStringLiteral("cmdBack"));
     cmdNext_ = new QPushButton(QStringLiteral("&Next >"), this);
+    cmdNext_->setObjectName(QStringLiteral("cmdNext"));
     cmdCancel_ = new QPushButton(QStringLiteral("&Cancel"), this);
+    cmdCancel_->setObjectName(QStringLiteral("cmdCancel"));
     buttons->addWidget(cmdBack_);
     buttons->addWidget(cmdNext_);
     buttons->addWidget(cmdCancel_);

@@ -1,12 +1,13 @@
-// The wizard window wired to its flow: Next through a package without texts installs every
-// font, adds the Favorites link and ends on the Finished page, whose button closes it.
+// The wizard window wired to its flow: the pages a user walks through, the questions it asks
+// and the replace prompt, against the fake font system.
 
 #include "TestFonts.h"
 #include "frmMain.h"
 
+#include "testsupport/DialogTestSupport.h"
+#include "testsupport/QtApp.h"
 #include "testsupport/TempDir.h"
 
-#include <QApplication>
 #include <QLabel>
 #include <QPushButton>
 
@@ -14,28 +15,10 @@
 
 using namespace typorin;
 using namespace typorintest;
+using testsupport::Click;
 namespace fs = std::filesystem;
 
 namespace {
-
-void EnsureQtApp() {
-    if (QCoreApplication::instance() == nullptr) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        static int argc = 1;
-        static char name[] = "fontinstaller_tests";
-        static char* argv[] = {name, nullptr};
-        new QApplication(argc, argv); // lives as long as the test program
-    }
-}
-
-QPushButton* Button(QWidget& w, const char* text) {
-    for (QPushButton* b : w.findChildren<QPushButton*>()) {
-        if (b->text() == QString::fromUtf8(text)) {
-            return b;
-        }
-    }
-    return nullptr;
-}
 
 bool ShowsLabel(QWidget& w, const std::string& text) {
     for (QLabel* l : w.findChildren<QLabel*>()) {
@@ -46,37 +29,51 @@ bool ShowsLabel(QWidget& w, const std::string& text) {
     return false;
 }
 
+// A package of one font with a web link, installed into a private home.
+class WizardWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        testsupport::EnsureQtApp();
+        fs::create_directories(dir / "home" / "Desktop");
+        env.home = (dir / "home").string();
+        env.xdgDataHome = (dir / "data").string();
+    }
+    void Load(const std::string& readMe = NoReadMe, const std::string& license = NoLicense) {
+        std::string reason;
+        ASSERT_TRUE(LoadPackage(MemorySource(Packed({
+                                    {"A.TTF", FakeFont("Alpha") + "\nnew"},
+                                    {"ReadMe.txt", "Read me"},
+                                    {"Licence.txt", "Licence"},
+                                    {"zembrak.dat", DataFileBytes("Sada", readMe, license,
+                                                                  "https://example.org/", "Web")},
+                                })),
+                                FakeFace, package, reason))
+            << reason;
+    }
+    fs::path Installed() const { return dir / "data" / "fonts" / "A.TTF"; }
+    fs::path Link() const { return dir / "home" / "Desktop" / "Web.desktop"; }
+
+    testsupport::TempDir dir;
+    UserEnv env;
+    FakeStore store;
+    Package package;
+};
+
 } // namespace
 
-TEST(WizardWindow, CompleteInstallEndsOnTheFinishedPage) {
-    EnsureQtApp();
-    testsupport::TempDir dir;
-    fs::create_directories(dir / "home" / "Desktop");
-    const std::string bytes =
-        Packed({{"A.TTF", FakeFont("Alpha")},
-                {"zembrak.dat",
-                 DataFileBytes("Sada", NoReadMe, NoLicense, "https://example.org/", "Web")}});
-    Package package;
-    std::string reason;
-    ASSERT_TRUE(LoadPackage(MemorySource(bytes), FakeFace, package, reason)) << reason;
-    UserEnv env;
-    env.home = (dir / "home").string();
-    env.xdgDataHome = (dir / "data").string();
-    FakeStore store;
-
+TEST_F(WizardWindow, CompleteInstallEndsOnTheFinishedPage) {
+    Load();
     frmMain w(package, store, env);
     w.show();
     EXPECT_EQ(w.windowTitle(), "Welcome to Setup for Sada");
-    QPushButton* next = Button(w, "&Next >");
-    ASSERT_NE(next, nullptr);
-    next->click(); // Install Type
+    Click(w, "cmdNext"); // Install Type
     EXPECT_TRUE(ShowsLabel(w, "Install Type"));
-    next->click(); // Complete
+    Click(w, "cmdNext"); // Complete
     EXPECT_TRUE(ShowsLabel(w, "Finished!"));
     EXPECT_TRUE(ShowsLabel(w, "Setup has finished installing Sada on your computer."));
-    EXPECT_EQ(next->text(), "&Finish");
-    EXPECT_EQ(testsupport::ReadBytes(dir / "data" / "fonts" / "A.TTF"), FakeFont("Alpha"));
-    EXPECT_TRUE(fs::exists(dir / "home" / "Desktop" / "Web.desktop"));
-    next->click();
+    EXPECT_EQ(testsupport::Child<QPushButton>(w, "cmdNext")->text(), "&Finish");
+    EXPECT_EQ(testsupport::ReadBytes(Installed()), FakeFont("Alpha") + "\nnew");
+    EXPECT_TRUE(fs::exists(Link()));
+    Click(w, "cmdNext");
     EXPECT_FALSE(w.isVisible());
 }

@@ -23,12 +23,12 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
 using namespace cardvanetest;
 using testsupport::InFolder;
+using testsupport::OnModal;
 
 namespace {
 
@@ -39,24 +39,6 @@ bool Until(const std::function<bool()>& fn) {
         return fn();
     });
 }
-
-// Runs `fn` on the modal dialog once it shows, from inside its event loop.
-class OnModal {
-public:
-    explicit OnModal(std::function<void(QWidget&)> fn) {
-        timer_.setInterval(10);
-        QObject::connect(&timer_, &QTimer::timeout, [this, fn] {
-            if (QWidget* w = QApplication::activeModalWidget()) {
-                timer_.stop();
-                fn(*w);
-            }
-        });
-        timer_.start();
-    }
-
-private:
-    QTimer timer_;
-};
 
 template <typename T> T* Child(QWidget& w, const char* name) {
     T* child = w.findChild<T*>(name);
