@@ -3,6 +3,9 @@
 
 #if defined(TYPORIN_PATH)
 
+#include "FontPackage.h"
+#include "TestFonts.h"
+
 #include "testsupport/ProgramRun.h"
 #include "testsupport/TempDir.h"
 
@@ -112,6 +115,26 @@ TEST_F(Typorin, CommandLineInstallsExtractsAndExplains) {
                      "/I -- Silent install\n");
     EXPECT_EQ(Run(TYPORIN_PATH, {}), 2);
     EXPECT_TRUE(Has(Err(), "Setup needs a display")) << Err();
+    EXPECT_TRUE(TempIsEmpty());
+}
+
+// A font whose family cannot be read from the font itself (fontconfig would list it under its
+// file's name) is a damaged package: nothing installed, the package error with the reason.
+TEST_F(Typorin, FontWithoutReadableFamilyIsAPackageError) {
+    const fs::path program = dir / "bin" / "typorin";
+    fs::create_directories(program.parent_path());
+    WriteBytes(program,
+               ReadBytes(TYPORIN_IMAGE) +
+                   typorin::PackEntries(
+                       {{"QZ_Pikt04.TTF", typorintest::Garbled(ReadBytes(TYPORIN_FONT), 2000)},
+                        {"zembrak.dat", typorin::DataFileBytes("VaZevo2004")}}));
+    fs::permissions(program, fs::perms::owner_all);
+    EXPECT_EQ(Run(program, {"/I"}), 1);
+    EXPECT_TRUE(Has(Err(), "Glyvora Error: This Glyvora contains no fonts.\n'QZ_Pikt04.TTF' is no "
+                           "font, or its family name cannot be read from the font itself"))
+        << Err();
+    EXPECT_FALSE(Has(Out() + Err(), "Setup has finished installing")) << Out();
+    EXPECT_FALSE(fs::exists(installed));
     EXPECT_TRUE(TempIsEmpty());
 }
 
