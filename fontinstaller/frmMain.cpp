@@ -93,6 +93,11 @@ ReplaceAnswer frmReplace::Ask() {
     return r >= 1 && r <= 4 ? static_cast<ReplaceAnswer>(r) : ReplaceAnswer::Closed;
 }
 
+std::unique_ptr<QMessageBox> HelpBox() {
+    return std::make_unique<QMessageBox>(QMessageBox::Information, QString::fromUtf8(HelpTitle),
+                                         Q(HelpText), QMessageBox::Ok);
+}
+
 frmMain::frmMain(Package& package, FontStore& store, const UserEnv& env)
     : package_(package), store_(store), env_(env),
       title_(platform::Cp1250ToUtf8(package.data.title)),
@@ -294,6 +299,7 @@ void frmMain::cmdNext_Click() {
         for (size_t i = 0; i < chkFont_.size(); ++i) {
             chkFont_[i]->setChecked(flow_.fonts()[i]);
         }
+        chkLinks_->setChecked(flow_.links());
         Sync();
         Install();
         break;
@@ -317,8 +323,9 @@ void frmMain::cmdBack_Click() {
 }
 
 bool frmMain::ExitMsg() {
-    return QMessageBox::question(this, QString::fromUtf8(ProgramTitle), Q(ExitQuestion(title_)),
-                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    QMessageBox box(QMessageBox::Information, QString::fromUtf8(ProgramTitle),
+                    Q(ExitQuestion(title_)), QMessageBox::Yes | QMessageBox::No, this);
+    return box.exec() == QMessageBox::Yes;
 }
 
 void frmMain::cmdCancel_Click() {
@@ -346,7 +353,7 @@ void frmMain::Install() {
     r.fonts = package_.fonts;
     r.checked = flow_.fonts();
     r.fontFolder = FontsFolder(env_);
-    r.links = linkShown_ && flow_.links() && chkLinks_->isChecked();
+    r.links = linkShown_ && chkLinks_->isChecked();
     r.title = title_;
     r.url = platform::Cp1250ToUtf8(package_.data.url);
     r.urlTitle = platform::Cp1250ToUtf8(package_.data.urlTitle);

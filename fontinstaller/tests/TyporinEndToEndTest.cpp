@@ -87,7 +87,8 @@ protected:
 } // namespace
 
 // /I installs the build's font where fontconfig finds it, twice in a row, leaving no extracted
-// files; /E puts the font beside the program; /? and a missing display need no window.
+// files; /E puts the font beside the program; /? lists the options on the terminal without a
+// display and in a box with one; the wizard without a display says so.
 TEST_F(Typorin, CommandLineInstallsExtractsAndExplains) {
     const std::string font = ReadBytes(TYPORIN_FONT);
     for (int run = 1; run <= 2; ++run) {
@@ -115,6 +116,14 @@ TEST_F(Typorin, CommandLineInstallsExtractsAndExplains) {
                      "/I -- Silent install\n");
     EXPECT_EQ(Run(TYPORIN_PATH, {}), 2);
     EXPECT_TRUE(Has(Err(), "Setup needs a display")) << Err();
+    EXPECT_TRUE(TempIsEmpty());
+
+    // With a display the options are a message box that waits for the user.
+    OffscreenProgram help(TYPORIN_PATH, dir / "run", "help", "", Launch({"/?"}, {}, true));
+    EXPECT_EQ(help.WaitExit(2), -1) << help.Errors();
+    EXPECT_EQ(help.Output(), "");
+    help.Signal(SIGTERM);
+    EXPECT_EQ(help.WaitExit(), 128 + SIGTERM);
     EXPECT_TRUE(TempIsEmpty());
 }
 
