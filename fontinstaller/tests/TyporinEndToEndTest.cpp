@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <sstream>
 #include <sys/stat.h>
 
 #if defined(CARDVANE_PATH)
@@ -28,6 +29,18 @@ namespace {
 
 bool Has(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
+}
+
+// The command the README gives to check that the font is installed.
+std::string ReadmeCheck() {
+    std::istringstream readme(ReadBytes(TYPORIN_README));
+    for (std::string line; std::getline(readme, line);) {
+        if (line.rfind("    fc-list", 0) == 0) {
+            return line.substr(4);
+        }
+    }
+    ADD_FAILURE() << "the README gives no fc-list check";
+    return "false";
 }
 
 class Typorin : public ::testing::Test {
@@ -86,9 +99,9 @@ protected:
 
 } // namespace
 
-// /I installs the build's font where fontconfig finds it, twice in a row, leaving no extracted
-// files; /E puts the font beside the program; /? lists the options on the terminal without a
-// display and in a box with one; the wizard without a display says so.
+// /I installs the build's font where fontconfig and the README's check find it, twice in a
+// row, leaving no extracted files; /E puts the font beside the program; /? lists the options
+// on the terminal without a display and in a box with one; the wizard without one says so.
 TEST_F(Typorin, CommandLineInstallsExtractsAndExplains) {
     const std::string font = ReadBytes(TYPORIN_FONT);
     for (int run = 1; run <= 2; ++run) {
@@ -103,6 +116,10 @@ TEST_F(Typorin, CommandLineInstallsExtractsAndExplains) {
         ASSERT_EQ(Run("fc-list", {"--format", "%{file}|%{family}\n"}), 0) << Err();
         EXPECT_TRUE(Has(Out(), installed.string() + "|QZ-Davovazedi04\n")) << Out();
     }
+    // The README's check, as a user types it.
+    const std::string check = ReadmeCheck();
+    ASSERT_EQ(Run("sh", {"-c", check}), 0) << check << "\n" << Out() << Err();
+    EXPECT_EQ(Out(), "QZ-Davovazedi04\n") << check;
 
     const fs::path bin = dir / "bin";
     fs::create_directories(bin);
