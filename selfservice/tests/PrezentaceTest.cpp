@@ -12,7 +12,9 @@ using namespace Prezentace;
 
 namespace {
 
-enum class Ravlin { Prijme, Odmitne, Mlci };
+// How the double meets the WRITE request: it makes the change, refuses it, stays silent, or
+// answers without making it (the header alone, or another runner's line).
+enum class Ravlin { Prijme, Odmitne, Mlci, JenHlavicka, JinyZavodnik };
 
 // Answers the desk's dialogs from a script; a wait runs the wait form's model on the fake
 // clock, with the double taking requests every 500 ms. The double switches to the fault under
@@ -86,6 +88,8 @@ public:
             if (text.find("#SAM#WRITE#") != std::string::npos) {
                 ravlin.refuse = rezim == Ravlin::Odmitne ? "Prezentace je uzavřena" : "";
                 ravlin.silent = rezim == Ravlin::Mlci;
+                ravlin.headerOnly = rezim == Ravlin::JenHlavicka;
+                ravlin.otherRunner = rezim == Ravlin::JinyZavodnik;
             }
         }
     }
@@ -147,6 +151,7 @@ protected:
         fs::create_directories(sam);
         ravlin.refuse.clear();
         ravlin.silent = false;
+        ravlin.headerOnly = ravlin.otherRunner = false;
         ravlin.delayMs = 0;
         SI_Typ::Start00 = 10.00;
         SISam_Typ::Param.Uroven = {0, 2, 2, 2, 2, 0};
@@ -236,7 +241,7 @@ struct Pripad {
     std::string odmitnuto;
 };
 
-TEST_F(Desk, EveryChangeAcceptedRefusedOrTimedOut) {
+TEST_F(Desk, EveryChangeAcceptedRefusedTimedOutOrAnsweredWithoutIt) {
     const std::vector<Pripad> pripady = {
         {"swap",
          [](Skript& s) {
@@ -298,7 +303,8 @@ TEST_F(Desk, EveryChangeAcceptedRefusedOrTimedOut) {
          "Číslo čipu nebylo možno změnit !!"},
     };
     for (const Pripad& p : pripady) {
-        for (Ravlin rezim : {Ravlin::Prijme, Ravlin::Odmitne, Ravlin::Mlci}) {
+        for (Ravlin rezim : {Ravlin::Prijme, Ravlin::Odmitne, Ravlin::Mlci, Ravlin::JenHlavicka,
+                             Ravlin::JinyZavodnik}) {
             SCOPED_TRACE(std::string(p.nazev) + " " + std::to_string(int(rezim)));
             TearDown();
             fs::remove("Protokol.txt");
@@ -321,6 +327,14 @@ TEST_F(Desk, EveryChangeAcceptedRefusedOrTimedOut) {
                 EXPECT_TRUE(Log12().empty());
                 EXPECT_EQ(posledni.r1, p.odmitnuto);
                 EXPECT_EQ(posledni.r2, "Prezentace je uzavřena");
+                EXPECT_EQ(SISam_Proc::Zavodnici, pred);
+            } else if (rezim != Ravlin::Mlci) {
+                // No success told or logged, nothing applied: the answer's end is undefined.
+                EXPECT_TRUE(Log12().empty());
+                EXPECT_EQ(posledni.r1, "... navazuji spojení s prezentací ...");
+                const auto log = Log();
+                EXPECT_EQ(log.back(), "Pozadavek - nedefinovaný výsledek");
+                EXPECT_TRUE(log[log.size() - 2].starts_with("Pozadavek TypPozadavku="));
                 EXPECT_EQ(SISam_Proc::Zavodnici, pred);
             } else {
                 EXPECT_TRUE(Log12().empty());
