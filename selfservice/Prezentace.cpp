@@ -427,7 +427,9 @@ int32_t TPrezentace::VyberZavodnikaOddilu(const std::string& klub, const std::st
 std::string TPrezentace::Vyber2(const std::string& titulek, const std::string& volba1,
                                 const std::string& volba2, int x, int y, int akce) {
     const TZavodnik* ja = Zavodnik(Prihlaseni.ID);
-    if (ja == nullptr || !MuzeMenit(*ja, akce)) {
+    // An administrator acting for another club than his own has no own entry there.
+    if (ja == nullptr || !MuzeMenit(*ja, akce) ||
+        !StejnyText(ja->Oddil, SISam_Proc::KlubUzivatele())) {
         return "2";
     }
     TVolba v;

@@ -445,6 +445,34 @@ TEST_F(Desk, EdgeCasesOfTheFlows) {
     EXPECT_EQ(skript->volby.back().polozky.size(), 2u);
 }
 
+// The administrator logged in with a runner's card acts in every flow for the club he chose on
+// entering the desk: the club refresh asks for it and the member chooser lists its members.
+TEST_F(Desk, TheClubChosenByTheAdministratorWinsOverHisRunnersClub) {
+    const std::function<void(TPrezentace&)> flows[] = {
+        [](TPrezentace& d) { d.ProhoditStart(); }, [](TPrezentace& d) { d.ZmenitStart(); },
+        [](TPrezentace& d) { d.Odhlasit(); }, [](TPrezentace& d) { d.ZmenitCip(); }};
+    for (const auto& flow : flows) {
+        PrihlaseniLogic::Prihlas(1001, 1001); // NOVÁK Jan of ABC, also the administrator's card
+        ASSERT_EQ(SISam_Typ::Prihlaseni.Uroven, SISam_Typ::UrovenAdmin);
+        skript->vyber = {Klic("XYZ")};
+        ASSERT_TRUE(desk->Vstup());
+        skript->pozadavky.clear();
+        skript->volby.clear();
+        std::vector<std::string> nabidnuti;
+        skript->vyber = {[&nabidnuti](const TVolba& v) {
+            for (const auto& p : v.polozky) {
+                nabidnuti.push_back(p.klic);
+            }
+            return std::string();
+        }};
+        flow(*desk);
+        ASSERT_EQ(skript->pozadavky.size(), 1u);
+        EXPECT_NE(skript->pozadavky[0].find("#SAM#READ#ZAVODNIK#ODDIL#XYZ#"), std::string::npos)
+            << skript->pozadavky[0];
+        EXPECT_EQ(nabidnuti, (std::vector<std::string>{"2", "7"})); // no own-entry choice
+    }
+}
+
 TEST(DeskTexts, TimesStartsAndVacantSlots) {
     EXPECT_EQ(SumMinSecText(12.29, 10.00), "10:12:29");
     EXPECT_EQ(SumMinSecText(12.30, 9.57), "10:09:30");

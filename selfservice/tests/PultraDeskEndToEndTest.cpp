@@ -258,6 +258,38 @@ TEST_F(PultraDesk, AChangeRavlinDidNotMakeIsNotToldAsDone) {
     }
 }
 
+// An administrator logged in with a runner's card acts for the club he chose on entering the
+// desk, not for the runner's.
+TEST_F(PultraDesk, TheAdministratorActsForTheClubHeChose) {
+    const SISam_Typ::TZavodnik ja = *SISam_Proc::Zavodnik(2);
+    form->Prihlas(ja.SI);
+    keys = {"4830"};
+    form->CasClick();
+    ASSERT_EQ(SISam_Typ::Prihlaseni.Uroven, SISam_Typ::UrovenAdmin);
+    ASSERT_EQ(SISam_Typ::Prihlaseni.ID, ja.ID);
+    const std::string jiny = ja.Oddil == "FAA" ? "EAA" : "FAA";
+    tiles = {QString::fromStdString(jiny)};
+    form->Tlacitko(TagPrezentace)->click();
+    ASSERT_EQ(chosen, std::vector<std::string>{jiny});
+
+    // Withdrawal: the club refresh and the member chooser are the chosen club's; NO ends it.
+    tiles = {" SI = "};
+    answers = {false};
+    form->Tlacitko(TagOdhlaseni)->click();
+    ASSERT_EQ(chosen.size(), 2u) << form->StateText();
+    // Names of the sample race repeat only within a club.
+    const std::string jmeno = chosen[1].substr(0, chosen[1].find(" ("));
+    bool clena = false;
+    for (const auto& z : SISam_Proc::Zavodnici) {
+        clena = clena || (z.ID > 0 && z.Jmeno == jmeno && z.Oddil == jiny);
+    }
+    EXPECT_TRUE(clena) << chosen[1];
+    std::string dvojnik;
+    platform::ReadWholeFile(tmp.Path() / "ravlinsam.log", dvojnik, nullptr);
+    EXPECT_THAT(dvojnik, HasSubstr("READ ODDIL " + jiny + " "));
+    EXPECT_THAT(dvojnik, Not(HasSubstr("READ ODDIL " + ja.Oddil + " ")));
+}
+
 } // namespace
 
 #endif
