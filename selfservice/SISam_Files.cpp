@@ -45,6 +45,8 @@ platform::StableFileCheck g_stabilni;
 std::set<fs::path> g_nesmazane;
 // Files that could not be read and were logged as errors.
 std::set<fs::path> g_necitelne;
+// Why the last file could not be read.
+std::string g_procNecitelny;
 
 std::string Cislo(int64_t v) {
     return std::to_string(v);
@@ -115,6 +117,7 @@ bool NactiSoubor(const fs::path& soubor, std::string& bytes) {
     }
     // Tried again at every poll, written into the log once.
     Protokol(g_necitelne.insert(soubor).second ? LogChyba : LogTrace, "Nelze číst " + chyba);
+    g_procNecitelny = chyba;
     return false;
 }
 
@@ -286,6 +289,7 @@ Cteni NactiZavodnikyText(std::string_view bytes) {
         MaxID = std::max(MaxID, z.ID);
         Zavodnici[static_cast<size_t>(i)] = std::move(z);
     }
+    ++VerzeDat;
     SetridKategorie();
     SetridOddily();
     StavDat = "Data Zav : Read " + TedText() + " data z " + CasZavodniku.value_or("");
@@ -363,6 +367,7 @@ Cteni NactiZmenuText(std::string_view bytes, std::string_view typ, std::string& 
         MaxID = std::max(MaxID, z.ID);
         Zavodnici[static_cast<size_t>(z.ID - 1)] = std::move(z);
     }
+    ++VerzeDat;
     return Cteni::Precteno;
 }
 
@@ -396,6 +401,7 @@ int ZpracujVstupniSoubory(std::string_view maska, std::string_view guid, std::st
              "Zpracuj vstupni soubory " + Cislo(kod) + " " + slozkaText + std::string(maska));
     const std::string pocitac = Pocitac().JmenoPocitace();
     int vysledek = VysledekNic;
+    std::string odmitnute; // exports that could not be taken, with the reason
     for (const fs::path& soubor : soubory) {
         if (!Stabilni(soubor)) {
             continue; // Ravlin may still be writing it; the next poll takes it
@@ -440,6 +446,10 @@ int ZpracujVstupniSoubory(std::string_view maska, std::string_view guid, std::st
                                                : VysledekZamitnuto;
         }
         if (cteni == Cteni::Nelze) {
+            if (guid.empty()) {
+                odmitnute += (odmitnute.empty() ? "" : "\n") +
+                             ("Export odmítnut " + TedText() + " : " + g_procNecitelny);
+            }
             continue; // kept for the next poll, neither applied nor refused
         }
         vysledek = tento;
@@ -450,6 +460,10 @@ int ZpracujVstupniSoubory(std::string_view maska, std::string_view guid, std::st
             Protokol(LogTrace, "EXIT " + std::string(guid));
             return vysledek;
         }
+    }
+    if (!odmitnute.empty()) {
+        // The screen says the data were refused, not that they stayed unchanged.
+        StavDat = odmitnute;
     }
     return vysledek;
 }
@@ -521,6 +535,7 @@ void ResetFiles() {
     g_stabilni = platform::StableFileCheck();
     g_nesmazane.clear();
     g_necitelne.clear();
+    g_procNecitelny.clear();
 }
 
 } // namespace SISam_Proc

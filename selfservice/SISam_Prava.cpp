@@ -95,6 +95,7 @@ void ResetGlobals() {
     PocetZavodniku = 0;
     PocetDobehlych = 0;
     PosledniStart = 0;
+    ++VerzeDat;
     ResetFiles();
 }
 

@@ -28,6 +28,9 @@ extern int32_t MaxID;          // highest ID in use; bounds every scan
 extern int32_t PocetZavodniku; // loaded by the last full export
 extern int32_t PocetDobehlych; // state 1 over all categories
 extern double PosledniStart;   // latest start of a runner who is not a vacant slot
+// Counts the changes of the table (loads, applied answers, resets): a list built from it is
+// rebuilt once this moved on.
+extern uint64_t VerzeDat;
 // The runner of a slot; nullptr for an ID outside the table or an empty slot.
 const TZavodnik* Zavodnik(int32_t id);
 

@@ -21,6 +21,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <unistd.h>
+
 using namespace Pultra;
 using namespace kiosktest;
 namespace fs = std::filesystem;
@@ -90,6 +92,12 @@ TEST_F(PultraForm, ACardHighlightsItsRunnerAndTheGridPagesAndDrags) {
     EXPECT_EQ(grid->item(48, 2)->background().style(), Qt::NoBrush);
     EXPECT_EQ(form->HorniRadek(), 40); // ten rows above the highlighted row 50
     EXPECT_EQ(fs::file_size(fs::path(SI_Typ::KioskDataPath()) / "N1_0007.si1"), 0u);
+    // Another language redraws the same list: the runner stays highlighted, the rows in view.
+    form->Jazyk(1);
+    EXPECT_EQ(grid->item(49, 2)->background().color(), QColor(204, 255, 51));
+    EXPECT_THAT(form->StateText(), ::testing::HasSubstr("zvyrazneny=50\n"));
+    EXPECT_EQ(form->HorniRadek(), 40);
+    form->Jazyk(0);
 
     // The arrow keys walk the shown buttons, over the desk button while it is disabled.
     form->activateWindow();
@@ -215,6 +223,55 @@ TEST_F(PultraForm, ChoosersLeadToTheLists) {
     form->StartovkyClick();
     EXPECT_FALSE(form->Grid()->isVisible());
     EXPECT_THAT(form->StateText(), ::testing::HasSubstr("vybrany=0"));
+}
+
+// The list shown follows every load of the table; an export that is refused says so.
+TEST_F(PultraForm, TheListShownFollowsTheLoadsAndARefusedExportIsNamed) {
+    QTimer::singleShot(0, vyber.get(), [this] { vyber->Dlazdice(1)->click(); });
+    form->StartovkyClick();
+    ASSERT_GT(form->Grid()->rowCount(), 10);
+    const fs::path zavodnik = tmp.Path() / "ravlin" / "Z0007" / "SAM" / "Zavodnik.csv";
+    const auto stoji = [&zavodnik] {
+        fs::last_write_time(zavodnik, fs::file_time_type::clock::now() - std::chrono::hours(1));
+    };
+
+    // An export far beyond any race is refused: the system line names it and why.
+    ASSERT_EQ(::truncate(zavodnik.c_str(), 17 << 20), 0);
+    stoji();
+    form->TimerVstupniDataTimer();
+    const std::string system = form->SystemLine()->text().toStdString();
+    EXPECT_THAT(system, ::testing::HasSubstr("Export odmítnut"));
+    EXPECT_THAT(system, ::testing::HasSubstr(zavodnik.string() + ": larger than"));
+    EXPECT_THAT(system, ::testing::Not(::testing::HasSubstr("beze změny")));
+    EXPECT_GT(form->Grid()->rowCount(), 10);
+
+    // A full export of the header alone empties the table, and the list shown with it.
+    testsupport::WriteBytes(zavodnik, "#SAM#WRITE#ZAVODNIK#ALL##RAVLIN#09:00:00##\r\n");
+    stoji();
+    form->TimerVstupniDataTimer();
+    EXPECT_EQ(SISam_Proc::MaxID, 0);
+    EXPECT_EQ(form->Grid()->rowCount(), 1); // the closing empty row
+    EXPECT_THAT(form->StateText(), ::testing::HasSubstr("radky=0\n"));
+    EXPECT_THAT(form->SystemLine()->text().toStdString(), ::testing::HasSubstr("data z 09:00:00"));
+}
+
+// Every sub-button of the desk hides the grid before its first dialog.
+TEST_F(PultraForm, ASubButtonHidesTheGrid) {
+    form->Prihlas(SISam_Proc::Zavodnici[4].SI);
+    ASSERT_TRUE(form->Grid()->isVisible());
+    form->PrezentaceClick();
+    ASSERT_TRUE(form->Tlacitko(TagZmenaCasu)->isVisible()) << form->StateText();
+    for (int tag : {TagZmenaCasu, TagZamenaCasu}) {
+        form->ZobrazGrid(true);
+        bool videt = true;
+        QTimer::singleShot(0, vyber.get(), [this, &videt] {
+            videt = form->Grid()->isVisible();
+            vyber->reject();
+        });
+        form->Tlacitko(tag)->click();
+        EXPECT_FALSE(videt) << tag;
+        EXPECT_FALSE(form->Grid()->isVisible()) << tag;
+    }
 }
 
 TEST_F(PultraForm, LoginThroughTheChipPromptAndAutomaticLogout) {
