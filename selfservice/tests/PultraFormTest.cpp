@@ -2,10 +2,12 @@
 // a card record in Data_Sam, the grid's highlight, paging and dragging, the password on the
 // clock, closing, the language and a new COM from the administrator.
 
+#include "ProgramHooks.h"
 #include "PultraFormSupport.h"
 #include "RavlinSam.h"
 #include "SI_Port.h"
 #include "fAdmin.h"
+#include "fInfoForma.h"
 #include "fKlavesnice.h"
 #include "fNactiCip.h"
 #include "fVyberBTN.h"
@@ -21,6 +23,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <csignal>
 #include <unistd.h>
 
 using namespace Pultra;
@@ -308,4 +311,75 @@ TEST_F(PultraForm, LoginThroughTheChipPromptAndAutomaticLogout) {
     platform::ReadWholeFile("Protokol.txt", log, nullptr);
     EXPECT_THAT(log, ::testing::HasSubstr(";Log IN\r\n"));
     EXPECT_THAT(log, ::testing::HasSubstr(";Log OUT\r\n"));
+}
+
+namespace {
+
+// A closing signal as main() wires it: the program hooks let the form close without the
+// password and end the event loop, whatever modal form is up; the placement reaches Pultra.ini.
+class PultraClosing : public PultraForm {
+protected:
+    // Runs the event loop as main() does: otevri opens a form, and once that form is the modal
+    // one the signal comes. The loop's result.
+    int Zavri(int signal, const std::function<void()>& otevri, QWidget* modalni) {
+        TProgramHooks hooks("PULTRATEST_");
+        hooks.SetBeforeSignalClose([this] { form->ZavritBezHesla(); });
+        hooks.Watch(*form);
+        odeslano = false;
+        QTimer cekej;
+        cekej.setInterval(10);
+        QObject::connect(&cekej, &QTimer::timeout, [this, signal, modalni] {
+            if (!odeslano && QApplication::activeModalWidget() == modalni) {
+                odeslano = true;
+                ::raise(signal);
+            }
+        });
+        cekej.start();
+        QTimer hlidac; // never a hang: a loop still running then ends with 99
+        hlidac.setSingleShot(true);
+        QObject::connect(&hlidac, &QTimer::timeout, [] { QApplication::exit(99); });
+        hlidac.start(20000);
+        QTimer::singleShot(0, form.get(), otevri);
+        return QApplication::exec();
+    }
+    bool odeslano = false;
+};
+
+} // namespace
+
+TEST_F(PultraClosing, EachSignalWithEachFormOpenEndsThroughTheFormsClose) {
+    const struct {
+        const char* nazev;
+        std::function<void()> otevri;
+        std::function<QWidget*()> modalni;
+    } formy[] = {
+        // The window's close button asks for the password, then the signal comes.
+        {"close button's password", [this] { form->close(); },
+         [this]() -> QWidget* { return klavesnice.get(); }},
+        {"password on the clock", [this] { form->CasClick(); },
+         [this]() -> QWidget* { return klavesnice.get(); }},
+        {"chooser", [this] { form->StartovkyClick(); },
+         [this]() -> QWidget* { return vyber.get(); }},
+        {"chip prompt", [this] { form->LoginClick(); },
+         [this]() -> QWidget* { return &form->NactiCipForma(); }},
+        {"message", [this] { form->ZobrazInfoFormu("x", "", false, 0); },
+         [this]() -> QWidget* { return &form->InfoForma(); }},
+        {"administrator form", [this] { form->AdminClick(); },
+         [this]() -> QWidget* { return &form->AdminForma(); }},
+    };
+    for (const auto& f : formy) {
+        for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
+            SCOPED_TRACE(std::string(f.nazev) + " " + std::to_string(signal));
+            TearDown();
+            SetUp();
+            EXPECT_EQ(Zavri(signal, f.otevri, f.modalni()), 0);
+            EXPECT_TRUE(odeslano);
+            EXPECT_FALSE(form->isVisible());
+            platform::IniFile ini("Pultra.ini");
+            for (const char* key : {"Top", "Left", "Width", "Height", "Status"}) {
+                EXPECT_NE(ini.ReadString("Pultra_Main", key, "-"), "-") << key;
+            }
+            EXPECT_FALSE(ini.ReadString("Pultra_Main", "RavlinPath", "").empty());
+        }
+    }
 }
