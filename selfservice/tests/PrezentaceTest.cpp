@@ -387,6 +387,22 @@ TEST_F(Desk, ATimedOutRequestIsWithdrawnOrItsLateAnswerApplied) {
     EXPECT_TRUE(platform::ListByMask(sam, "*.odp").empty());
     ASSERT_EQ(Log12().size(), 1u);
     EXPECT_TRUE(Log12()[0].starts_with("Pozdni odpoved - O.K. : TypPozadavku=ChangeSIcard"));
+
+    // A late answer without the change is no success either: nothing applied, an error logged.
+    ravlin.delayMs = 12000;
+    skript->rezim = Ravlin::JenHlavicka;
+    n.SI = 556;
+    EXPECT_EQ(desk->ZpracujPozadavek("x", "ChangeSIcard", n, SISam_Proc::Zavodnici[0]),
+              VysledekTimeout);
+    clock.Advance(12000);
+    ravlin.Poll();
+    for (int i = 0; i < 3 && !platform::ListByMask(sam, "*.odp").empty(); ++i) {
+        desk->ZpracujPozdniOdpovedi();
+    }
+    EXPECT_TRUE(platform::ListByMask(sam, "*.odp").empty());
+    EXPECT_EQ(SISam_Proc::Zavodnici[0].SI, 555);
+    ASSERT_EQ(Log12().size(), 2u);
+    EXPECT_TRUE(Log12()[1].starts_with("Pozdni odpoved - nedefinovaný výsledek : ")) << Log12()[1];
 }
 
 TEST_F(Desk, EdgeCasesOfTheFlows) {
