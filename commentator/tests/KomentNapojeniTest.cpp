@@ -1,6 +1,7 @@
 #include "KomentNapojeni.h"
 #include "KomentTools.h"
 #include "SI_Typ.h"
+#include "platform/Clock.h"
 #include "testsupport/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -48,6 +49,7 @@ std::string Export(const std::vector<Zavodnik>& zavodnici) {
 // The commentator as the main form drives it, on files in a temporary folder.
 struct Komentator : ::testing::Test, IStavovyRadek {
     TempDir dir;
+    platform::FakeClock clock;
     std::vector<std::string> zpravy;
     std::unique_ptr<Koment::TKomentator> k;
     fs::path data;
@@ -60,6 +62,7 @@ struct Komentator : ::testing::Test, IStavovyRadek {
         Koment::ResetNastaveni();
         SI_Typ::Zavod = 12;
         SI_Typ::Etapa = 1;
+        platform::SetClock(&clock);
         Parsery::AlgeMemoCasy().Clear();
         data = dir / "Data_Kom/Z0012";
         fs::create_directories(data / "ExtFile");
@@ -72,6 +75,12 @@ struct Komentator : ::testing::Test, IStavovyRadek {
         // The results program's names in its own letter case.
         k->Zdroje().Zavodnici().FileName = (dir / "RAVLIN").string();
         k->Zdroje().Zavodnici().Enabled = true;
+    }
+    void TearDown() override { platform::SetClock(nullptr); }
+    // The start-up load: the export is taken at the poll after the one that first saw it.
+    void Nacti() {
+        k->ReloadCompetitors();
+        k->ReloadCompetitors();
     }
     void Enable(size_t i, const fs::path& file) {
         k->Zdroje()[i].FileName = file.string();
@@ -117,7 +126,7 @@ TEST_F(Komentator, SourcesReloadAndReconstructAgainstTheRace) {
     Enable(5, dir / "Ravlin/Alge.txt");
     Enable(7, dir / "Ravlin/AlgeStart.txt"); // not there either
 
-    k->ReloadCompetitors();
+    Nacti();
     EXPECT_EQ(k->PocetZavodniku(), 3);
     EXPECT_TRUE(ReadBytes(data / "ZavE1.dat") == ReadBytes(dir / "Ravlin/Exm00121.DAT"));
     k->PollSources200ms();
@@ -170,9 +179,34 @@ TEST_F(Komentator, RelayFinishLegFromTheRace) {
         "\x10R" + std::string(10, ' ') + "    5" + std::string(9, ' ') + "2550" + "1030001200\r\n";
     WriteBytes(dir / "Ravlin/Alge.txt", line);
     Enable(5, dir / "Ravlin/Alge.txt");
-    k->ReloadCompetitors();
+    Nacti();
     k->PollSources200ms();
     k->ProcessPunches1s();
     EXPECT_NE(ReadBytes(data / "MezE1.dat").find("*U3"), std::string::npos);
     EXPECT_EQ(Splits().at(53), Ms({30 * 60000 + 120}));
+}
+
+// A new export is looked at again every two seconds until it stood still, then loaded: the
+// race does not wait for the read interval, and is not loaded twice.
+TEST_F(Komentator, NewExportIsLoadedOnceItStoodStill) {
+    const fs::path exm = dir / "Ravlin/exm00121.dat";
+    WriteBytes(exm, Export({{"H21", 101, "1", {1}}}));
+    k->ReloadCompetitors();
+    EXPECT_EQ(k->PocetZavodniku(), 0);
+    clock.Advance(1999);
+    k->PollSources200ms();
+    EXPECT_EQ(k->PocetZavodniku(), 0);
+    WriteBytes(exm, Export({{"H21", 101, "1", {1}}, {"H21", 102, "2", {1}}})); // still written
+    clock.Advance(1);
+    k->PollSources200ms();
+    EXPECT_EQ(k->PocetZavodniku(), 0);
+    clock.Advance(2000);
+    k->PollSources200ms();
+    EXPECT_EQ(k->PocetZavodniku(), 2);
+    EXPECT_TRUE(k->TakePrekreslitInfoAll());
+    clock.Advance(2000);
+    k->PollSources200ms();
+    EXPECT_EQ(std::count_if(zpravy.begin(), zpravy.end(),
+                            [](const std::string& z) { return z.starts_with("Načteno"); }),
+              1);
 }
