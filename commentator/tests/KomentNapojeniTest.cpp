@@ -186,6 +186,24 @@ TEST_F(Komentator, RelayFinishLegFromTheRace) {
     EXPECT_EQ(Splits().at(53), Ms({30 * 60000 + 120}));
 }
 
+// A split file renamed over by a new one is read from its start, not from the old offset in
+// the middle of a line: no runner gets another's finish.
+TEST_F(Komentator, SplitFileReplacedUnderItIsReadFromItsStart) {
+    WriteBytes(dir / "Ravlin/exm00121.dat",
+               Export({{"H21", 500107, "1", {1}}, {"H21", 99500107, "2", {1}}}));
+    const fs::path cil = dir / "Ravlin/Koment/Cil00121.csv";
+    WriteBytes(cil, "500107;10:16:19,00;1;\r\n");
+    Enable(1, cil);
+    Nacti();
+    k->PollSources200ms();
+    WriteBytes(dir / "Ravlin/new.csv", "5017;10:16:19,00;1;\r\n99500107;10:31:00,00;1;\r\n");
+    fs::rename(dir / "Ravlin/new.csv", cil);
+    k->PollSources200ms();
+    k->ProcessPunches1s();
+    EXPECT_EQ(Splits().at(500107), Ms({16 * 60000 + 19000}));
+    EXPECT_EQ(Splits().at(99500107), Ms({31 * 60000}));
+}
+
 // A new export is looked at again every two seconds until it stood still, then loaded: the
 // race does not wait for the read interval, and is not loaded twice.
 TEST_F(Komentator, NewExportIsLoadedOnceItStoodStill) {
