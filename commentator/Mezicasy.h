@@ -264,6 +264,7 @@ private:
     void UkazZpravu();
     void Zpracuj(TNezprac& p);
     std::string RadekRaw(const TMezicasRec& rec) const;
+    int32_t UsekCasomiry(const TMezicasRec& rec) const;
 
     struct {
         std::string text;

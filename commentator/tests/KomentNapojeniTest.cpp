@@ -186,6 +186,25 @@ TEST_F(Komentator, RelayFinishLegFromTheRace) {
     EXPECT_EQ(Splits().at(53), Ms({30 * 60000 + 120}));
 }
 
+// A timer finish by bib alone (first protocol) keeps its runner and leg when the own copy is
+// read back after a reload, though later legs have no start time.
+TEST_F(Komentator, RelayTimerFinishKeepsItsLegAfterReload) {
+    Koment::Nastaveni.DruhZavodu = 2;
+    Koment::Nastaveni.AlgeCilZapnut = true;
+    WriteBytes(dir / "Ravlin/exm00121.dat",
+               Export({{"H1", 51, "5/1", {1}}, {"H2", 52, "5/2", {1}}, {"H3", 53, "5/3", {1}}}));
+    WriteBytes(dir / "Ravlin/Alge.txt", "*   5     10:30:00.1200\r\n");
+    Enable(5, dir / "Ravlin/Alge.txt");
+    Nacti();
+    k->PollSources200ms();
+    k->ProcessPunches1s();
+    const auto live = Splits();
+    EXPECT_EQ(live.at(53), Ms({30 * 60000 + 120}));
+    k->PollCompetitors();
+    k->ProcessPunches1s();
+    EXPECT_EQ(Splits(), live);
+}
+
 // A split file renamed over by a new one is read from its start, not from the old offset in
 // the middle of a line: no runner gets another's finish.
 TEST_F(Komentator, SplitFileReplacedUnderItIsReadFromItsStart) {
