@@ -735,7 +735,10 @@ int TZavod::VlozMezicas(const TMezicasRec& rec, bool save) {
     const int result = SeznamMezicasu.Vloz(
         rec, save, [this](const TMezicasRec& m) { return SavePunch(m); }, &tabule);
     if (result == 1 || result == 2) {
-        Nezpracovane.push_back(TNezprac{rec, save, tabule});
+        if (tabule && rec.Stav >= 0) {
+            Tabule.insert(TSeznamMezicasu::Klic(rec));
+        }
+        Nezpracovane.push_back(TNezprac{rec, save});
     }
     return result;
 }
@@ -1043,8 +1046,9 @@ void TZavod::Zpracuj(TNezprac& p) {
     }
     zprava_.z = z;
 
-    // 9. The info-board line of this punch.
-    if ((r.Kod > 30 || d.Kontroly[bod] == 1) && p.Tabule && Nastaveni.VytvaretInfoTab) {
+    // 9. The info-board line of this punch, if it is still owed.
+    if ((r.Kod > 30 || d.Kontroly[bod] == 1) && !Tabule.empty() &&
+        Tabule.erase(TSeznamMezicasu::Klic(r)) > 0 && Nastaveni.VytvaretInfoTab) {
         ZapisInfoTab(RadekInfoTab(*z, bod));
     }
 }

@@ -247,3 +247,27 @@ TEST_F(Komentator, NewExportIsLoadedOnceItStoodStill) {
                             [](const std::string& z) { return z.starts_with("Načteno"); }),
               1);
 }
+
+// A punch of a chip the export did not know yet gets its info-board line when a reload has
+// learnt the chip and the own copy is read back; a further reload writes no line again.
+TEST_F(Komentator, InfoBoardLineOnceTheChipIsKnown) {
+    const fs::path exm = dir / "Ravlin/exm00121.dat";
+    WriteBytes(exm, Export({{"H21", 101, "1", {31, 1}}}));
+    WriteBytes(dir / "Ravlin/Koment/Mez1.csv", "202;10:05:00,00;31;0\r\n101;10:06:00,00;31;0\r\n");
+    Enable(1, dir / "Ravlin/Koment/Mez1.csv");
+    Nacti();
+    k->PollSources200ms();
+    k->ProcessPunches1s();
+    const std::string first = ReadBytes(dir / "InfoTab.txt");
+    EXPECT_EQ(std::count(first.begin(), first.end(), '\n'), 1);
+
+    WriteBytes(exm, Export({{"H21", 101, "1", {31, 1}}, {"H21", 202, "2", {31, 1}}}));
+    for (int i = 0; i < 3; ++i) {
+        k->PollCompetitors();
+        k->ProcessPunches1s();
+    }
+    EXPECT_DOUBLE_EQ(k->Zavod().NajdiZavodnika(202, true)->Data.Mezicasy[1], 5.0);
+    const std::string info = ReadBytes(dir / "InfoTab.txt");
+    EXPECT_EQ(std::count(info.begin(), info.end(), '\n'), 2);
+    EXPECT_NE(info.find("00:05:00;2;1;H21;"), std::string::npos) << info;
+}
