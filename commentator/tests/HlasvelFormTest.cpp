@@ -166,6 +166,39 @@ TEST_F(HlasvelFormTest, GridColoursAndClicks) {
     EXPECT_EQ(pixel(), QColor(Qt::white));
 }
 
+// A click on an event row opens its category's window whatever letters the name has: the name
+// is cut by characters, as the category itself was.
+TEST_F(HlasvelFormTest, ClickOnRowsOfCzechCategories) {
+    TfQZ_Mez form(Volby());
+    form.resize(1000, 500);
+    form.show();
+    Mezicasy::TZavod& zavod = form.Komentator().Zavod();
+    const std::vector<std::string> names = {"H21", "ŽENY ŠKOLY", "ŽENY ŠKOLA", "ČÁSTEČNĚ A"};
+    for (size_t i = 0; i < names.size(); ++i) {
+        Mezicasy::TZavodnikData d;
+        d.Kategorie = names[i];
+        d.Jmeno = "Runner " + std::to_string(i);
+        d.Cip = static_cast<int32_t>(i + 1);
+        d.Kontroly[1] = 31;
+        d.PoradiKontrol[1] = 1;
+        Mezicasy::TZavodnik* z = zavod.AddZavodnik(zavod.AddKateg(names[i]), d);
+        z->Data.Mezicasy[1] = 5.0;
+        zavod.PridejUdalost(*z, 31, 1, 5.0);
+    }
+    form.Timer_KresliTimer();
+    QTableView* grid = form.Mrizka();
+    ASSERT_EQ(grid->model()->rowCount(), static_cast<int>(names.size()) + 1);
+    for (int row = 0; row < static_cast<int>(names.size()); ++row) {
+        const QPoint at = grid->visualRect(grid->model()->index(row, 0)).center();
+        QMouseEvent ev(QEvent::MouseButtonPress, at, grid->viewport()->mapToGlobal(at),
+                       Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(grid->viewport(), &ev);
+    }
+    // Newest first.
+    EXPECT_EQ(okna.vybery, (std::vector<std::string>{"ČÁSTEČNĚ A/4/1", "ŽENY ŠKOLA/3/1",
+                                                     "ŽENY ŠKOLY/2/1", "H21/1/1"}));
+}
+
 #ifdef HLASVEL_PATH
 TEST(HlasvelSound, SilentWithoutFileOrDevice) {
     testsupport::EnsureQtApp();
