@@ -3,6 +3,7 @@
 #include "PipZvuk.h"
 #include "RavlinKoment.h"
 #include "SI_Typ.h"
+#include "ZavodnikZaznam.h"
 #include "fQZ_Mez.h"
 #include "platform/Paths.h"
 #include "testsupport/ProgramRun.h"
@@ -10,6 +11,7 @@
 #include "testsupport/TempDir.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QHeaderView>
 #include <QImage>
 #include <QMouseEvent>
@@ -18,6 +20,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <malloc.h>
 
 namespace {
 
@@ -197,6 +200,54 @@ TEST_F(HlasvelFormTest, ClickOnRowsOfCzechCategories) {
     // Newest first.
     EXPECT_EQ(okna.vybery, (std::vector<std::string>{"ČÁSTEČNĚ A/4/1", "ŽENY ŠKOLA/3/1",
                                                      "ŽENY ŠKOLY/2/1", "H21/1/1"}));
+}
+
+// A race day reloads the competitors every few minutes; each reload repaints the grids. The
+// heap in use after twenty more reloads stays where it was.
+TEST_F(HlasvelFormTest, ReloadsKeepNoMemory) {
+    std::string bytes;
+    for (int cip = 1; cip <= 12; ++cip) {
+        Mezicasy::TZavodnikData d;
+        d.Kategorie = cip <= 6 ? "H21" : "D21";
+        d.Jmeno = "Runner " + std::to_string(cip);
+        d.Cip = cip;
+        d.CasStartu = cip;
+        d.Kontroly[1] = 31;
+        d.Kontroly[2] = 32;
+        d.Kontroly[3] = 1;
+        uint8_t z[Mezicasy::kVelikostZaznamu];
+        Mezicasy::ZabalZaznam(d, z);
+        bytes.append(reinterpret_cast<const char*>(z), sizeof z);
+    }
+    fs::create_directories(dir.Path() / "export");
+    std::ofstream(dir.Path() / "export" / "exm00011.dat", std::ios::binary) << bytes;
+    fs::create_directories(dir.Path() / "Data_Kom" / "Z0001");
+    std::ofstream(dir.Path() / "Data_Kom" / "Z0001" / "Kateg.ini", std::ios::binary)
+        << "[MEZ_H21]\r\n-1=1\r\n1=1\r\n3=1\r\n[MEZ_D21]\r\n-1=1\r\n2=1\r\n";
+    std::ofstream(dir.Path() / "Hlasvel.ini", std::ios::binary)
+        << "[Soubory]\r\nFNameZavodnici1=" << (dir.Path() / "export").string()
+        << "\r\nCheckZavodnici1=1\r\n";
+
+    TfQZ_Mez form(Volby());
+    form.show();
+    const auto reload = [&] {
+        form.TimerNacitaniTimer();
+        form.Timer_KresliTimer();
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (w->isVisible()) {
+                (void)w->grab();
+            }
+        }
+    };
+    for (int i = 0; i < 5; ++i) {
+        reload();
+    }
+    ASSERT_EQ(form.Komentator().PocetZavodniku(), 12);
+    const auto before = static_cast<int64_t>(mallinfo2().uordblks);
+    for (int i = 0; i < 20; ++i) {
+        reload();
+    }
+    EXPECT_LT(static_cast<int64_t>(mallinfo2().uordblks) - before, 64 * 1024);
 }
 
 #ifdef HLASVEL_PATH
