@@ -4,9 +4,13 @@
 #include "platform/Clock.h"
 #include "testsupport/TempDir.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <list>
+#include <optional>
+#include <random>
 #include <sstream>
 
 using namespace Mezicasy;
@@ -371,4 +375,78 @@ TEST_F(MezicasyTest, LookUps) {
     zavod.PridejUdalost(again, 31, 1, 0);
     ASSERT_NE(zavod.Udalosti.Najdi(4, 1), nullptr);
     EXPECT_EQ(zavod.Udalosti.size(), 1u);
+}
+
+// The event queue against a plain list, over thousands of events that are replaced, removed and
+// taken from the front in every order: one event per chip and point, oldest first, never one
+// lost or shown twice, however long the queue grows before it is drained.
+TEST(FrontaUdalosti, BehavesAsAListWithOneEventPerChipAndPoint) {
+    struct Ocekavana {
+        int32_t cip;
+        int32_t bod;
+        std::string id;
+    };
+    std::mt19937 rnd(29);
+    for (int kolo = 0; kolo < 3; ++kolo) {
+        Mezicasy::TFrontaUdalosti fronta;
+        std::list<Ocekavana> model;
+        int id = 0;
+        const int delka = kolo == 0 ? 200 : 3000; // long runs pass many blocks undrained
+        for (int krok = 0; krok < 8000; ++krok) {
+            const int32_t cip = 1 + static_cast<int32_t>(rnd() % 400);
+            const int32_t bod = static_cast<int32_t>(rnd() % 16);
+            const unsigned co = rnd() % 100;
+            if (co < 60 || model.size() < static_cast<size_t>(delka) / 2) {
+                std::erase_if(model, [&](const auto& o) { return o.cip == cip && o.bod == bod; });
+                const std::string text = std::to_string(++id);
+                Mezicasy::TZavodnik& e = fronta.Pridej(cip, bod);
+                e.Data.Cip = cip;
+                e.IndexMezicasu = bod;
+                e.Popis = text;
+                model.push_back({cip, bod, text});
+            } else if (co < 70) {
+                const bool was = std::erase_if(model, [&](const auto& o) {
+                                     return o.cip == cip && o.bod == bod;
+                                 }) > 0;
+                ASSERT_EQ(fronta.Odeber(cip, bod), was) << krok;
+            } else if (co < 80) {
+                const auto it = std::find_if(model.begin(), model.end(), [&](const auto& o) {
+                    return o.cip == cip && o.bod == bod;
+                });
+                const Mezicasy::TZavodnik* e = fronta.Najdi(cip, bod);
+                ASSERT_EQ(e != nullptr, it != model.end()) << krok;
+                if (e != nullptr) {
+                    ASSERT_EQ(e->Popis, it->id) << krok;
+                }
+            } else if (model.size() > static_cast<size_t>(delka) || co < 85) {
+                // The grid's two ways of taking the oldest event.
+                std::string prvni;
+                if (co % 2 == 0) {
+                    const Mezicasy::TZavodnik* e = fronta.Prvni();
+                    prvni = e != nullptr ? e->Popis : "-";
+                    fronta.OdeberPrvni();
+                } else {
+                    const auto e = fronta.VezmiPrvni();
+                    prvni = e ? e->Popis : "-";
+                }
+                ASSERT_EQ(prvni, model.empty() ? "-" : model.front().id) << krok;
+                if (!model.empty()) {
+                    model.pop_front();
+                }
+            }
+            ASSERT_EQ(fronta.size(), model.size()) << krok;
+        }
+        if (kolo == 2) {
+            fronta.clear();
+            model.clear();
+        }
+        // Drained to the end, in order.
+        for (const Ocekavana& o : model) {
+            const auto e = fronta.VezmiPrvni();
+            ASSERT_TRUE(e.has_value());
+            ASSERT_EQ(e->Popis, o.id);
+        }
+        EXPECT_TRUE(fronta.empty());
+        EXPECT_EQ(fronta.Prvni(), nullptr);
+    }
 }
