@@ -1131,6 +1131,12 @@ TPoradi TZavod::PoradiZavodnika(const TZavodnik& z, int point) const {
     int64_t secondCut = kZadny;
     bool tie = false;
     const auto& vsichni = z.Kategorie->Zavodnici;
+    // The runners' split times in milliseconds, kept while a split stays the same (a zero
+    // entry holds for a zero split).
+    auto& msBodu = z.Kategorie->msBodu_[static_cast<size_t>(point)];
+    if (msBodu.size() != vsichni.size()) {
+        msBodu.assign(vsichni.size(), {0.0, 0});
+    }
     for (size_t n = 0; n < vsichni.size(); ++n) {
         // The runners lie apart in memory: their splits are asked for well ahead.
         if (n + 16 < vsichni.size()) {
@@ -1141,7 +1147,11 @@ TPoradi TZavod::PoradiZavodnika(const TZavodnik& z, int point) const {
         if (y.Mezicasy[point] < 0.001) {
             continue;
         }
-        const int64_t yMs = yp->MsMezicasu(point);
+        auto& ms = msBodu[n];
+        if (ms.first != y.Mezicasy[point]) {
+            ms = {y.Mezicasy[point], Koment::MsZCasu(y.Mezicasy[point])};
+        }
+        const int64_t yMs = ms.second;
         if (y.Stav == 0) {
             ++r.Pocet;
             const int64_t yCut = cut(yMs);

@@ -41,8 +41,9 @@ struct TZavodnik {
     // Event copies keep their category alive: a reload may drop it while they wait.
     std::shared_ptr<TKateg1> DrziKategorii;
 
-    // Koment::MsZCasu of the split at point i. Computed each time: a cache here would make
-    // every event copy (tens of thousands after a reload) a third larger.
+    // Koment::MsZCasu of the split at point i. The category keeps its runners' values for the
+    // places; a cache here would make every event copy (tens of thousands after a reload) a
+    // third larger.
     int64_t MsMezicasu(int i) const {
         return Koment::MsZCasu(Data.Mezicasy[static_cast<size_t>(i)]);
     }
@@ -93,6 +94,8 @@ private:
     };
     mutable std::array<TPopisKlic, kBodu + 1> popisKlic_{};
     mutable std::array<TPopis, kBodu + 1> popis_{};
+    // By point, by position in Zavodnici: a split and its Koment::MsZCasu, for the places.
+    mutable std::array<std::vector<std::pair<double, int64_t>>, kBodu + 1> msBodu_;
 };
 
 // The order of the master list: start kinds last, then chip or bib, code, status, time.
