@@ -338,6 +338,24 @@ TEST_F(MezicasyTest, ReloadReplaysTheOwnCopyWithoutWritingAgain) {
     EXPECT_EQ(File("rawsplits0012.txt"), raw);
 }
 
+// Category names are cut to ten characters, not bytes: Czech letters take two bytes in UTF-8.
+TEST_F(MezicasyTest, CzechCategoryNamesAreCutByCharacters) {
+    const struct {
+        const char* name;
+        const char* nazev;
+    } cases[] = {
+        {"ženy škola", "ŽENY ŠKOLA"},
+        {"žluťoučký kůň", "ŽLUŤOUČKÝ "},
+        {"ččččččččččč", "ČČČČČČČČČČ"},
+        {"H21", "H21"},
+    };
+    for (const auto& c : cases) {
+        const Mezicasy::TKateg1& k = zavod.AddKateg(c.name);
+        EXPECT_EQ(k.Nazev, c.nazev) << c.name;
+        EXPECT_EQ(zavod.NajdiKateg(c.nazev), &k) << c.name;
+    }
+}
+
 TEST_F(MezicasyTest, LookUps) {
     Load({Comp("H211", 1, "5/1", {31}, 1.0), Comp("H212", 2, "5/2", {31}, 0),
           Comp("H213", 3, "5/3", {31}, 0), Comp("H21", 4, "9", {31}), Comp("X5", 5, "5/5", {31}),
