@@ -1,19 +1,23 @@
 // What a competitor reload costs the commentator: every reload loads the competitor copy and
 // replays every punch of the own split copy. Generated race: 3000 competitors in 40
 // categories, courses of 15 timed points with a repeated control.
-//   Baseline/N      read and parse N copy lines
-//   Reload/N        load the competitor copy, replay N lines, process once, drain the events
+//   ReadParse/N     the program's own reader and parser on the N lines of the own copy
+//   ReloadWarm/N    a reload of a running program: competitors loaded, the N lines replayed,
+//                   processed once, the events drained
+//   ReloadCold/N    the same as the first reload after start (nothing of the race in memory)
 //   Tick/H          one tick of 50 new punches (copies written, processed, events drained)
 //                   on a history of H punches
 //   InfoBoard/L     one info-board line appended to a file of L lines
 //   LoadCompetitors the competitor copy alone
 //   Reconstruct3x20k the reconstruction: the same 60000 lines in three ';' sources of 20000,
 //                   read from their start through the inputs, copies and info board written
+#include "CommentatorRace.h"
 #include "KomentNapojeni.h"
 #include "KomentTools.h"
 #include "Mezicasy.h"
+#include "NacteniZavodu.h"
 #include "SI_Typ.h"
-#include "Tools.h"
+#include "VstupniSoubor.h"
 
 #include <benchmark/benchmark.h>
 
@@ -23,9 +27,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <malloc.h>
+#include <memory>
+#include <optional>
 #include <random>
-#include <sstream>
 #include <string>
+#include <sys/resource.h>
 #include <unistd.h>
 #include <vector>
 
@@ -34,186 +41,10 @@ namespace {
 namespace fs = std::filesystem;
 using namespace Mezicasy;
 
-constexpr int kZavodniku = 3000;
-constexpr int kKategorii = 40;
-constexpr size_t kVse = 60000;
-
-struct Data {
-    fs::path dir;
-    fs::path zavodnici;             // ZavE1.dat
-    std::vector<std::string> lines; // copy lines in time order
-    std::vector<TZavodnikData> comps;
-
-    Data() {
-        char tmpl[] = "/tmp/commentator-bench-XXXXXX";
-        if (::mkdtemp(tmpl) == nullptr) {
-            std::abort();
-        }
-        dir = tmpl;
-        zavodnici = dir / "ZavE1.dat";
-        std::mt19937 rnd(17);
-        std::vector<std::array<uint8_t, kBodu + 1>> courses(kKategorii);
-        for (auto& c : courses) {
-            for (int i = 1; i < kBodu; ++i) {
-                c[i] = static_cast<uint8_t>(31 + rnd() % 150);
-            }
-            c[9] = c[4]; // the same control twice on the course
-            c[kBodu] = 1;
-        }
-        std::string bytes;
-        for (int n = 0; n < kZavodniku; ++n) {
-            TZavodnikData d;
-            d.Kategorie = "K" + std::to_string(n % kKategorii);
-            d.Jmeno = "Competitor " + std::to_string(n);
-            d.Cip = 100000 + n;
-            d.RegCislo = "ABC" + std::to_string(n % 10000);
-            d.StartCislo = std::to_string(n + 1);
-            d.CasStartu = Koment::CasZMs(int64_t{n} * 10000);
-            d.Kontroly = courses[static_cast<size_t>(n % kKategorii)];
-            for (int i = 1; i <= kBodu; ++i) {
-                d.PoradiKontrol[i] = static_cast<uint8_t>(i);
-            }
-            uint8_t z[kVelikostZaznamu];
-            ZabalZaznam(d, z);
-            bytes.append(reinterpret_cast<const char*>(z), sizeof z);
-            comps.push_back(d);
-        }
-        std::ofstream(zavodnici, std::ios::binary) << bytes;
-
-        // Every competitor's punches, then repeats from a second source, in time order.
-        struct P {
-            int64_t ms;
-            TMezicasRec r;
-        };
-        std::vector<P> punches;
-        for (const TZavodnikData& d : comps) {
-            int64_t t = 10 * 3600000 + Koment::MsZCasu(d.CasStartu);
-            for (int i = 1; i <= kBodu; ++i) {
-                t += 60000 + static_cast<int64_t>(rnd() % 240000);
-                TMezicasRec r;
-                r.Cip = d.Cip;
-                r.Kod = d.Kontroly[i];
-                r.Cas = Cas(t);
-                r.Druh = 2;
-                punches.push_back({t, r});
-            }
-        }
-        while (punches.size() < kVse) {
-            P p = punches[rnd() % punches.size()];
-            p.ms += 30000 + static_cast<int64_t>(rnd() % 60000); // the repeat arrives later
-            punches.push_back(p);
-        }
-        std::stable_sort(punches.begin(), punches.end(),
-                         [](const P& a, const P& b) { return a.ms < b.ms; });
-        for (const P& p : punches) {
-            lines.push_back(RadekMezicasu(p.r, true) + "\r\n");
-        }
-    }
-
-    // The own copy as it stands after its first n lines.
-    fs::path Kopie(size_t n) {
-        const fs::path file = dir / ("MezE_" + std::to_string(n) + ".dat");
-        if (!fs::exists(file)) {
-            std::ofstream out(file, std::ios::binary);
-            for (size_t i = 0; i < n && i < lines.size(); ++i) {
-                out << lines[i];
-            }
-        }
-        return file;
-    }
-    ~Data() {
-        std::error_code ec;
-        fs::remove_all(dir, ec);
-    }
-
-    static std::string Cas(int64_t ms) {
-        char buf[32];
-        std::snprintf(
-            buf, sizeof buf, "%02lld:%02lld:%02lld,%04lld",
-            static_cast<long long>(ms / 3600000 % 24), static_cast<long long>(ms / 60000 % 60),
-            static_cast<long long>(ms / 1000 % 60), static_cast<long long>(ms % 1000 * 10));
-        return buf;
-    }
-};
-
-Data& Race() {
-    static Data data;
-    return data;
-}
-
-std::string ReadFile(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-// A copy line back into a punch: identifier, time, code, status.
-bool ParseLine(std::string_view line, TMezicasRec& r) {
-    std::string_view f[4];
-    for (int i = 0; i < 4; ++i) {
-        const size_t sep = i < 3 ? line.find(';') : line.size();
-        if (sep == std::string_view::npos) {
-            return false;
-        }
-        f[i] = Tools::Trim(line.substr(0, sep));
-        line.remove_prefix(std::min(line.size(), sep + 1));
-    }
-    r = TMezicasRec{};
-    r.Cip = std::atoi(std::string(f[0]).c_str());
-    r.Cas = std::string(f[1]);
-    r.Kod = std::atoi(std::string(f[2]).c_str());
-    r.Stav = std::atoi(std::string(f[3]).c_str());
-    r.Druh = 2;
-    return true;
-}
-
-// Reads the first n lines of the copy and hands each punch on.
-template <class F> size_t ForLines(size_t n, F&& f) {
-    const std::string bytes = ReadFile(Race().Kopie(n));
-    std::string_view rest(bytes);
-    size_t done = 0;
-    TMezicasRec r;
-    while (done < n && !rest.empty()) {
-        const size_t end = rest.find('\n');
-        const std::string_view line = rest.substr(0, end);
-        rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
-        if (ParseLine(line, r)) {
-            f(r);
-            ++done;
-        }
-    }
-    return done;
-}
-
-void LoadCompetitors(TZavod& zavod) {
-    auto all = RozbalSoubor(ReadFile(Race().zavodnici));
-    zavod.Vycisti(false);
-    zavod.PocetVCili = 0;
-    std::string previous = "---";
-    TKateg1* k = nullptr;
-    for (TZavodnikData& d : all) {
-        if (d.Kategorie != previous || k == nullptr) {
-            k = zavod.NajdiKateg(d.Kategorie);
-            if (k == nullptr) {
-                k = &zavod.AddKateg(d.Kategorie);
-            }
-            previous = d.Kategorie;
-        }
-        zavod.AddZavodnik(*k, std::move(d));
-    }
-    zavod.SpocitejUseky();
-}
-
-void Replay(TZavod& zavod, size_t n) {
-    LoadCompetitors(zavod);
-    zavod.SeznamMezicasu.Vycisti();
-    ForLines(n, [&](const TMezicasRec& r) { zavod.VlozMezicas(r, false); });
-    zavod.ZpracujMezicas();
-    while (zavod.Udalosti.Prvni() != nullptr) {
-        zavod.Udalosti.OdeberPrvni();
-    }
-}
+using commentator_bench::Race;
+using commentator_bench::RaceFolder;
+using commentator_bench::RssKb;
+using Data = commentator_bench::TZavodData;
 
 void Setup() {
     SI_Typ::ResetGlobals();
@@ -222,24 +53,119 @@ void Setup() {
     SI_Typ::Etapa = 1;
 }
 
-void BM_Baseline(benchmark::State& state) {
-    Setup();
-    const size_t n = static_cast<size_t>(state.range(0));
-    for (auto _ : state) {
-        int64_t sum = 0;
-        benchmark::DoNotOptimize(ForLines(n, [&](const TMezicasRec& r) { sum += r.Kod; }));
-        benchmark::DoNotOptimize(sum);
-    }
+// The commentator on a race folder, with the competitor source switched on.
+std::unique_ptr<Koment::TKomentator> Komentator(const fs::path& folder) {
+    auto k = std::make_unique<Koment::TKomentator>();
+    k->NastavSlozku(folder.string());
+    k->Zdroje().Zavodnici().FileName = (folder / "export").string();
+    k->Zdroje().Zavodnici().Enabled = true;
+    return k;
 }
 
-void BM_Reload(benchmark::State& state) {
+size_t Drain(TZavod& zavod) {
+    size_t n = 0;
+    while (zavod.Udalosti.Prvni() != nullptr) {
+        zavod.Udalosti.OdeberPrvni();
+        ++n;
+    }
+    return n;
+}
+
+// What the read-interval timer and the next one-second tick do: reload the competitors,
+// replay the own copy against them, process the punches and hand the events on.
+size_t Reload(Koment::TKomentator& k) {
+    k.PollCompetitors();
+    k.ProcessPunches1s();
+    return Drain(k.Zavod());
+}
+
+// The program's own reader and parser on the same copy, as the reload reads it: every line
+// parsed, the punches only counted.
+void BM_ReadParse(benchmark::State& state) {
     Setup();
     const size_t n = static_cast<size_t>(state.range(0));
-    TZavod zavod;
+    TVstupniNapojeni napojeni;
+    int64_t punches = 0;
+    napojeni.VlozMezicas = [&](const TMezicasRec&, bool) { ++punches; };
+    TVstupniSoubor own(1, 1, napojeni);
+    own.FileName = (RaceFolder(n) / "MezE1.dat").string();
+    own.Enabled = true;
     for (auto _ : state) {
-        Replay(zavod, n);
+        own.ResetPosition();
+        own.NactiData();
     }
-    state.counters["punches"] = static_cast<double>(zavod.SeznamMezicasu.Pocet());
+    state.counters["punches"] = static_cast<double>(punches) / state.iterations();
+}
+
+// Reloads of one running program: every one after the first.
+void BM_ReloadWarm(benchmark::State& state) {
+    Setup();
+    const size_t n = static_cast<size_t>(state.range(0));
+    auto k = Komentator(RaceFolder(n));
+    Reload(*k);
+    size_t events = 0;
+    for (auto _ : state) {
+        events = Reload(*k);
+    }
+    state.counters["punches"] = static_cast<double>(k->Zavod().SeznamMezicasu.Pocet());
+    state.counters["events"] = static_cast<double>(events);
+}
+
+// Pages the process was given (first touches of memory).
+long Faults() {
+    struct rusage u {};
+    ::getrusage(RUSAGE_SELF, &u);
+    return u.ru_minflt;
+}
+
+// The first reload of a program just started: nothing of the race is in memory yet.
+void BM_ReloadCold(benchmark::State& state) {
+    Setup();
+    const size_t n = static_cast<size_t>(state.range(0));
+    const fs::path folder = RaceFolder(n);
+    size_t events = 0;
+    long faultCount = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto k = Komentator(folder);
+        state.ResumeTiming();
+        const long faults = Faults();
+        events = Reload(*k);
+        state.PauseTiming();
+        faultCount += Faults() - faults;
+        k.reset();
+        // What the reload freed goes back to the system, as if the program had just started.
+        ::malloc_trim(0);
+        state.ResumeTiming();
+    }
+    state.counters["events"] = static_cast<double>(events);
+    state.counters["faults"] = static_cast<double>(faultCount) / state.iterations();
+    // Each queued event is a competitor copied by value.
+    state.counters["B/event"] = static_cast<double>(sizeof(std::optional<TZavodnik>));
+}
+
+// What a long race day of reloads keeps: RSS and the heap in use after ten reloads of 3000
+// competitors and 6000 punches, and after 100 more.
+void BM_Rss100Reloads(benchmark::State& state) {
+    Setup();
+    auto k = Komentator(RaceFolder(6000));
+    // The first reloads still make what stays (the queue's blocks, the list's room).
+    for (int i = 0; i < 10; ++i) {
+        Reload(*k);
+    }
+    for (auto _ : state) {
+        const double before = RssKb();
+        const double heapBefore = static_cast<double>(mallinfo2().uordblks) / 1024;
+        for (int i = 0; i < 100; ++i) {
+            Reload(*k);
+        }
+        const double after = RssKb();
+        state.counters["heap10_kB"] = heapBefore;
+        state.counters["heap110_kB"] = static_cast<double>(mallinfo2().uordblks) / 1024;
+        state.counters["RSS10_kB"] = before;
+        state.counters["RSS110_kB"] = after;
+        state.counters["kB/reload"] = (after - before) / 100;
+    }
 }
 
 void BM_Tick(benchmark::State& state) {
@@ -248,9 +174,10 @@ void BM_Tick(benchmark::State& state) {
     const fs::path dir = Race().dir / ("tick" + std::to_string(state.range(0)));
     fs::create_directories(dir);
     Koment::Nastaveni.CestaInfoTab = dir.string();
-    TZavod zavod;
+    auto k = Komentator(RaceFolder(static_cast<size_t>(state.range(0))));
+    Reload(*k);
+    TZavod& zavod = k->Zavod();
     zavod.SlozkaKopii = dir.string() + "/";
-    Replay(zavod, static_cast<size_t>(state.range(0)));
     const auto& comps = Race().comps;
     std::mt19937 rnd(5);
     int64_t t = 13 * 3600000;
@@ -265,9 +192,7 @@ void BM_Tick(benchmark::State& state) {
             zavod.VlozMezicas(r, true);
         }
         zavod.ZpracujMezicas();
-        while (zavod.Udalosti.Prvni() != nullptr) {
-            zavod.Udalosti.OdeberPrvni();
-        }
+        Drain(zavod);
     }
     fs::remove_all(dir);
 }
@@ -288,12 +213,16 @@ void BM_InfoBoard(benchmark::State& state) {
     fs::remove(file);
 }
 
-// The fixed part of every reload.
+// The fixed part of every reload: the competitor copy loaded into the race.
 void BM_LoadCompetitors(benchmark::State& state) {
     Setup();
+    const fs::path folder = RaceFolder(0);
     TZavod zavod;
+    NacteniZavodu::TStavExportu stav;
+    bool drop = false;
     for (auto _ : state) {
-        LoadCompetitors(zavod);
+        NacteniZavodu::NactiZavod(zavod, "", NacteniZavodu::LocalCopy(folder), stav, drop, nullptr,
+                                  {});
     }
 }
 
@@ -345,8 +274,10 @@ void BM_Reconstruct3x20k(benchmark::State& state) {
 
 } // namespace
 
-BENCHMARK(BM_Baseline)->Arg(15000)->Arg(60000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Reload)->Arg(15000)->Arg(60000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadParse)->Arg(15000)->Arg(60000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReloadWarm)->Arg(15000)->Arg(60000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReloadCold)->Arg(15000)->Arg(60000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Rss100Reloads)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Tick)->Arg(0)->Arg(60000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_InfoBoard)->Arg(0)->Arg(60000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_LoadCompetitors)->Unit(benchmark::kMillisecond);

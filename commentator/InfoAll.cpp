@@ -2,6 +2,7 @@
 
 #include "SI_Typ.h"
 #include "Tools.h"
+#include "platform/Cp1250.h"
 
 #include <charconv>
 #include <cmath>
@@ -209,7 +210,8 @@ std::optional<TVyber> TInfoAll::Klik(int r, bool pravym, const Mezicasy::TZavod&
     }
     const TRadek& radek = Radek(r);
     TVyber v;
-    v.Kategorie = std::string(Tools::Trim(radek[0]).substr(0, 10));
+    // Ten characters, as the category's name was cut: Czech letters take two bytes here.
+    v.Kategorie = platform::Utf8Left(Tools::Trim(radek[0]), 10);
     v.Cip = std::string(Tools::Trim(radek[11]).substr(0, 10));
     if (!pravym) {
         const std::string_view t = Tools::Trim(radek[12]).substr(0, 2);

@@ -2,6 +2,7 @@
 
 #include "KomentTools.h"
 #include "SI_Typ.h"
+#include "platform/Cp1250.h"
 
 #include <algorithm>
 #include <cmath>
@@ -23,8 +24,9 @@ std::string SekceOkna(const TKateg1& k, int w) {
     return k.Nazev + "/" + std::to_string(w);
 }
 
+// Cut by characters: Kateg.ini is Windows-1250, one byte a character.
 std::string SekceMez(const TKateg1& k) {
-    return ("MEZ_" + k.Nazev).substr(0, 14);
+    return platform::Utf8Left("MEZ_" + k.Nazev, 14);
 }
 
 std::string SekceBunky(int radek, int sloupec) {

@@ -18,6 +18,13 @@ TKomentator::TKomentator() : zdroje_(napojeni_) {
         // The own copy is read back next: what is gathered for it goes to the file first.
         zavod_.ZapisVystup();
         zavod_.SeznamMezicasu.Vycisti();
+        // Room for every line of the copy at once (a line has some 36 bytes): a list grown as
+        // it fills asks the system for twice the memory and copies itself at every step.
+        std::error_code ec;
+        const auto size = std::filesystem::file_size(MezE(), ec);
+        if (!ec) {
+            zavod_.SeznamMezicasu.Rezervuj(static_cast<size_t>(size / 32));
+        }
     };
     napojeni_.PrekreslitInfoAll = [this] { prekreslit_ = true; };
     napojeni_.NactiZavod = [this] { NactiZavod(); };

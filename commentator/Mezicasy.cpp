@@ -450,7 +450,20 @@ size_t TSeznamMezicasu::Hledej(const TKlic& k, size_t h) const {
 }
 
 void TSeznamMezicasu::Zvetsi() {
-    std::vector<uint32_t> sloty(std::max<size_t>(64, sloty_.size() * 2), 0);
+    Prehasuj(std::max<size_t>(64, sloty_.size() * 2));
+}
+
+void TSeznamMezicasu::Rezervuj(size_t n) {
+    // A hint only: beyond a few million punches the list grows as it fills.
+    n = std::min<size_t>(n, size_t{1} << 22);
+    polozky_.reserve(n);
+    if (sloty_.size() < 2 * n) {
+        Prehasuj(std::bit_ceil(2 * n));
+    }
+}
+
+void TSeznamMezicasu::Prehasuj(size_t velikost) {
+    std::vector<uint32_t> sloty(velikost, 0);
     const size_t mask = sloty.size() - 1;
     for (size_t n = 0; n < polozky_.size(); ++n) {
         size_t i = Hash{}(polozky_[n].first) & mask;
@@ -622,29 +635,51 @@ uint64_t* TFrontaUdalosti::Index(uint64_t key, bool add) {
 
 std::optional<TZavodnik>* TFrontaUdalosti::Misto(int32_t cip, int32_t bod) {
     const uint64_t* seq = Index(Klic(cip, bod), false);
-    if (seq == nullptr || *seq < base_ + head_) {
+    if (seq == nullptr || *seq < base_ + head_ || *seq >= base_ + pocet_) {
         return nullptr;
     }
-    std::optional<TZavodnik>& slot = items_[*seq - base_];
+    std::optional<TZavodnik>& slot = Polozka(*seq - base_);
     return slot ? &slot : nullptr;
 }
 
-TZavodnik& TFrontaUdalosti::Pridej(int32_t cip, int32_t bod) {
-    if (head_ >= 1024 && head_ * 2 >= items_.size()) {
-        // A queue never drained to the end: its passed front is cut off now and then.
-        items_.erase(items_.begin(), items_.begin() + static_cast<ptrdiff_t>(head_));
-        base_ += head_;
-        head_ = 0;
+void TFrontaUdalosti::UvolniCelo() {
+    if (head_ == pocet_) {
+        // Drained: every block is free again (the grid drains the queue every second).
+        base_ += pocet_;
+        head_ = pocet_ = 0;
+        return;
     }
+    // A queue never drained to the end: the blocks its front has passed go to the back.
+    const size_t prazdnych = head_ / kBlok;
+    if (prazdnych > 0) {
+        std::rotate(bloky_.begin(), bloky_.begin() + static_cast<ptrdiff_t>(prazdnych),
+                    bloky_.end());
+        base_ += prazdnych * kBlok;
+        head_ -= prazdnych * kBlok;
+        pocet_ -= prazdnych * kBlok;
+    }
+}
+
+TZavodnik& TFrontaUdalosti::Pridej(int32_t cip, int32_t bod) {
     uint64_t& seq = *Index(Klic(cip, bod), true);
     // The older event of this chip and point leaves the queue.
-    if (seq >= base_ + head_ && seq < base_ + items_.size() && items_[seq - base_]) {
-        items_[seq - base_].reset();
-        --live_;
+    if (seq >= base_ + head_ && seq < base_ + pocet_) {
+        std::optional<TZavodnik>& older = Polozka(seq - base_);
+        if (older) {
+            older.reset();
+            --live_;
+        }
     }
-    seq = base_ + items_.size();
+    if (pocet_ == bloky_.size() * kBlok) {
+        UvolniCelo();
+    }
+    if (pocet_ == bloky_.size() * kBlok) {
+        // Each entry is written when it is used: nothing is cleared ahead.
+        bloky_.push_back(std::make_unique_for_overwrite<TBlok>());
+    }
+    seq = base_ + pocet_;
     ++live_;
-    return items_.emplace_back(std::in_place).value();
+    return Polozka(pocet_++).emplace();
 }
 
 const TZavodnik* TFrontaUdalosti::Najdi(int32_t cip, int32_t bod) const {
@@ -663,21 +698,19 @@ bool TFrontaUdalosti::Odeber(int32_t cip, int32_t bod) {
 }
 
 const TZavodnik* TFrontaUdalosti::Prvni() {
-    while (head_ < items_.size() && !items_[head_]) {
+    while (head_ < pocet_ && !Polozka(head_)) {
         ++head_;
     }
-    if (head_ == items_.size() && head_ > 0) {
-        // Drained: start the vector afresh (the grid drains it every second).
-        items_.clear();
-        base_ += head_;
-        head_ = 0;
+    if (head_ == pocet_) {
+        UvolniCelo();
+        return nullptr;
     }
-    return head_ < items_.size() ? &*items_[head_] : nullptr;
+    return &*Polozka(head_);
 }
 
 void TFrontaUdalosti::OdeberPrvni() {
     if (Prvni() != nullptr) {
-        items_[head_++].reset();
+        Polozka(head_++).reset();
         --live_;
     }
 }
@@ -685,16 +718,18 @@ void TFrontaUdalosti::OdeberPrvni() {
 std::optional<TZavodnik> TFrontaUdalosti::VezmiPrvni() {
     std::optional<TZavodnik> z;
     if (Prvni() != nullptr) {
-        z = std::move(items_[head_]);
+        z = std::move(Polozka(head_));
         OdeberPrvni();
     }
     return z;
 }
 
 void TFrontaUdalosti::clear() {
-    base_ += items_.size();
-    items_.clear();
-    head_ = 0;
+    for (size_t i = head_; i < pocet_; ++i) {
+        Polozka(i).reset();
+    }
+    base_ += pocet_;
+    head_ = pocet_ = 0;
     std::fill(index_.begin(), index_.end(), std::pair{kPrazdny, kPrazdny});
     plnych_ = 0;
     live_ = 0;
@@ -1122,6 +1157,12 @@ TPoradi TZavod::PoradiZavodnika(const TZavodnik& z, int point) const {
     int64_t secondCut = kZadny;
     bool tie = false;
     const auto& vsichni = z.Kategorie->Zavodnici;
+    // The runners' split times in milliseconds, kept while a split stays the same (a zero
+    // entry holds for a zero split).
+    auto& msBodu = z.Kategorie->msBodu_[static_cast<size_t>(point)];
+    if (msBodu.size() != vsichni.size()) {
+        msBodu.assign(vsichni.size(), {0.0, 0});
+    }
     for (size_t n = 0; n < vsichni.size(); ++n) {
         // The runners lie apart in memory: their splits are asked for well ahead.
         if (n + 16 < vsichni.size()) {
@@ -1132,7 +1173,11 @@ TPoradi TZavod::PoradiZavodnika(const TZavodnik& z, int point) const {
         if (y.Mezicasy[point] < 0.001) {
             continue;
         }
-        const int64_t yMs = yp->MsMezicasu(point);
+        auto& ms = msBodu[n];
+        if (ms.first != y.Mezicasy[point]) {
+            ms = {y.Mezicasy[point], Koment::MsZCasu(y.Mezicasy[point])};
+        }
+        const int64_t yMs = ms.second;
         if (y.Stav == 0) {
             ++r.Pocet;
             const int64_t yCut = cut(yMs);

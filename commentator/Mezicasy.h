@@ -42,25 +42,18 @@ struct TZavodnik {
     // Event copies keep their category alive: a reload may drop it while they wait.
     std::shared_ptr<TKateg1> DrziKategorii;
 
-    // Koment::MsZCasu of the split at point i, kept while the split stays the same.
+    // Koment::MsZCasu of the split at point i. The category keeps its runners' values for the
+    // places; a cache here would make every event copy (tens of thousands after a reload) a
+    // third larger.
     int64_t MsMezicasu(int i) const {
-        auto& c = ms_[static_cast<size_t>(i)];
-        const double t = Data.Mezicasy[static_cast<size_t>(i)];
-        if (c.first != t) {
-            c = {t, Koment::MsZCasu(t)};
-        }
-        return c.second;
+        return Koment::MsZCasu(Data.Mezicasy[static_cast<size_t>(i)]);
     }
 
     // Asks the memory for what MsMezicasu(i) reads (loops over a category ask ahead).
     void Predvol(int i) const {
         __builtin_prefetch(&Data.Mezicasy[static_cast<size_t>(i)]);
-        __builtin_prefetch(&ms_[static_cast<size_t>(i)]);
         __builtin_prefetch(&Data.Stav);
     }
-
-private:
-    mutable std::array<std::pair<double, int64_t>, kBodu + 1> ms_{};
 };
 
 // One category. Its windows belong to the views; here only their flags.
@@ -102,6 +95,8 @@ private:
     };
     mutable std::array<TPopisKlic, kBodu + 1> popisKlic_{};
     mutable std::array<TPopis, kBodu + 1> popis_{};
+    // By point, by position in Zavodnici: a split and its Koment::MsZCasu, for the places.
+    mutable std::array<std::vector<std::pair<double, int64_t>>, kBodu + 1> msBodu_;
 };
 
 // The order of the master list: start kinds last, then chip or bib, code, status, time.
@@ -126,6 +121,8 @@ public:
     const TMezicasRec* Najdi(const TMezicasRec& rec, bool withTime) const;
     size_t Pocet() const { return polozky_.size(); }
     void Vycisti();
+    // Makes room for n entries at once (a reload files every punch of the own copy again).
+    void Rezervuj(size_t n);
     // The entries in list order.
     std::vector<TMezicasRec> Vse() const;
 
@@ -145,6 +142,7 @@ private:
     // The slot of the key: its entry, or the empty slot where it goes.
     size_t Hledej(const TKlic& k, size_t h) const;
     void Zvetsi();
+    void Prehasuj(size_t velikost); // a power of two
     std::vector<std::pair<TKlic, TMezicasRec>> polozky_;
     std::vector<uint32_t> sloty_; // entry index + 1, 0 = empty; a power of two, at most half full
     // Deletions by their key without the times -> the one first in list order.
@@ -178,11 +176,18 @@ public:
 private:
     static uint64_t Klic(int32_t cip, int32_t bod);
     std::optional<TZavodnik>* Misto(int32_t cip, int32_t bod);
-    // Events by value (a replay makes tens of thousands); taken-out entries stay empty until
-    // the front passes them, and the passed front is cut off now and then.
-    std::vector<std::optional<TZavodnik>> items_;
+    // Events by value (a replay makes tens of thousands) in blocks that never move: a growing
+    // array would copy every event at each doubling and ask the system for twice the memory.
+    // Taken-out entries stay empty until the front passes them; blocks the front has passed,
+    // and all of them once the queue is drained, are used again.
+    static constexpr size_t kBlok = 256;
+    using TBlok = std::array<std::optional<TZavodnik>, kBlok>;
+    std::optional<TZavodnik>& Polozka(size_t i) { return (*bloky_[i / kBlok])[i % kBlok]; }
+    void UvolniCelo();
+    std::vector<std::unique_ptr<TBlok>> bloky_;
+    size_t pocet_ = 0;  // entries used since base_, taken out or not
     size_t head_ = 0;   // first entry not yet taken from the front
-    uint64_t base_ = 0; // sequence number of items_[0]
+    uint64_t base_ = 0; // sequence number of the first entry of the first block
     // Chip and point -> latest sequence number: an open table, as entries are never taken out.
     uint64_t* Index(uint64_t key, bool add);
     static size_t Pozice(uint64_t key, size_t size);

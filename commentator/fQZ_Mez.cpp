@@ -3,6 +3,7 @@
 #include "AboutBox.h"
 #include "FormPosQt.h"
 #include "KomentTools.h"
+#include "PlochaHlavicka.h"
 #include "RavlinParametry.h"
 #include "SI_FontForm.h"
 #include "SI_Typ.h"
@@ -133,13 +134,13 @@ TfQZ_Mez::TfQZ_Mez(TVolby volby, QWidget* parent) : QMainWindow(parent), volby_(
 
     grid_ = new QTableView(central);
     grid_->setObjectName("InfoAll");
+    // Light grey, row 0 of the grid.
+    grid_->setHorizontalHeader(new TPlochaHlavicka(QColor(204, 204, 204), grid_));
     model_ = new TInfoAllModel(infoAll_, grid_);
     grid_->setModel(model_);
     grid_->verticalHeader()->hide();
     grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid_->setSelectionMode(QAbstractItemView::NoSelection);
-    grid_->horizontalHeader()->setStyleSheet(
-        "QHeaderView::section { background-color: rgb(204, 204, 204); }");
     grid_->viewport()->installEventFilter(this);
 
     for (const char* name : {"Timer1", "Timer_Kresli", "TimerNacitani", "TimerDivak",

@@ -1,6 +1,7 @@
 #include "fMezicasy.h"
 
 #include "KomentTools.h"
+#include "PlochaHlavicka.h"
 #include "SI_FontForm.h"
 #include "platform/Clock.h"
 
@@ -113,6 +114,8 @@ TfMezicasy::TfMezicasy(std::string kategorie, int w, const QFont& font, Zavreni 
     label_->setFont(labelFont);
     label_->move(3, 3);
     label_->adjustSize();
+    // The header's colour comes from the model.
+    grid_->setHorizontalHeader(new TPlochaHlavicka(QColor(Qt::white), grid_));
     grid_->setModel(model_);
     grid_->setItemDelegate(new TKresliBunku(grid_));
     grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -123,7 +126,6 @@ TfMezicasy::TfMezicasy(std::string kategorie, int w, const QFont& font, Zavreni 
     // Narrow tiles give columns of a few pixels; the style's minimum would push them wider than
     // the grid.
     grid_->horizontalHeader()->setMinimumSectionSize(1);
-    // The header's colour comes from the model (a style sheet would slow every paint).
     grid_->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     setProperty("tag", w);
     setObjectName(QString::fromStdString("fMezicasy_" + kategorie_ + "_" + std::to_string(w)));

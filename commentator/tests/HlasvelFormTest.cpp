@@ -3,6 +3,7 @@
 #include "PipZvuk.h"
 #include "RavlinKoment.h"
 #include "SI_Typ.h"
+#include "ZavodnikZaznam.h"
 #include "fQZ_Mez.h"
 #include "platform/Paths.h"
 #include "testsupport/ProgramRun.h"
@@ -10,6 +11,7 @@
 #include "testsupport/TempDir.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QHeaderView>
 #include <QImage>
 #include <QMouseEvent>
@@ -18,6 +20,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <malloc.h>
 
 namespace {
 
@@ -164,6 +167,87 @@ TEST_F(HlasvelFormTest, GridColoursAndClicks) {
     grid->viewport()->update();
     EXPECT_EQ(form.InfoAllData().Radek(1)[5], "XXXXXXX");
     EXPECT_EQ(pixel(), QColor(Qt::white));
+}
+
+// A click on an event row opens its category's window whatever letters the name has: the name
+// is cut by characters, as the category itself was.
+TEST_F(HlasvelFormTest, ClickOnRowsOfCzechCategories) {
+    TfQZ_Mez form(Volby());
+    form.resize(1000, 500);
+    form.show();
+    Mezicasy::TZavod& zavod = form.Komentator().Zavod();
+    const std::vector<std::string> names = {"H21", "ŽENY ŠKOLY", "ŽENY ŠKOLA", "ČÁSTEČNĚ A"};
+    for (size_t i = 0; i < names.size(); ++i) {
+        Mezicasy::TZavodnikData d;
+        d.Kategorie = names[i];
+        d.Jmeno = "Runner " + std::to_string(i);
+        d.Cip = static_cast<int32_t>(i + 1);
+        d.Kontroly[1] = 31;
+        d.PoradiKontrol[1] = 1;
+        Mezicasy::TZavodnik* z = zavod.AddZavodnik(zavod.AddKateg(names[i]), d);
+        z->Data.Mezicasy[1] = 5.0;
+        zavod.PridejUdalost(*z, 31, 1, 5.0);
+    }
+    form.Timer_KresliTimer();
+    QTableView* grid = form.Mrizka();
+    ASSERT_EQ(grid->model()->rowCount(), static_cast<int>(names.size()) + 1);
+    for (int row = 0; row < static_cast<int>(names.size()); ++row) {
+        const QPoint at = grid->visualRect(grid->model()->index(row, 0)).center();
+        QMouseEvent ev(QEvent::MouseButtonPress, at, grid->viewport()->mapToGlobal(at),
+                       Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(grid->viewport(), &ev);
+    }
+    // Newest first.
+    EXPECT_EQ(okna.vybery, (std::vector<std::string>{"ČÁSTEČNĚ A/4/1", "ŽENY ŠKOLA/3/1",
+                                                     "ŽENY ŠKOLY/2/1", "H21/1/1"}));
+}
+
+// A race day reloads the competitors every few minutes; each reload repaints the grids. The
+// heap in use after twenty more reloads stays where it was.
+TEST_F(HlasvelFormTest, ReloadsKeepNoMemory) {
+    std::string bytes;
+    for (int cip = 1; cip <= 12; ++cip) {
+        Mezicasy::TZavodnikData d;
+        d.Kategorie = cip <= 6 ? "H21" : "D21";
+        d.Jmeno = "Runner " + std::to_string(cip);
+        d.Cip = cip;
+        d.CasStartu = cip;
+        d.Kontroly[1] = 31;
+        d.Kontroly[2] = 32;
+        d.Kontroly[3] = 1;
+        uint8_t z[Mezicasy::kVelikostZaznamu];
+        Mezicasy::ZabalZaznam(d, z);
+        bytes.append(reinterpret_cast<const char*>(z), sizeof z);
+    }
+    fs::create_directories(dir.Path() / "export");
+    std::ofstream(dir.Path() / "export" / "exm00011.dat", std::ios::binary) << bytes;
+    fs::create_directories(dir.Path() / "Data_Kom" / "Z0001");
+    std::ofstream(dir.Path() / "Data_Kom" / "Z0001" / "Kateg.ini", std::ios::binary)
+        << "[MEZ_H21]\r\n-1=1\r\n1=1\r\n3=1\r\n[MEZ_D21]\r\n-1=1\r\n2=1\r\n";
+    std::ofstream(dir.Path() / "Hlasvel.ini", std::ios::binary)
+        << "[Soubory]\r\nFNameZavodnici1=" << (dir.Path() / "export").string()
+        << "\r\nCheckZavodnici1=1\r\n";
+
+    TfQZ_Mez form(Volby());
+    form.show();
+    const auto reload = [&] {
+        form.TimerNacitaniTimer();
+        form.Timer_KresliTimer();
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (w->isVisible()) {
+                (void)w->grab();
+            }
+        }
+    };
+    for (int i = 0; i < 5; ++i) {
+        reload();
+    }
+    ASSERT_EQ(form.Komentator().PocetZavodniku(), 12);
+    const auto before = static_cast<int64_t>(mallinfo2().uordblks);
+    for (int i = 0; i < 20; ++i) {
+        reload();
+    }
+    EXPECT_LT(static_cast<int64_t>(mallinfo2().uordblks) - before, 64 * 1024);
 }
 
 #ifdef HLASVEL_PATH

@@ -4,8 +4,10 @@
 #include "SI_Typ.h"
 #include "VyberKateg.h"
 #include "platform/Clock.h"
+#include "platform/Cp1250.h"
 #include "testsupport/TempDir.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
 
 using namespace KategOkna;
@@ -236,6 +238,50 @@ TEST_F(KategOknaTest, KategIniRoundTripRefreshAndOneReplacementPerAction) {
     EXPECT_FALSE(o->shown);
     EXPECT_FALSE(ini.ReadBool("MEZ_D21", "2", true));
     EXPECT_EQ(ini.SaveCount(), n + 1);
+}
+
+// Kateg.ini is Windows-1250: the section name is cut by characters, so Czech names that differ
+// only towards their end keep sections of their own.
+TEST_F(KategOknaTest, CzechCategoriesKeepTheirOwnSections) {
+    const struct {
+        const char* a;
+        const char* b;
+    } cases[] = {
+        {"ŽENY ŠKOLY", "ŽENY ŠKOLA"},
+        {"ČÁSTEČNĚ A", "ČÁSTEČNĚ B"},
+        {"ŘÍČANY Ž1", "ŘÍČANY Ž2"},
+        {"HŽŽŽŽŽ1", "HŽŽŽŽŽ2"}, // bytes would cut the fifth Ž in half
+    };
+    for (const auto& c : cases) {
+        std::error_code ec;
+        std::filesystem::remove(dir / "Kateg.ini", ec);
+        Mezicasy::TZavod race;
+        TOknaKateg windows(race);
+        windows.NastavKategIni(&ini);
+        TKateg1& a = race.AddKateg(c.a);
+        TKateg1& b = race.AddKateg(c.b);
+        race.AddZavodnik(a, Comp(c.a, 1, {}));
+        race.AddZavodnik(b, Comp(c.b, 2, {}));
+        a.VHlavnimOkne = true;
+        a.OknoOtevreno[1] = true;
+        b.OknoOtevreno[2] = true;
+        windows.UlozVse();
+
+        const std::string bytes = ini.Content();
+        for (const char* name : {c.a, c.b}) {
+            EXPECT_NE(bytes.find(platform::Utf8ToCp1250(std::string("[MEZ_") + name + "]")),
+                      std::string::npos)
+                << name << "\n"
+                << bytes;
+        }
+        a.VHlavnimOkne = b.VHlavnimOkne = true;
+        a.OknoOtevreno.fill(false);
+        b.OknoOtevreno.fill(false);
+        windows.NactiKategIni(a);
+        windows.NactiKategIni(b);
+        EXPECT_TRUE(a.VHlavnimOkne && a.OknoOtevreno[1] && !a.OknoOtevreno[2]) << c.a;
+        EXPECT_TRUE(!b.VHlavnimOkne && !b.OknoOtevreno[1] && b.OknoOtevreno[2]) << c.b;
+    }
 }
 
 TEST_F(KategOknaTest, VyberVOkneSelectsTheChipsRowOrNone) {

@@ -5,9 +5,13 @@
 #include "platform/Clock.h"
 #include "testsupport/TempDir.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <list>
+#include <optional>
+#include <random>
 #include <sstream>
 
 using namespace Mezicasy;
@@ -335,6 +339,24 @@ TEST_F(MezicasyTest, ReloadReplaysTheOwnCopyWithoutWritingAgain) {
     EXPECT_EQ(File("rawsplits0012.txt"), raw);
 }
 
+// Category names are cut to ten characters, not bytes: Czech letters take two bytes in UTF-8.
+TEST_F(MezicasyTest, CzechCategoryNamesAreCutByCharacters) {
+    const struct {
+        const char* name;
+        const char* nazev;
+    } cases[] = {
+        {"ženy škola", "ŽENY ŠKOLA"},
+        {"žluťoučký kůň", "ŽLUŤOUČKÝ "},
+        {"ččččččččččč", "ČČČČČČČČČČ"},
+        {"H21", "H21"},
+    };
+    for (const auto& c : cases) {
+        const Mezicasy::TKateg1& k = zavod.AddKateg(c.name);
+        EXPECT_EQ(k.Nazev, c.nazev) << c.name;
+        EXPECT_EQ(zavod.NajdiKateg(c.nazev), &k) << c.name;
+    }
+}
+
 TEST_F(MezicasyTest, LookUps) {
     Load({Comp("H211", 1, "5/1", {31}, 1.0), Comp("H212", 2, "5/2", {31}, 0),
           Comp("H213", 3, "5/3", {31}, 0), Comp("H21", 4, "9", {31}), Comp("X5", 5, "5/5", {31}),
@@ -428,4 +450,78 @@ TEST_F(MezicasyTest, MainGridLeavesOutControl31WhenSwitchedOff) {
     EXPECT_NE(zavod.Udalosti.Najdi(1, 2), nullptr);
     EXPECT_NE(zavod.Udalosti.Najdi(1, 3), nullptr);
     EXPECT_DOUBLE_EQ(Split(1, 1), 5.0);
+}
+
+// The event queue against a plain list, over thousands of events that are replaced, removed and
+// taken from the front in every order: one event per chip and point, oldest first, never one
+// lost or shown twice, however long the queue grows before it is drained.
+TEST(FrontaUdalosti, BehavesAsAListWithOneEventPerChipAndPoint) {
+    struct Ocekavana {
+        int32_t cip;
+        int32_t bod;
+        std::string id;
+    };
+    std::mt19937 rnd(29);
+    for (int kolo = 0; kolo < 3; ++kolo) {
+        Mezicasy::TFrontaUdalosti fronta;
+        std::list<Ocekavana> model;
+        int id = 0;
+        const int delka = kolo == 0 ? 200 : 3000; // long runs pass many blocks undrained
+        for (int krok = 0; krok < 8000; ++krok) {
+            const int32_t cip = 1 + static_cast<int32_t>(rnd() % 400);
+            const int32_t bod = static_cast<int32_t>(rnd() % 16);
+            const unsigned co = rnd() % 100;
+            if (co < 60 || model.size() < static_cast<size_t>(delka) / 2) {
+                std::erase_if(model, [&](const auto& o) { return o.cip == cip && o.bod == bod; });
+                const std::string text = std::to_string(++id);
+                Mezicasy::TZavodnik& e = fronta.Pridej(cip, bod);
+                e.Data.Cip = cip;
+                e.IndexMezicasu = bod;
+                e.Popis = text;
+                model.push_back({cip, bod, text});
+            } else if (co < 70) {
+                const bool was = std::erase_if(model, [&](const auto& o) {
+                                     return o.cip == cip && o.bod == bod;
+                                 }) > 0;
+                ASSERT_EQ(fronta.Odeber(cip, bod), was) << krok;
+            } else if (co < 80) {
+                const auto it = std::find_if(model.begin(), model.end(), [&](const auto& o) {
+                    return o.cip == cip && o.bod == bod;
+                });
+                const Mezicasy::TZavodnik* e = fronta.Najdi(cip, bod);
+                ASSERT_EQ(e != nullptr, it != model.end()) << krok;
+                if (e != nullptr) {
+                    ASSERT_EQ(e->Popis, it->id) << krok;
+                }
+            } else if (model.size() > static_cast<size_t>(delka) || co < 85) {
+                // The grid's two ways of taking the oldest event.
+                std::string prvni;
+                if (co % 2 == 0) {
+                    const Mezicasy::TZavodnik* e = fronta.Prvni();
+                    prvni = e != nullptr ? e->Popis : "-";
+                    fronta.OdeberPrvni();
+                } else {
+                    const auto e = fronta.VezmiPrvni();
+                    prvni = e ? e->Popis : "-";
+                }
+                ASSERT_EQ(prvni, model.empty() ? "-" : model.front().id) << krok;
+                if (!model.empty()) {
+                    model.pop_front();
+                }
+            }
+            ASSERT_EQ(fronta.size(), model.size()) << krok;
+        }
+        if (kolo == 2) {
+            fronta.clear();
+            model.clear();
+        }
+        // Drained to the end, in order.
+        for (const Ocekavana& o : model) {
+            const auto e = fronta.VezmiPrvni();
+            ASSERT_TRUE(e.has_value());
+            ASSERT_EQ(e->Popis, o.id);
+        }
+        EXPECT_TRUE(fronta.empty());
+        EXPECT_EQ(fronta.Prvni(), nullptr);
+    }
 }
