@@ -4,10 +4,13 @@
 #include "fQZ_Mez.h"
 #include "fZobrazeni.h"
 #include "platform/Paths.h"
+#include "testsupport/DialogTestSupport.h"
 #include "testsupport/QtApp.h"
 #include "testsupport/TempDir.h"
 
 #include <QAction>
+#include <QListWidget>
+#include <QTest>
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -40,8 +43,38 @@ TEST(HlasvelOkna, MainFormDrivesTheCategoryWindows) {
         }
         form.Polozka("Zobrazit1")->trigger();
         EXPECT_TRUE(form.NastavZobrazeni()->isVisible());
+        // Both category dialogs are modal; in the main-window choice the keyboard's Space
+        // selects as a click does.
+        std::vector<std::string> modalni;
+        testsupport::OnNextModal([&](QDialog& d) {
+            modalni.push_back(d.objectName().toStdString());
+            d.reject();
+        });
         form.Polozka("Kategorie1")->trigger();
-        EXPECT_TRUE(form.findChild<TfKateg*>()->isVisible());
+        testsupport::OnNextModal([&](QDialog& d) {
+            modalni.push_back(d.objectName().toStdString());
+            auto* list = d.findChild<QListWidget*>();
+            list->setFocus();
+            list->setCurrentRow(1, QItemSelectionModel::NoUpdate); // B
+            QTest::keyClick(list, Qt::Key_Space);
+            QTest::keyClick(list, Qt::Key_Down);
+            QTest::keyClick(list, Qt::Key_Space); // C
+            QTest::keyClick(list, Qt::Key_Space);
+            d.reject();
+        });
+        zavod.NajdiKateg("B")->VHlavnimOkne = true;
+        zavod.NajdiKateg("C")->VHlavnimOkne = false;
+        form.Polozka("Zobrazovat")->trigger();
+        EXPECT_EQ(modalni, (std::vector<std::string>{"fKateg", "fZobrKat"}));
+        EXPECT_FALSE(zavod.NajdiKateg("B")->VHlavnimOkne);
+        EXPECT_FALSE(zavod.NajdiKateg("C")->VHlavnimOkne);
+        {
+            platform::IniFile kateg(dir.Path() / "Data_Kom" / "Z0001" / "Kateg.ini");
+            EXPECT_FALSE(kateg.ReadBool("MEZ_B", "-1", true));
+            EXPECT_FALSE(kateg.ReadBool("MEZ_C", "-1", true));
+        }
+        zavod.NajdiKateg("B")->VHlavnimOkne = true;
+        zavod.NajdiKateg("C")->VHlavnimOkne = true;
 
         Koment::Nastaveni.PocetSloupcuDivak = 3;
         form.TimerDivakTimer();

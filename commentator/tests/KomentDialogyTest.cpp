@@ -171,15 +171,6 @@ struct Tiskarny : printing::PrinterList {
     std::string DefaultName() override { return "Alfa"; }
 };
 
-// Runs `answer` on the modal dialog the next menu command opens.
-void PriOtevreni(std::function<void(QDialog&)> answer) {
-    QTimer::singleShot(0, [answer] {
-        if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
-            answer(*d);
-        }
-    });
-}
-
 } // namespace
 
 TEST_F(Dialogy, MainFormMenusOpenTheDialogsAndTheSpoolerPrintsOnTheRunsPrinter) {
@@ -204,7 +195,7 @@ TEST_F(Dialogy, MainFormMenusOpenTheDialogsAndTheSpoolerPrintsOnTheRunsPrinter) 
                                            {"Zpracovvatsoubory", "DefTisk"}}) {
             std::string opened;
             bool otevren = false;
-            PriOtevreni([&](QDialog& d) {
+            testsupport::OnNextModal([&](QDialog& d) {
                 opened = d.objectName().toStdString();
                 otevren = form.DialogOtevren();
                 d.reject();
@@ -215,7 +206,7 @@ TEST_F(Dialogy, MainFormMenusOpenTheDialogsAndTheSpoolerPrintsOnTheRunsPrinter) 
             EXPECT_FALSE(form.DialogOtevren()) << item;
         }
 
-        PriOtevreni([](QDialog& d) {
+        testsupport::OnNextModal([](QDialog& d) {
             for (QRadioButton* r : d.findChildren<QRadioButton*>()) {
                 if (r->text() == "Na šířku") {
                     r->setChecked(true);
