@@ -20,6 +20,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -116,6 +117,44 @@ TEST_F(Dialogy, SettingsDialogStaysOpenAfterFailedChecksAndPicksFiles) {
     Click(d, "BitBtnOk");
     EXPECT_FALSE(d.isVisible());
     EXPECT_EQ(zdroje[1].FileName, "/new/b.csv");
+}
+
+// The zero time goes through the field as the user leaves or types it: a one-digit hour is
+// valid whether it was stored or typed.
+TEST_F(Dialogy, ZeroTimeFieldAndItsCheckAgree) {
+    struct Case {
+        double stored;
+        const char* typed; // nullptr: left as shown
+        bool passes;
+        double taken;
+    };
+    const Case cases[] = {
+        {9.30, nullptr, true, 9.30},   {9.05, nullptr, true, 9.05}, {0.0, nullptr, true, 0.0},
+        {23.59, nullptr, true, 23.59}, {10.0, "0745", true, 7.45},  {10.0, " 805", true, 8.05},
+        {10.0, "2400", false, 10.0},   {10.0, "1060", false, 10.0},
+    };
+    TVstupniNapojeni vstup;
+    TVstupniSoubory zdroje{vstup};
+    testsupport::FakePicker slozky;
+    FilePicker soubory;
+    for (const Case& c : cases) {
+        Koment::Nastaveni.Start00 = c.stored;
+        zpravy.errors.clear();
+        TfMNastav d(ini, zdroje, zpravy, {}, slozky, soubory);
+        d.show();
+        auto* field = Child<QLineEdit>(d, "txtStart00");
+        if (c.typed != nullptr) {
+            field->selectAll();
+            field->setCursorPosition(0);
+            QTest::keyClicks(field, c.typed);
+        }
+        Click(d, "BitBtnOk");
+        const std::string name = std::to_string(c.stored) + " " + (c.typed ? c.typed : "-");
+        EXPECT_EQ(zpravy.errors.empty(), c.passes)
+            << name << ": " << field->displayText().toStdString();
+        EXPECT_EQ(d.isVisible(), !c.passes) << name;
+        EXPECT_DOUBLE_EQ(Koment::Nastaveni.Start00, c.taken) << name;
+    }
 }
 
 TEST_F(Dialogy, LinkDialogShowsOkAndBoxesOnceTheFolderHoldsHlasvelInf) {
