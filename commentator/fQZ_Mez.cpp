@@ -396,6 +396,15 @@ bool TfQZ_Mez::NactiParametryRavlin() {
         },
         [this] { RozvrhniMrizku(); },
         [this](const std::string& text) { NastavZpravu(text); },
+        [this] {
+            if (volby_.SpustitCasovace) {
+                QTimer::singleShot(1000, this, [this] {
+                    if (!zavreno_) {
+                        nested_.Run([this] { TimerInfoRavlinTimer(); });
+                    }
+                });
+            }
+        },
     };
     const bool changed = RavlinParametry::NactiParametryRavlin(k);
     if (Koment::RavlinInfNacten()) {
