@@ -27,6 +27,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QProxyStyle>
 #include <QScreen>
 #include <QTableView>
 
@@ -38,6 +39,19 @@ namespace {
 QString Q(const std::string& s) {
     return QString::fromStdString(s);
 }
+
+// The application's hints show 100 ms after the pointer stops, not after the style's 700.
+class THintStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == SH_ToolTip_WakeUpDelay) {
+            return kHintMs;
+        }
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+    static constexpr int kHintMs = 100;
+};
 
 QColor ZBarvy(uint32_t bgr) {
     return QColor(static_cast<int>(bgr & 0xFF), static_cast<int>((bgr >> 8) & 0xFF),
@@ -199,6 +213,9 @@ void TfQZ_Mez::FormCreate() {
     SI_Typ::IniNastaveni =
         std::make_unique<platform::IniFile>(platform::CurrentDir() / "Hlasvel.ini");
     platform::IniFile& ini = *SI_Typ::IniNastaveni;
+    if (QApplication::style()->styleHint(QStyle::SH_ToolTip_WakeUpDelay) != THintStyle::kHintMs) {
+        QApplication::setStyle(new THintStyle);
+    }
 
     KomentHlavni::NactiNastaveni(ini);
     // The switches decide what the first competitor load keeps, so they come before it.

@@ -10,9 +10,11 @@
 #include "testsupport/TempDir.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QHeaderView>
 #include <QImage>
 #include <QMouseEvent>
+#include <QStyle>
 #include <QTableView>
 
 #include <filesystem>
@@ -83,6 +85,8 @@ TEST_F(HlasvelFormTest, StartsWithoutSettingsAndStoresThemAtClose) {
         EXPECT_EQ(form.Casovac("TimerDivak").interval(), 0) << "no rotation";
         EXPECT_EQ(form.Casovac("TimerInfoRavlin").interval(), 20000);
         EXPECT_EQ(form.InfoAllData().PocetRadku(), 2);
+        EXPECT_EQ(QApplication::style()->styleHint(QStyle::SH_ToolTip_WakeUpDelay), 100)
+            << "hints show after 100 ms";
 
         form.Polozka("mnuEnglish")->trigger();
         EXPECT_TRUE(form.Polozka("mnuEnglish")->isChecked());
