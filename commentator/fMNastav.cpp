@@ -1,6 +1,6 @@
 #include "fMNastav.h"
 
-#include "FormPosQt.h"
+#include "KomentPozice.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -160,7 +160,7 @@ TfMNastav::TfMNastav(platform::IniFile& ini, TVstupniSoubory& zdroje, Dialogs::I
     layout->addLayout(grid);
     layout->addLayout(sources);
     layout->addLayout(buttons);
-    FormPosQt::Load(ini_, Sekce, *this);
+    FormPosQt::Load(ini_, Sekce, *this, Koment::PoziceOken);
 }
 
 void TfMNastav::Fill() {
@@ -276,7 +276,7 @@ void TfMNastav::showEvent(QShowEvent* event) {
 }
 
 void TfMNastav::closeEvent(QCloseEvent* event) {
-    FormPosQt::Save(ini_, Sekce, *this);
+    FormPosQt::Save(ini_, Sekce, *this, Koment::PoziceOken);
     if (!logic_.MuzeZavrit()) {
         event->ignore();
         return;
@@ -285,7 +285,7 @@ void TfMNastav::closeEvent(QCloseEvent* event) {
 }
 
 void TfMNastav::done(int result) {
-    FormPosQt::Save(ini_, Sekce, *this);
+    FormPosQt::Save(ini_, Sekce, *this, Koment::PoziceOken);
     if (!logic_.MuzeZavrit()) {
         return; // checks failed: the dialog stays open until Cancel
     }

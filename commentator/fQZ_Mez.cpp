@@ -1,7 +1,7 @@
 #include "fQZ_Mez.h"
 
 #include "AboutBox.h"
-#include "FormPosQt.h"
+#include "KomentPozice.h"
 #include "KomentTools.h"
 #include "RavlinParametry.h"
 #include "SI_FontForm.h"
@@ -250,7 +250,7 @@ void TfQZ_Mez::FormCreate() {
     ZmenaZavodu(false);
     setWindowTitle(Q(KomentHlavni::NazevProgramu()));
     resize(900, 600);
-    FormPosQt::Load(ini, "fQZ_Mez", *this);
+    FormPosQt::Load(ini, "fQZ_Mez", *this, Koment::PoziceOken);
 
     Tools::FontSpec font;
     Tools::LoadFont(ini, "FontHlavni", font);
@@ -321,7 +321,7 @@ void TfQZ_Mez::VytvorMenu() {
         komentator_.PollCompetitors();
     });
     Napoj(Polozka("ZpracovavatFonty"), [this] {
-        TfFont fonty(*SI_Typ::IniNastaveni, this, volby_.VyberFontu);
+        TfFont fonty(*SI_Typ::IniNastaveni, this, volby_.VyberFontu, Koment::PoziceOken);
         fonty.exec();
     });
     Napoj(Polozka("Kategorie1"), [this] { fKateg_->exec(); });
@@ -663,7 +663,7 @@ void TfQZ_Mez::FormClose() {
     }
     platform::IniFile& ini = *SI_Typ::IniNastaveni;
     KomentHlavni::UlozPriZavreni(ini);
-    FormPosQt::Save(ini, "fQZ_Mez", *this);
+    FormPosQt::Save(ini, "fQZ_Mez", *this, Koment::PoziceOken);
     // The display settings window stores its place as it closes; it holds Hlasvel.ini.
     if (fZobrazeni_->isVisible()) {
         fZobrazeni_->close();

@@ -271,3 +271,44 @@ TEST_F(Dialogy, MainFormMenusOpenTheDialogsAndTheSpoolerPrintsOnTheRunsPrinter) 
     platform::SetProgramDataDir({});
     fs::current_path(old);
 }
+
+// Every window of the commentator keeps its placement in Hlasvel.ini alike: "Status" is the
+// window state (0 normal), the main window and the dialogs as the display settings.
+TEST_F(Dialogy, EveryWindowPlacementNumbersItsStateAlike) {
+    testsupport::TempDir td;
+    const fs::path old = fs::current_path();
+    fs::current_path(td.Path());
+    platform::SetProgramDataDir(td.Path());
+    {
+        TfQZ_Mez::TVolby volby;
+        volby.SpustitCasovace = false;
+        TfQZ_Mez form(volby);
+        form.show();
+        form.resize(700, 450);
+        form.Polozka("Zobrazit1")->trigger();
+        for (const char* item :
+             {"mnuZavod", "mnuRavlin", "mnuInfoTabule", "Zpracovvatsoubory", "ZpracovavatFonty"}) {
+            testsupport::OnNextModal([](QDialog& d) { d.reject(); });
+            form.Polozka(item)->trigger();
+        }
+        form.close();
+    }
+    {
+        platform::IniFile ini(td / "Hlasvel.ini");
+        for (const char* sekce : {"fQZ_Mez", "fMNastav", "fRavlin", "DefTabule", "DefTisk", "fFont",
+                                  "fNastavZobrazeni"}) {
+            EXPECT_EQ(ini.ReadString(sekce, "Status", "none"), "0") << sekce;
+        }
+        EXPECT_EQ(ini.ReadInteger("fQZ_Mez", "Width", 0), 700);
+    }
+    {
+        TfQZ_Mez::TVolby volby;
+        volby.SpustitCasovace = false;
+        TfQZ_Mez again(volby);
+        EXPECT_EQ(again.width(), 700) << "a normal window's bounds come back";
+        EXPECT_EQ(again.height(), 450);
+        again.close();
+    }
+    platform::SetProgramDataDir({});
+    fs::current_path(old);
+}
