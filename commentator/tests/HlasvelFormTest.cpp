@@ -1,6 +1,5 @@
 #include "AboutBox.h"
 #include "KomentTools.h"
-#include "PipZvuk.h"
 #include "RavlinKoment.h"
 #include "SI_Typ.h"
 #include "fQZ_Mez.h"
@@ -171,41 +170,6 @@ TEST_F(HlasvelFormTest, GridColoursAndClicks) {
 }
 
 #ifdef HLASVEL_PATH
-// Without the file no sound is loaded; with it, offscreen there is no device to play it. The
-// program with sounds on plays for the first places and ends at once either way: the library
-// hangs in its exit code while it still decodes, so the sound is run in the program, where a
-// hang is a bounded wait that fails.
-TEST(HlasvelSound, SilentWithoutFileOrDevice) {
-    testsupport::EnsureQtApp();
-    TPipZvuk none("/nonexistent/pip.wav");
-    EXPECT_FALSE(none.MaSoubor());
-    none.Pipni();
-    for (const bool soubor : {true, false}) {
-        testsupport::TempDir dir;
-        const fs::path ravlinDir = dir.Path() / "ravlin";
-        ravlin::RavlinKoment ravlin(ravlinDir);
-        ravlin.SampleRace();
-        ASSERT_TRUE(ravlin.WriteInf() && ravlin.ExportCompetitors());
-        ravlin.AppendNext();
-        std::ofstream(dir.Path() / "Hlasvel.ini", std::ios::binary)
-            << "[Ravlin]\r\nPodleRavlin=1\r\nPathRavlin=" << ravlinDir.string()
-            << "\r\n[Nastaveni]\r\nZvuky=1\r\n";
-        const fs::path program = testsupport::OffscreenProgram::CopyProgram(
-            HLASVEL_PATH, dir.Path(),
-            soubor ? std::vector<std::string>{"pip.wav"} : std::vector<std::string>{});
-        EXPECT_EQ(fs::exists(dir.Path() / "bin" / "pip.wav"), soubor);
-        testsupport::OffscreenProgram run(program, dir.Path(), "hlasvel", "HLASVEL_");
-        EXPECT_TRUE(run.StateWhen([](auto& s) { return s["Rows"] == "2"; })) << run.Errors();
-        // New firsts after the grid was filled: the sound is asked for.
-        for (int i = 0; i < 3; ++i) {
-            ravlin.AppendNext();
-        }
-        EXPECT_TRUE(run.StateWhen([](auto& s) { return s["Rows"] == "5"; })) << run.Errors();
-        run.Signal(SIGTERM);
-        EXPECT_EQ(run.WaitExit(10), 0) << soubor << run.Errors();
-    }
-}
-
 // The program itself, offscreen, against the results-program double.
 TEST(HlasvelProgram, FollowsTheResultsProgramNewestFirst) {
     testsupport::TempDir dir;

@@ -1,9 +1,11 @@
 // The program ends whatever the commentator left open: category windows (by hand or by the
-// rotation) and every dialog of its menus, a message box on top of one included.
+// rotation), every dialog of its menus, a sound that was played.
 
+#include "PipZvuk.h"
 #include "RavlinKoment.h"
 #include "platform/IniFile.h"
 #include "testsupport/ProgramRun.h"
+#include "testsupport/QtApp.h"
 #include "testsupport/TempDir.h"
 
 #include <csignal>
@@ -25,7 +27,8 @@ std::string ReadAll(const fs::path& file) {
 // The sample race of the results-program double (race 7, categories H21 and D21) in a folder
 // of its own, with a copy of the program.
 struct Zavod {
-    explicit Zavod(const std::string& extraIni, const std::string& kategIni = "") {
+    explicit Zavod(const std::string& extraIni, const std::string& kategIni = "",
+                   const std::vector<std::string>& beside = {}) {
         ravlin.SampleRace();
         // A long course: windows 1..15.
         ravlin.competitors.push_back({"H35",
@@ -40,7 +43,7 @@ struct Zavod {
             << "[Ravlin]\r\nPodleRavlin=1\r\nPathRavlin=" << (dir.Path() / "ravlin").string()
             << "\r\n[fQZ_Mez]\r\nZavod=7\r\n"
             << extraIni;
-        program = testsupport::OffscreenProgram::CopyProgram(HLASVEL_PATH, dir.Path());
+        program = testsupport::OffscreenProgram::CopyProgram(HLASVEL_PATH, dir.Path(), beside);
         if (!kategIni.empty()) {
             fs::create_directories(dir.Path() / "bin" / "Data_Kom" / "Z0007");
             std::ofstream(dir.Path() / "bin" / "Data_Kom" / "Z0007" / "Kateg.ini", std::ios::binary)
@@ -156,6 +159,31 @@ TEST(HlasvelKonec, ClosingSignalEndsTheProgramWithAnyDialogOpen) {
         const std::string ini = ReadAll(z.Ini());
         EXPECT_NE(ini.find("[fQZ_Mez]"), std::string::npos) << name << ini;
         EXPECT_NE(ini.find("[Ravlin]"), std::string::npos) << name << ini;
+    }
+}
+
+// Without the file no sound is loaded; with it, offscreen there is no device to play it. The
+// library hangs in its exit code while it still decodes, so the sound is played in the program,
+// whose end is a bounded wait.
+TEST(HlasvelSound, SilentWithoutFileOrDevice) {
+    testsupport::EnsureQtApp();
+    TPipZvuk none("/nonexistent/pip.wav");
+    EXPECT_FALSE(none.MaSoubor());
+    none.Pipni();
+    for (const bool soubor : {true, false}) {
+        Zavod z("[Nastaveni]\r\nZvuky=1\r\n", "",
+                soubor ? std::vector<std::string>{"pip.wav"} : std::vector<std::string>{});
+        EXPECT_EQ(fs::exists(z.dir.Path() / "bin" / "pip.wav"), soubor);
+        z.ravlin.AppendNext();
+        testsupport::OffscreenProgram run(z.program, z.dir.Path(), "hlasvel", "HLASVEL_");
+        EXPECT_TRUE(run.StateWhen([](auto& s) { return s["Rows"] == "2"; })) << run.Errors();
+        // New firsts after the grid was filled: the sound is played.
+        for (int i = 0; i < 3; ++i) {
+            z.ravlin.AppendNext();
+        }
+        EXPECT_TRUE(run.StateWhen([](auto& s) { return s["Rows"] == "5"; })) << run.Errors();
+        run.Signal(SIGTERM);
+        EXPECT_EQ(run.WaitExit(10), 0) << soubor << run.Errors();
     }
 }
 
