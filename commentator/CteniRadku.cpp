@@ -33,6 +33,42 @@ private:
 // Bytes asked for by one read: a poll reads what was appended, however much it is, in a few
 // calls.
 constexpr size_t Block = 64 * 1024;
+// Bytes before the position compared at every poll: a file cut and written anew, or another
+// file renamed over it, almost never has the same bytes there.
+constexpr size_t TailBytes = 256;
+
+// Whether the file still holds, just before the position, the bytes consumed there.
+bool TailStillThere(int fd, const TStavCteni& state) {
+    if (state.Tail.empty()) {
+        return true;
+    }
+    std::string now(state.Tail.size(), '\0');
+    const int64_t at = state.Position - static_cast<int64_t>(now.size());
+    size_t got = 0;
+    while (got < now.size()) {
+        const ssize_t n =
+            ::pread(fd, now.data() + got, now.size() - got, at + static_cast<int64_t>(got));
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return false;
+        }
+        got += static_cast<size_t>(n);
+    }
+    return now == state.Tail;
+}
+
+void KeepTail(std::string& tail, std::string_view consumed) {
+    if (consumed.size() >= TailBytes) {
+        tail.assign(consumed.substr(consumed.size() - TailBytes));
+        return;
+    }
+    tail.append(consumed);
+    if (tail.size() > TailBytes) {
+        tail.erase(0, tail.size() - TailBytes);
+    }
+}
 
 } // namespace
 
@@ -113,13 +149,19 @@ Vysledek ReadAppended(const std::filesystem::path& file, TStavCteni& state, cons
         }
         return Vysledek::OpenFailed;
     }
-    if (st.st_size < state.Position) {
-        // Rewritten or cut by its writer: what is there now is new.
+    const bool otherFile = state.Device != static_cast<uint64_t>(st.st_dev) ||
+                           state.Inode != static_cast<uint64_t>(st.st_ino);
+    if (state.Position > 0 &&
+        (otherFile || st.st_size < state.Position || !TailStillThere(fd, state))) {
+        // Cut, rewritten or replaced by its writer: what is there now is new, and reading on
+        // from the old position would start in the middle of a line.
         state = TStavCteni{};
         if (out.Rewind) {
             out.Rewind();
         }
     }
+    state.Device = static_cast<uint64_t>(st.st_dev);
+    state.Inode = static_cast<uint64_t>(st.st_ino);
     if (st.st_size == state.Position && !takeTail) {
         return Vysledek::Read; // nothing appended: the open was the whole cost
     }
@@ -143,6 +185,7 @@ Vysledek ReadAppended(const std::filesystem::path& file, TStavCteni& state, cons
         const size_t used = CutLines(std::string_view(buffer).substr(start), atEnd, takeTail, state,
                                      out, state.Position);
         state.Position += static_cast<int64_t>(used);
+        KeepTail(state.Tail, std::string_view(buffer).substr(start, used));
         start += used;
         if (atEnd) {
             break;

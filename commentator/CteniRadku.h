@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <string>
 #include <string_view>
 
 namespace CteniRadku {
@@ -20,6 +21,11 @@ constexpr size_t Window = MaxLine + 1;
 struct TStavCteni {
     int64_t Position = 0;  // first byte not yet consumed
     bool Dropping = false; // inside an over-long line whose terminator has not come yet
+    // The file read up to Position: its identity, and the last bytes consumed, which must
+    // still be there for reading on to be right.
+    uint64_t Device = 0;
+    uint64_t Inode = 0;
+    std::string Tail;
 };
 
 struct TRadky {
@@ -27,7 +33,8 @@ struct TRadky {
     std::function<void(std::string_view line)> Line;
     // An over-long line starts at this byte of the file; it is skipped up to its terminator.
     std::function<void(int64_t at)> LongLine;
-    // The file became shorter than the position: it is read again from its start.
+    // The file became shorter than the position, or was replaced (another file, or other
+    // bytes before the position): it is read again from its start.
     std::function<void()> Rewind;
 };
 

@@ -73,6 +73,7 @@ void TKomentator::WriteSettings(platform::IniFile& ini) {
 
 void TKomentator::PollSources200ms() {
     zdroje_.PollPunches();
+    zdroje_.HlidejZavodniky();
 }
 
 void TKomentator::ProcessPunches1s() {
@@ -96,9 +97,9 @@ void TKomentator::NactiZavod() {
     // copies and info-board lines are written before the own copy is read back.
     zavod_.ZpracujMezicas();
     TVstupniSoubor& zdroj = zdroje_.Zavodnici();
-    const NacteniZavodu::TNacteni r =
-        NacteniZavodu::NactiZavod(zavod_, zdroj.FileName, NacteniZavodu::LocalCopy(Slozka()),
-                                  zdroj.DropCategories, kategIni_, napojeni_.NastavZpravu);
+    const NacteniZavodu::TNacteni r = NacteniZavodu::NactiZavod(
+        zavod_, zdroj.FileName, NacteniZavodu::LocalCopy(Slozka()), zdroj.Export,
+        zdroj.DropCategories, kategIni_, napojeni_.NastavZpravu);
     if (r.Loaded) {
         pocetZavodniku_ = r.Zavodniku;
     }

@@ -44,7 +44,7 @@ public:
     void ReadSettings(platform::IniFile& ini);
     void WriteSettings(platform::IniFile& ini);
 
-    // Reads what was appended to sources 2..8.
+    // Reads what was appended to sources 2..8; loads a new export once it stood still.
     void PollSources200ms();
     // Turns the punches read into splits, events, copies and info-board lines.
     void ProcessPunches1s();

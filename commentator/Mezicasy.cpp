@@ -726,13 +726,38 @@ int TZavod::VlozMezicas(const TMezicasRec& rec, bool save) {
         r.Cas.resize(TMezicasRec::MaxCas);
         return VlozMezicas(r, save);
     }
+    if (const int32_t usek = UsekCasomiry(rec); usek != 0) {
+        TMezicasRec r = rec;
+        r.Usek = usek;
+        return VlozMezicas(r, save);
+    }
     bool tabule = false;
     const int result = SeznamMezicasu.Vloz(
         rec, save, [this](const TMezicasRec& m) { return SavePunch(m); }, &tabule);
     if (result == 1 || result == 2) {
-        Nezpracovane.push_back(TNezprac{rec, save, tabule});
+        if (tabule && rec.Stav >= 0) {
+            Tabule.insert(TSeznamMezicasu::Klic(rec));
+        }
+        Nezpracovane.push_back(TNezprac{rec, save});
     }
     return result;
+}
+
+int32_t TZavod::UsekCasomiry(const TMezicasRec& rec) const {
+    // A timer's relay finish by bib alone goes to the runner of the highest leg started. The
+    // copy line has no field for the timer, so the leg found now is written into it: read
+    // back, the punch comes to the same runner.
+    if (rec.Druh != 3 || rec.Usek != 0 || rec.Cip != 0 || rec.StartCislo == 0 || rec.Kod != 29 ||
+        Nastaveni.DruhZavodu != 2 || !Nastaveni.AlgeCilZapnut) {
+        return 0;
+    }
+    const auto t = Koment::CasZRetezce(rec.Cas);
+    const TZavodnik* z = t ? NajdiStafetu(rec.StartCislo, 255, *t) : nullptr;
+    if (z == nullptr || z->Kategorie == nullptr) {
+        return 0;
+    }
+    const std::string nazev = platform::Utf8ToCp1250(z->Kategorie->Nazev);
+    return nazev.back() - '0';
 }
 
 namespace {
@@ -1021,8 +1046,9 @@ void TZavod::Zpracuj(TNezprac& p) {
     }
     zprava_.z = z;
 
-    // 9. The info-board line of this punch.
-    if ((r.Kod > 30 || d.Kontroly[bod] == 1) && p.Tabule && Nastaveni.VytvaretInfoTab) {
+    // 9. The info-board line of this punch, if it is still owed.
+    if ((r.Kod > 30 || d.Kontroly[bod] == 1) && !Tabule.empty() &&
+        Tabule.erase(TSeznamMezicasu::Klic(r)) > 0 && Nastaveni.VytvaretInfoTab) {
         ZapisInfoTab(RadekInfoTab(*z, bod));
     }
 }

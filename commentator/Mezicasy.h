@@ -15,6 +15,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -131,14 +132,15 @@ public:
     // The order as bytes: start kind, start code and time, chip or bib, code, status, time.
     using TKlic = std::array<uint8_t, 40>;
     static TKlic Klic(const TMezicasRec& rec);
+    // Keys hashed for tables of punches.
+    struct Hash {
+        size_t operator()(const TKlic& k) const;
+    };
 
 private:
     // The list order is the order of the keys; look-ups go by an open hash table over the
     // entries in arrival order: every reload files every punch again, and a search tree or a
     // node per punch costs more than reading the copy.
-    struct Hash {
-        size_t operator()(const TKlic& k) const;
-    };
     static TKlic BezCasu(TKlic k);
     // The slot of the key: its entry, or the empty slot where it goes.
     size_t Hledej(const TKlic& k, size_t h) const;
@@ -152,8 +154,7 @@ private:
 // A punch waiting to be processed.
 struct TNezprac {
     TMezicasRec Rec;
-    bool Uloz = false;   // came from a source whose punches are copied
-    bool Tabule = false; // its info-board line is wanted
+    bool Uloz = false; // came from a source whose punches are copied
 };
 
 // Events for the main grid, oldest first. At most one per chip and point: a newer one
@@ -237,6 +238,9 @@ public:
     // --- Punches ---------------------------------------------------------------------------
     TSeznamMezicasu SeznamMezicasu;
     std::deque<TNezprac> Nezpracovane;
+    // Punches whose info-board line is still to be written: written once, when their split
+    // is processed, however late (a reload may first teach the race their chip).
+    std::unordered_set<TSeznamMezicasu::TKlic, TSeznamMezicasu::Hash> Tabule;
     TFrontaUdalosti Udalosti;
     std::array<TStartBranka, 29> StartBranky{}; // by start code 1..28
     int32_t PocetVCili = 0;
@@ -264,6 +268,7 @@ private:
     void UkazZpravu();
     void Zpracuj(TNezprac& p);
     std::string RadekRaw(const TMezicasRec& rec) const;
+    int32_t UsekCasomiry(const TMezicasRec& rec) const;
 
     struct {
         std::string text;

@@ -21,25 +21,6 @@ namespace {
 // Far more than any start list (200,000 competitors); a larger file is not an export.
 constexpr size_t kMaxSoubor = 256u * 1024 * 1024;
 
-struct Pohled {
-    bool ok = false;
-    uintmax_t size = 0;
-    fs::file_time_type mtime{};
-    bool operator==(const Pohled&) const = default;
-};
-
-Pohled Podivej(const fs::path& file) {
-    Pohled p;
-    std::error_code ec;
-    p.size = fs::file_size(file, ec);
-    if (ec) {
-        return p;
-    }
-    p.mtime = fs::last_write_time(file, ec);
-    p.ok = !ec;
-    return p;
-}
-
 int64_t Milisekundy(const platform::WallTime& t) {
     using namespace std::chrono;
     const sys_days d = year_month_day{year{t.year}, month{static_cast<unsigned>(t.month)},
@@ -62,25 +43,51 @@ fs::path LocalCopy(const fs::path& dataFolder) {
     return dataFolder / ("ZavE" + Tools::StageText() + ".dat");
 }
 
-bool KopirujZavodniky(std::string_view folder, const fs::path& localCopy,
+bool ExportStoji(std::string_view folder, TStavExportu& stav) {
+    const int64_t now = platform::GetClock().MonotonicMs();
+    if (!stav.Ceka || now - stav.Pohled < kZnovuPohledMs) {
+        return false;
+    }
+    stav.Pohled = now;
+    const fs::path source = platform::FromWindowsPath(ExportName(folder));
+    if (stav.Pohledy.IsStable(source)) {
+        return true;
+    }
+    std::error_code ec;
+    stav.Ceka = fs::exists(source, ec);
+    return false;
+}
+
+bool KopirujZavodniky(std::string_view folder, const fs::path& localCopy, TStavExportu& stav,
                       const TZprava& nastavZpravu) {
     // The export's name comes from the results program: any letter case is taken.
     const fs::path source = platform::FromWindowsPath(ExportName(folder));
-    const Pohled before = Podivej(source);
+    stav.Ceka = false;
+    stav.Pohled = platform::GetClock().MonotonicMs();
+    std::error_code ec;
+    const bool stoji = stav.Pohledy.IsStable(source);
+    if (!stoji && fs::exists(source, ec)) {
+        // Written since the previous look, or seen for the first time: the previous copy
+        // serves until the export stands still.
+        stav.Ceka = true;
+        return false;
+    }
     std::string bytes;
-    if (!before.ok || !platform::ReadWholeFile(source, bytes, nullptr, kMaxSoubor)) {
+    if (!stoji || !platform::ReadWholeFile(source, bytes, nullptr, kMaxSoubor)) {
         if (nastavZpravu) {
             nastavZpravu("Vstupní soubor nebyl nalezen");
         }
         return false;
     }
-    // Half a record, or a file that changed under the read, is an export being written: the
-    // previous copy serves until the export is whole.
-    if (bytes.size() % Mezicasy::kVelikostZaznamu != 0 || bytes.size() != before.size ||
-        !(Podivej(source) == before)) {
+    // Changed while it was read: taken once it stands still again.
+    if (!stav.Pohledy.IsStable(source)) {
+        stav.Ceka = true;
         return false;
     }
-    std::error_code ec;
+    // Empty, or half a record: not a start list; the previous copy serves.
+    if (bytes.empty() || bytes.size() % Mezicasy::kVelikostZaznamu != 0) {
+        return false;
+    }
     fs::create_directories(localCopy.parent_path(), ec);
     return platform::WriteFileAtomic(localCopy, bytes, nullptr);
 }
@@ -133,7 +140,7 @@ std::string TextStari(bool copied, const platform::WallTime& now, const platform
 }
 
 TNacteni NactiZavod(Mezicasy::TZavod& zavod, std::string_view folder, const fs::path& localCopy,
-                    bool& dropCategories, Mezicasy::IKategIni* kategIni,
+                    TStavExportu& stav, bool& dropCategories, Mezicasy::IKategIni* kategIni,
                     const TZprava& nastavZpravu) {
     using SI_Typ::LangText;
     auto zprava = [&](const std::string& text) {
@@ -142,7 +149,7 @@ TNacteni NactiZavod(Mezicasy::TZavod& zavod, std::string_view folder, const fs::
         }
     };
     TNacteni r;
-    const bool copied = KopirujZavodniky(folder, localCopy, nastavZpravu);
+    const bool copied = KopirujZavodniky(folder, localCopy, stav, nastavZpravu);
     std::string bytes;
     if (!platform::ReadWholeFile(localCopy, bytes, nullptr, kMaxSoubor)) {
         zprava(LangText("Nejsou žádná vstupní data", "No source data"));

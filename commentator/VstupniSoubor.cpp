@@ -125,7 +125,7 @@ void TVstupniSoubor::SetStatus(const std::string& text) {
 bool TVstupniSoubor::KopirujZavodniky(std::string& exportName) {
     exportName = NacteniZavodu::ExportName(FileName);
     const fs::path folder = napojeni_.RaceDataKomPath ? napojeni_.RaceDataKomPath() : fs::path();
-    return NacteniZavodu::KopirujZavodniky(FileName, NacteniZavodu::LocalCopy(folder),
+    return NacteniZavodu::KopirujZavodniky(FileName, NacteniZavodu::LocalCopy(folder), Export,
                                            napojeni_.NastavZpravu);
 }
 
@@ -368,6 +368,13 @@ void TVstupniSoubory::PollCompetitors() {
     RefreshExtFileCopies();
     if (napojeni_.PrekreslitInfoAll) {
         napojeni_.PrekreslitInfoAll();
+    }
+}
+
+void TVstupniSoubory::HlidejZavodniky() {
+    if (zavodnici_->Enabled &&
+        NacteniZavodu::ExportStoji(zavodnici_->FileName, zavodnici_->Export)) {
+        PollCompetitors();
     }
 }
 

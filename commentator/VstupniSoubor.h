@@ -7,6 +7,7 @@
 // of TVstupniNapojeni.
 
 #include "CteniRadku.h"
+#include "NacteniZavodu.h"
 #include "Parsery.h"
 #include "TMezicasRec.h"
 #include "platform/Files.h"
@@ -62,6 +63,8 @@ public:
     CteniRadku::TStavCteni Cteni; // Position: the first byte not yet consumed
     Parsery::TLastChip LastChip{};
     bool DropCategories = false;
+    // The competitor source: the export as seen at the previous polls.
+    NacteniZavodu::TStavExportu Export;
     bool ReplayPending = true;
     // The hand-made files already processed (".ok") are read again once at the next poll.
     bool RereadProcessed = false;
@@ -130,6 +133,9 @@ public:
     void PollPunches();
     // The read-interval poll: the competitors, the local copies of the timer files, a new grid.
     void PollCompetitors();
+    // An export that was not taken at a poll because it was changing is looked at again now
+    // and then; once it stood still, the competitors are polled.
+    void HlidejZavodniky();
 
     void RefreshExtFileCopies();
     void ReplayLocalCopy();

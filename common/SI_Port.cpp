@@ -300,11 +300,11 @@ void TSIPort::SetState(uint16_t newState) {
 }
 
 void TSIPort::Flush(bool reset) {
-    // A card inserted while a readout is given up must not go with the rest: its message is
-    // kept for state 0 to find.
-    const bool keepInserted = (Rezim == 1 || Rezim == 2) && state != StWaiting;
+    // A card pulled or inserted while a readout goes on must not go with the rest: its message
+    // is kept for the readout and state 0 to find.
+    const bool keepMessages = (Rezim == 1 || Rezim == 2) && state != StWaiting;
     std::vector<uint8_t> dropped;
-    if (keepInserted) {
+    if (keepMessages) {
         dropped.assign(carry.begin(), carry.begin() + carryCount);
         dropped.insert(dropped.end(), rx.begin(), rx.begin() + rxLen);
         carryCount = 0;
@@ -320,13 +320,13 @@ void TSIPort::Flush(bool reset) {
             if (r <= 0) {
                 break;
             }
-            if (keepInserted) {
+            if (keepMessages) {
                 dropped.insert(dropped.end(), sink.begin(), sink.begin() + r);
             }
         }
     }
-    if (keepInserted) {
-        KeepInsertedMessage(dropped);
+    if (keepMessages) {
+        KeepCardMessages(dropped);
     }
     if (reset) {
         SetState(StWaiting);
@@ -335,56 +335,85 @@ void TSIPort::Flush(bool reset) {
     rxEscape = false;
 }
 
-void TSIPort::KeepInsertedMessage(const std::vector<uint8_t>& bytes) {
+void TSIPort::KeepCardMessages(const std::vector<uint8_t>& bytes) {
     const size_t n = bytes.size();
-    size_t keepFrom = n;
+    size_t removedAt = n;
+    size_t insertedAt = n;
     for (size_t i = 0; i < n; ++i) {
         if (bytes[i] != STX) {
             continue;
         }
         const size_t rest = n - i;
         const uint8_t cmd = rest > 1 ? bytes[i + 1] : 0;
+        const bool removed = cmd == CmdCardRemoved;
         const bool inserted =
             cmd == CmdSi5Inserted || cmd == CmdSi6Inserted || cmd == CmdSi8Inserted;
         TSIFrameInfo info{};
         const ExtFrameResult r = rest >= 3 ? ParseExtFrameBytes(&bytes[i], rest, info)
                                            : ExtFrameResult{ExtFrameStatus::Incomplete, 0};
         if (r.status == ExtFrameStatus::Complete && info.valid) {
-            if (cmd == CmdCardRemoved) {
-                keepFrom = n; // whatever was inserted before has left again
-            } else if (inserted && keepFrom == n) {
-                keepFrom = i;
+            if (removed) {
+                removedAt = i; // whatever was inserted before has left again
+                insertedAt = n;
+            } else if (inserted && insertedAt == n) {
+                insertedAt = i;
             }
             i += r.consumed - 1;
-        } else if (r.status == ExtFrameStatus::Incomplete && keepFrom == n &&
-                   (rest < 2 || inserted) && (rest < 3 || bytes[i + 2] == CardIdLen)) {
-            keepFrom = i; // the start of a message still coming
+        } else if (r.status == ExtFrameStatus::Incomplete && (rest < 2 || inserted || removed) &&
+                   (rest < 3 || bytes[i + 2] == CardIdLen)) {
+            // The start of a message still coming.
+            if (removed) {
+                removedAt = i;
+                insertedAt = n;
+            } else if (insertedAt == n) {
+                insertedAt = i;
+            }
             break;
         }
     }
+    // A removal goes on with what follows it, so that the readout ends and the next card's
+    // message is found after it.
+    const size_t keepFrom = removedAt < n ? removedAt : insertedAt;
     if (keepFrom < n) {
         const size_t kept = std::min(n - keepFrom, RxSize);
         std::memcpy(carry.data(), bytes.data() + keepFrom, kept);
         carryCount = static_cast<int32_t>(kept);
         pending_ = false;
-        InfoLine("Card inserted meanwhile: kept for the next readout");
+        if (insertedAt < n) {
+            InfoLine("Card inserted meanwhile: kept for the next readout");
+        }
     }
 }
 
-bool TSIPort::CardRemovedMessage() const {
-    auto holds = [](const uint8_t* b, size_t n) {
-        for (size_t i = 0; i + 2 < n; ++i) {
-            if (b[i] == STX && b[i + 1] == CmdCardRemoved) {
-                TSIFrameInfo info{};
-                const ExtFrameResult r = ParseExtFrameBytes(b + i, n - i, info);
-                if (r.status == ExtFrameStatus::Complete && info.valid) {
-                    return true;
-                }
-            }
+bool TSIPort::CardLeftMessage() const {
+    // A message may begin in the carry-over and end in the receive buffer.
+    std::vector<uint8_t> b(carry.begin(), carry.begin() + carryCount);
+    b.insert(b.end(), rx.begin(), rx.begin() + rxLen);
+    for (size_t i = 0; i + 2 < b.size(); ++i) {
+        const uint8_t cmd = b[i + 1];
+        if (b[i] != STX || (cmd != CmdCardRemoved && cmd != CmdSi5Inserted &&
+                            cmd != CmdSi6Inserted && cmd != CmdSi8Inserted)) {
+            continue;
         }
+        TSIFrameInfo info{};
+        const ExtFrameResult r = ParseExtFrameBytes(&b[i], b.size() - i, info);
+        if (r.status == ExtFrameStatus::Complete && info.valid) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool TSIPort::EndIfCardLeft() {
+    if (!CardLeftMessage()) {
         return false;
-    };
-    return holds(carry.data(), static_cast<size_t>(carryCount)) || holds(rx.data(), rxLen);
+    }
+    // The runner pulled the card: no more replies will come, and the next card may follow at
+    // once.
+    InfoLine("Card removed during readout");
+    SetError(SI_Typ::LangText("Čip vytažen během čtení", "Card removed during readout"));
+    Flush(true);
+    return true;
 }
 
 void TSIPort::LogFrame(std::string_view title, const uint8_t* bytes, size_t count) {
@@ -771,6 +800,10 @@ void TSIPort::FinishWith(bool decoded) {
 void TSIPort::NextBlock(bool decoded, uint8_t block, uint16_t nextState) {
     if (decoded) {
         Flush(false);
+        // The card may have left between the reply and the flush.
+        if (EndIfCardLeft()) {
+            return;
+        }
         const std::vector<uint8_t> frame = FrameReadSi8Block(block);
         SendExtCmd(frame.data(), frame.size());
         SetState(nextState);
@@ -856,13 +889,7 @@ void TSIPort::PollReadout() {
 
     if (state == StReadingData || (state >= 33 && state <= 36)) {
         ReadData(cardType == CardSi5Legacy || cardType == CardSi6Legacy);
-        // The runner pulled the card: no more replies will come, and the next card may follow
-        // at once.
-        if (CardRemovedMessage()) {
-            InfoLine("Card removed during readout");
-            SetError(SI_Typ::LangText("Čip vytažen během čtení", "Card removed during readout"));
-            Flush(true);
-        }
+        EndIfCardLeft();
     }
 
     if (state == StReadingData) {

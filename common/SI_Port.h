@@ -270,11 +270,15 @@ private:
     // Drops the first n bytes of the carry-over buffer.
     void DropCarry(size_t n);
     bool WriteChipData(const std::filesystem::path& file, std::string& reason);
-    // Keeps in the carry-over buffer the first card-inserted message (or the start of one) among
-    // bytes being discarded that no card-removed message follows.
-    void KeepInsertedMessage(const std::vector<uint8_t>& bytes);
-    // A whole card-removed message has come during the readout.
-    bool CardRemovedMessage() const;
+    // Keeps in the carry-over buffer, from among bytes being discarded, the last card-removed
+    // message (or the start of one) with whatever follows it, else the first card-inserted
+    // message (or the start of one): whichever card went or came is still seen.
+    void KeepCardMessages(const std::vector<uint8_t>& bytes);
+    // A whole card-removed message, or another card's inserted message, has come during the
+    // readout: the card being read has left.
+    bool CardLeftMessage() const;
+    // Ends the readout when the card has left; whether it did.
+    bool EndIfCardLeft();
 
     TRgb indicator_{0, 255, 0};
     std::string stateText_ = "Waiting";

@@ -505,7 +505,8 @@ bool LoadPackage(const PackageSource& source, const FaceNameOf& faceName, Packag
         }
         const auto face = faceName(package.folder.Path() / entries[i].name);
         if (!face || face->empty()) {
-            reason = Quoted(entries[i].name) + " is no font";
+            reason = Quoted(entries[i].name) +
+                     " is no font, or its family name cannot be read from the font itself";
             return false;
         }
         package.fonts.push_back({entries[i].name, *face, entries[i].size});

@@ -141,7 +141,8 @@ struct Package {
     ExtractFolder folder;
 };
 
-// Family name of a font file, nothing when the file is no font.
+// Family name a font file declares itself, nothing when the file is no font or its family
+// cannot be read from it (a damaged entry).
 using FaceNameOf = std::function<std::optional<std::string>(const std::filesystem::path&)>;
 
 // Reads the directory, extracts every entry, reads zembrak.dat, the read-me and licence texts,

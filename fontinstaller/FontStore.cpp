@@ -7,11 +7,16 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
-#include <fontconfig/fontconfig.h>
 #include <pwd.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include <fontconfig/fontconfig.h>
+// Needs fontconfig.h before it.
+#include <fontconfig/fcfreetype.h>
 
 extern char** environ;
 
@@ -133,18 +138,28 @@ bool CopyFileAtomic(const fs::path& src, const fs::path& dest, std::string& reas
 }
 
 std::optional<std::string> FontconfigStore::FaceName(const fs::path& file) {
-    int count = 0;
-    FcPattern* pat =
-        FcFreeTypeQuery(reinterpret_cast<const FcChar8*>(file.c_str()), 0, nullptr, &count);
-    if (pat == nullptr) {
+    FT_Library library = nullptr;
+    if (FT_Init_FreeType(&library) != 0) {
         return std::nullopt;
     }
     std::optional<std::string> face;
-    FcChar8* family = nullptr;
-    if (FcPatternGetString(pat, FC_FAMILY, 0, &family) == FcResultMatch && family != nullptr) {
-        face = reinterpret_cast<const char*>(family);
+    FT_Face ft = nullptr;
+    if (FT_New_Face(library, file.c_str(), 0, &ft) == 0) {
+        // Without a file name fontconfig takes the family only from the font itself: given
+        // the name, it would make the file's name the family of a font whose name table is
+        // damaged, and no program would find the font under its own family.
+        FcPattern* pat = FcFreeTypeQueryFace(ft, reinterpret_cast<const FcChar8*>(""), 0, nullptr);
+        FcChar8* family = nullptr;
+        if (pat != nullptr && FcPatternGetString(pat, FC_FAMILY, 0, &family) == FcResultMatch &&
+            family != nullptr && *family != '\0') {
+            face = reinterpret_cast<const char*>(family);
+        }
+        if (pat != nullptr) {
+            FcPatternDestroy(pat);
+        }
+        FT_Done_Face(ft);
     }
-    FcPatternDestroy(pat);
+    FT_Done_FreeType(library);
     return face;
 }
 

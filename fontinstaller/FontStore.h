@@ -40,7 +40,8 @@ std::string SizeText(unsigned long long bytes);
 class FontStore {
 public:
     virtual ~FontStore() = default;
-    // The family a font file declares; nothing when the file is no font.
+    // The family a font file declares itself; nothing when the file is no font or its family
+    // cannot be read from it.
     virtual std::optional<std::string> FaceName(const std::filesystem::path& file) = 0;
     // Puts a copy of src at dest under a temporary name renamed into place (mode 0644), so a
     // failure leaves an existing file as it was.

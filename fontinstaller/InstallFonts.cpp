@@ -86,7 +86,8 @@ InstallResult InstallFonts(const InstallRequest& r, FontStore& store, InstallVie
                 const ReplaceAnswer a = view.AskReplace(q);
                 yesToAll = a == ReplaceAnswer::YesToAll;
                 noToAll = a == ReplaceAnswer::NoToAll;
-                copy = a == ReplaceAnswer::Yes || a == ReplaceAnswer::YesToAll;
+                // The close box leaves the answer unset, and only No keeps the old file.
+                copy = a != ReplaceAnswer::No && a != ReplaceAnswer::NoToAll;
             }
         }
         std::string reason;

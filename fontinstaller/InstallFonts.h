@@ -13,7 +13,7 @@
 
 namespace typorin {
 
-// Codes of the replace prompt; closing it gives Closed, which counts as No.
+// Codes of the replace prompt; closing it gives Closed, which copies as Yes does.
 enum class ReplaceAnswer { Closed = 0, Yes = 1, YesToAll = 2, No = 3, NoToAll = 4 };
 
 struct ReplaceQuestion {

@@ -72,17 +72,18 @@ frmReplace::frmReplace(const ReplaceQuestion& q, QWidget* parent) : QDialog(pare
     lay->addWidget(Text(q.newTitle, this, true));
     lay->addWidget(Text(q.newSize, this));
     auto* row = new QHBoxLayout;
-    const auto button = [&](const char* text, ReplaceAnswer a) {
+    const auto button = [&](const char* name, const char* text, ReplaceAnswer a) {
         auto* b = new QPushButton(QString::fromUtf8(text), this);
+        b->setObjectName(QString::fromUtf8(name));
         connect(b, &QPushButton::clicked, this, [this, a] { done(static_cast<int>(a)); });
         row->addWidget(b);
         return b;
     };
-    button("&Yes", ReplaceAnswer::Yes)->setDefault(true);
-    button("&No", ReplaceAnswer::No);
+    button("cmdYes", "&Yes", ReplaceAnswer::Yes)->setDefault(true);
+    button("cmdNo", "&No", ReplaceAnswer::No);
     if (!q.singleFont) {
-        button("Yes to &All", ReplaceAnswer::YesToAll);
-        button("No to A&ll", ReplaceAnswer::NoToAll);
+        button("cmdYesAll", "Yes to &All", ReplaceAnswer::YesToAll);
+        button("cmdNoAll", "No to A&ll", ReplaceAnswer::NoToAll);
     }
     lay->addLayout(row);
 }
@@ -90,6 +91,11 @@ frmReplace::frmReplace(const ReplaceQuestion& q, QWidget* parent) : QDialog(pare
 ReplaceAnswer frmReplace::Ask() {
     const int r = exec(); // the close box rejects: 0
     return r >= 1 && r <= 4 ? static_cast<ReplaceAnswer>(r) : ReplaceAnswer::Closed;
+}
+
+std::unique_ptr<QMessageBox> HelpBox() {
+    return std::make_unique<QMessageBox>(QMessageBox::Information, QString::fromUtf8(HelpTitle),
+                                         Q(HelpText), QMessageBox::Ok);
 }
 
 frmMain::frmMain(Package& package, FontStore& store, const UserEnv& env)
@@ -130,7 +136,9 @@ frmMain::frmMain(Package& package, FontStore& store, const UserEnv& env)
                           w));
         v->addWidget(Memo(package_.license, w), 1);
         optAgree_ = new QRadioButton(QStringLiteral("I accept the agreement"), w);
+        optAgree_->setObjectName(QStringLiteral("optAgree"));
         optDisagree_ = new QRadioButton(QStringLiteral("I do not accept the agreement"), w);
+        optDisagree_->setObjectName(QStringLiteral("optDisagree"));
         optDisagree_->setChecked(true);
         v->addWidget(optAgree_);
         v->addWidget(optDisagree_);
@@ -147,7 +155,9 @@ frmMain::frmMain(Package& package, FontStore& store, const UserEnv& env)
     {
         auto [w, v] = page("Install Type", "Please select which type of install you would like.");
         optComplete_ = new QRadioButton(QStringLiteral("Complete Install"), w);
+        optComplete_->setObjectName(QStringLiteral("optComplete"));
         optCustom_ = new QRadioButton(QStringLiteral("Custom Install"), w);
+        optCustom_->setObjectName(QStringLiteral("optCustom"));
         optComplete_->setChecked(true);
         v->addWidget(optComplete_);
         v->addWidget(Text("Installs all fonts.", w));
@@ -162,6 +172,7 @@ frmMain::frmMain(Package& package, FontStore& store, const UserEnv& env)
         auto [w, v] = page("Custom Install", "Please chose what you wish to install.");
         v->addWidget(Text("Fonts to install:", w));
         chkSelect_ = new QCheckBox(QStringLiteral("Select All"), w);
+        chkSelect_->setObjectName(QStringLiteral("chkSelect"));
         chkSelect_->setChecked(true);
         v->addWidget(chkSelect_);
         auto* scroll = new QScrollArea(w);
@@ -171,6 +182,7 @@ frmMain::frmMain(Package& package, FontStore& store, const UserEnv& env)
         scroll->setWidgetResizable(true);
         v->addWidget(scroll, 1);
         chkLinks_ = new QCheckBox(Q("Add " + urlTitle + " to Favorites"), w);
+        chkLinks_->setObjectName(QStringLiteral("chkLinks"));
         chkLinks_->setChecked(linkShown_);
         chkLinks_->setVisible(linkShown_);
         v->addWidget(chkLinks_);
@@ -221,8 +233,11 @@ frmMain::frmMain(Package& package, FontStore& store, const UserEnv& env)
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     cmdBack_ = new QPushButton(QStringLiteral("< &Back"), this);
+    cmdBack_->setObjectName(QStringLiteral("cmdBack"));
     cmdNext_ = new QPushButton(QStringLiteral("&Next >"), this);
+    cmdNext_->setObjectName(QStringLiteral("cmdNext"));
     cmdCancel_ = new QPushButton(QStringLiteral("&Cancel"), this);
+    cmdCancel_->setObjectName(QStringLiteral("cmdCancel"));
     buttons->addWidget(cmdBack_);
     buttons->addWidget(cmdNext_);
     buttons->addWidget(cmdCancel_);
@@ -284,6 +299,7 @@ void frmMain::cmdNext_Click() {
         for (size_t i = 0; i < chkFont_.size(); ++i) {
             chkFont_[i]->setChecked(flow_.fonts()[i]);
         }
+        chkLinks_->setChecked(flow_.links());
         Sync();
         Install();
         break;
@@ -307,8 +323,9 @@ void frmMain::cmdBack_Click() {
 }
 
 bool frmMain::ExitMsg() {
-    return QMessageBox::question(this, QString::fromUtf8(ProgramTitle), Q(ExitQuestion(title_)),
-                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    QMessageBox box(QMessageBox::Information, QString::fromUtf8(ProgramTitle),
+                    Q(ExitQuestion(title_)), QMessageBox::Yes | QMessageBox::No, this);
+    return box.exec() == QMessageBox::Yes;
 }
 
 void frmMain::cmdCancel_Click() {
@@ -336,7 +353,7 @@ void frmMain::Install() {
     r.fonts = package_.fonts;
     r.checked = flow_.fonts();
     r.fontFolder = FontsFolder(env_);
-    r.links = linkShown_ && flow_.links() && chkLinks_->isChecked();
+    r.links = linkShown_ && chkLinks_->isChecked();
     r.title = title_;
     r.url = platform::Cp1250ToUtf8(package_.data.url);
     r.urlTitle = platform::Cp1250ToUtf8(package_.data.urlTitle);

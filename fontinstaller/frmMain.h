@@ -8,8 +8,10 @@
 #include "Wizard.h"
 
 #include <QDialog>
+#include <QMessageBox>
 #include <QWidget>
 
+#include <memory>
 #include <vector>
 
 class QCheckBox;
@@ -31,6 +33,9 @@ public:
     // The answer; closing the box gives Closed.
     typorin::ReplaceAnswer Ask();
 };
+
+// The command line options ("/?") as a message box.
+std::unique_ptr<QMessageBox> HelpBox();
 
 class frmMain : public QWidget, private typorin::InstallView {
 public:

@@ -59,8 +59,9 @@ public:
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
     const Command command = ParseCommandLine(args);
-    const bool windows = command == Command::Wizard;
-    if (windows && !HasDisplay()) {
+    // With a display the help is a message box too; without one it goes to the terminal.
+    const bool windows = command == Command::Wizard || (command == Command::Help && HasDisplay());
+    if (command == Command::Wizard && !HasDisplay()) {
         std::cerr << NoDisplayText << '\n';
         return 2;
     }
@@ -99,7 +100,11 @@ int main(int argc, char** argv) {
     const std::string title = platform::Cp1250ToUtf8(package.data.title);
     switch (command) {
     case Command::Help:
-        std::cout << HelpTitle << "\n\n" << Terminal(HelpText) << '\n';
+        if (windows) {
+            HelpBox()->exec();
+        } else {
+            std::cout << HelpTitle << "\n\n" << Terminal(HelpText) << '\n';
+        }
         return 0;
     case Command::Extract:
         if (!ExtractFonts(package, platform::ProgramDir(), reason)) {

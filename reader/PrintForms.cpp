@@ -8,7 +8,6 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QEvent>
-#include <QFileDialog>
 #include <QFontDatabase>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -40,8 +39,10 @@ void StorePlacement(QWidget& w, platform::IniFile& ini, const char* section) {
 
 } // namespace
 
-DefTiskForm::DefTiskForm(fDefTisk::TDefTisk& spooler, platform::IniFile& ini, QWidget* parent)
-    : QDialog(parent), spooler_(spooler), ini_(ini) {
+DefTiskForm::DefTiskForm(fDefTisk::TDefTisk& spooler, platform::IniFile& ini, QWidget* parent,
+                         IFolderPicker* picker)
+    : QDialog(parent), spooler_(spooler), ini_(ini),
+      picker_(picker != nullptr ? picker : &QtFolderPicker::Instance()) {
     setObjectName("DefTisk");
     setWindowTitle("Tisk");
 
@@ -54,7 +55,9 @@ DefTiskForm::DefTiskForm(fDefTisk::TDefTisk& spooler, platform::IniFile& ini, QW
     Edit_Cesta_ = new QLabel(this);
     folderRow_ = new QWidget(this);
     DirectoryListBox1_ = new QLineEdit(folderRow_);
+    DirectoryListBox1_->setObjectName("DirectoryListBox1");
     auto* browse = new QPushButton("...", folderRow_);
+    browse->setObjectName("btnSlozka");
     Label1_ = new QLabel("Maska:", this);
     edit_Maska_ = new QLineEdit(this);
     Label3_ = new QLabel("Cyklus [s]:", this);
@@ -63,7 +66,9 @@ DefTiskForm::DefTiskForm(fDefTisk::TDefTisk& spooler, platform::IniFile& ini, QW
     LabelTiskMaxZav_ = new QLabel("Max. závodníků:", this);
     TiskMaxZav_ = new QLineEdit(this);
     BitBtnOk_ = new QPushButton("OK", this);
+    BitBtnOk_->setObjectName("BitBtnOk");
     BitBtnStorno_ = new QPushButton("Storno", this);
+    BitBtnStorno_->setObjectName("BitBtnStorno");
     BitBtnOk_->setDefault(true);
 
     // Hints are Czech in both languages.
@@ -124,10 +129,11 @@ DefTiskForm::DefTiskForm(fDefTisk::TDefTisk& spooler, platform::IniFile& ini, QW
     connect(Check_Piktogramy_, &QCheckBox::clicked, this,
             [this](bool ticked) { Check_PiktogramyClick(ticked); });
     connect(browse, &QPushButton::clicked, this, [this] {
-        const QString dir =
-            QFileDialog::getExistingDirectory(this, QString(), DirectoryListBox1_->text());
-        if (!dir.isEmpty()) {
-            DirectoryListBox1_->setText(dir);
+        const std::optional<std::string> dir =
+            picker_->ChooseFolder(this, "Cesta, kde se budou hledat soubory pro tisk",
+                                  DirectoryListBox1_->text().toStdString());
+        if (dir) {
+            DirectoryListBox1_->setText(Q(*dir));
         }
     });
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FolderPicker.h"
 #include "PrintQt.h"
 #include "PrinterMenu.h"
 #include "fDefTisk.h"
@@ -21,7 +22,8 @@ class QWidget;
 // spooler's, the form only shows and forwards.
 class DefTiskForm : public QDialog {
 public:
-    DefTiskForm(fDefTisk::TDefTisk& spooler, platform::IniFile& ini, QWidget* parent = nullptr);
+    DefTiskForm(fDefTisk::TDefTisk& spooler, platform::IniFile& ini, QWidget* parent = nullptr,
+                IFolderPicker* picker = nullptr);
 
     // FormActivate: fills the controls from the spooler's settings.
     void Fill();
@@ -39,6 +41,7 @@ private:
 
     fDefTisk::TDefTisk& spooler_;
     platform::IniFile& ini_;
+    IFolderPicker* picker_;
     fDefTisk::DialogValues shown_;
     QCheckBox* check_Zpracovat_;
     QCheckBox* Check_Piktogramy_;

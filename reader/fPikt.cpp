@@ -1,5 +1,6 @@
 #include "fPikt.h"
 
+#include "PiktDraw.h"
 #include "SI_Typ.h"
 #include "platform/Paths.h"
 
@@ -10,10 +11,6 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QVBoxLayout>
-
-namespace {
-constexpr int ScreenDpi = 96;
-} // namespace
 
 TPikt::TPikt(fPikt::PiktHost printer, QWidget* parent)
     : QWidget(parent, Qt::Window), printer_(std::move(printer)) {
@@ -45,8 +42,11 @@ TPikt::TPikt(fPikt::PiktHost printer, QWidget* parent)
 
 void TPikt::FormularClick() {
     fPikt::PiktHost host = printer_;
-    host.printPage = [this](const fPikt::PiktPageDraw& draw, std::string&) {
-        return DrawOnForm(draw);
+    bool first = true;
+    host.printPage = [this, &first](const fPikt::PiktPageDraw& draw, std::string&) {
+        DrawOnForm(draw, first);
+        first = false;
+        return true;
     };
     Tiskni("c:\\work\\pikt.dat", false, host);
 }
@@ -66,18 +66,22 @@ void TPikt::Tiskni(const char* windowsPath, bool toPrinter, const fPikt::PiktHos
     }
 }
 
-bool TPikt::DrawOnForm(const fPikt::PiktPageDraw& draw) {
-    // Sheets pack on a printer's page also on screen; a later page is drawn over the one
-    // before, as on one canvas.
-    const QSize size = QPageSize(QPageSize::A4).sizePixels(ScreenDpi);
-    page_ = QImage(size, QImage::Format_RGB32);
-    const int dotsPerMeter = qRound(ScreenDpi / 0.0254);
-    page_.setDotsPerMeterX(dotsPerMeter);
-    page_.setDotsPerMeterY(dotsPerMeter);
-    page_.fill(Qt::white);
+void TPikt::DrawOnForm(const fPikt::PiktPageDraw& draw, bool firstPage) {
+    if (firstPage) {
+        // One canvas for the whole file: the sheets pack on the printer's page, measured in
+        // the printer's pixels, while a sheet on screen keeps its screen size (a cell of 25
+        // pixels). A sheet that starts another page starts again at the top left, over what
+        // the pages before drew, as the form has no pages of its own.
+        const QSize printerPage =
+            QPageSize(QPageSize::A4).sizePixels(fPikt::PiktFonts::SheetDpi(true));
+        page_ = QImage(printerPage, QImage::Format_RGB32);
+        const int dotsPerMeter = qRound(fPikt::PiktFonts::SheetDpi(false) / 0.0254);
+        page_.setDotsPerMeterX(dotsPerMeter);
+        page_.setDotsPerMeterY(dotsPerMeter);
+        page_.fill(Qt::white);
+    }
     QPainter painter(&page_);
     draw(painter);
     painter.end();
     canvas_->setPixmap(QPixmap::fromImage(page_));
-    return true;
 }

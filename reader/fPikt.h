@@ -18,12 +18,13 @@ public:
 
     void FormularClick();
     void TiskarnaClick();
-    // The page drawn by the last "Formulář", the size of a printer's page.
+    // The canvas the last "Formulář" drew on: a printer's page in the printer's pixels, every
+    // page of the file drawn over the one before.
     const QImage& Page() const { return page_; }
 
 private:
     void Tiskni(const char* windowsPath, bool toPrinter, const fPikt::PiktHost& host);
-    bool DrawOnForm(const fPikt::PiktPageDraw& draw);
+    void DrawOnForm(const fPikt::PiktPageDraw& draw, bool firstPage);
 
     fPikt::PiktHost printer_;
     QLabel* canvas_ = nullptr;

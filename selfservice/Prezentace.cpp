@@ -55,6 +55,24 @@ bool MuzeMenit(const TZavodnik& z, int akce) {
     return !Dobehl(z) && SISam_Proc::PovolenaAkce(akce, z.Kategorie);
 }
 
+// The runner lines an accepted answer carries: a moved runner with the start of the slot or
+// partner (a swapped partner, who is no vacant slot, with the runner's start), a runner with his
+// new card, a withdrawn runner as a vacant slot.
+SISam_Proc::TOcekavani Ocekavani(const std::string& typ, const TZavodnik& b, const TZavodnik& a) {
+    SISam_Proc::TOcekavani o;
+    if (typ == "ChangeTime") {
+        o.push_back({a.ID, b.Start, {}, {}});
+        if (b.Stav != StavVakant) {
+            o.push_back({b.ID, a.Start, {}, {}});
+        }
+    } else if (typ == "ChangeSIcard") {
+        o.push_back({a.ID, {}, b.SI, {}});
+    } else if (typ == "Vakant") {
+        o.push_back({a.ID, {}, {}, StavVakant});
+    }
+    return o;
+}
+
 size_t Znaku(std::string_view utf8) {
     return static_cast<size_t>(std::count_if(utf8.begin(), utf8.end(), [](char c) {
         return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
@@ -192,11 +210,13 @@ void TPrezentace::TimerWaitForInfoTimer() {
         return; // answered; the refusal text stays until the wait form has closed
     }
     chyba_.clear();
-    const int r = SISam_Proc::ZpracujVstupniSoubory("*.odp", guid_, chyba_);
+    const int r = SISam_Proc::ZpracujVstupniSoubory("*.odp", guid_, chyba_, ocekavani_);
     if (r == SISam_Proc::VysledekOK) {
         odpoved_ = OdpovedPrijata;
     } else if (r == SISam_Proc::VysledekZamitnuto) {
         odpoved_ = OdpovedZamitnuta;
+    } else if (r == SISam_Proc::VysledekBezZmeny) {
+        odpoved_ = OdpovedBezZmeny;
     }
 }
 
@@ -228,7 +248,7 @@ void TPrezentace::Zpozdeny(const std::string& popis) {
             return;
         }
     }
-    pozdni_.push_back({guid_, popis});
+    pozdni_.push_back({guid_, popis, ocekavani_});
     while (pozdni_.size() > kPozdnichNejvyse) {
         SISam_Proc::OcekavaneOdpovedi.erase(VelkaPismena(pozdni_.front().guid));
         pozdni_.pop_front();
@@ -244,7 +264,7 @@ void TPrezentace::ZpracujPozdniOdpovedi() {
     TPozdni p = pozdni_.front();
     pozdni_.pop_front();
     std::string chyba;
-    const int r = SISam_Proc::ZpracujVstupniSoubory("*.odp", p.guid, chyba);
+    const int r = SISam_Proc::ZpracujVstupniSoubory("*.odp", p.guid, chyba, p.ocekavani);
     if (r == SISam_Proc::VysledekNic) {
         pozdni_.push_back(std::move(p));
         return;
@@ -252,6 +272,9 @@ void TPrezentace::ZpracujPozdniOdpovedi() {
     if (r == SISam_Proc::VysledekOK) {
         SISam_Proc::Protokol(SISam_Proc::LogZmena,
                              "Pozdni odpoved - O.K. : " + p.popis + " " + p.guid);
+    } else if (r == SISam_Proc::VysledekBezZmeny) {
+        SISam_Proc::Protokol(SISam_Proc::LogChyba,
+                             "Pozdni odpoved - nedefinovaný výsledek : " + p.popis + " " + p.guid);
     } else {
         SISam_Proc::Protokol(SISam_Proc::LogTimeout, "Pozdni odpoved - Zamítnuto : " + p.popis +
                                                          " " + p.guid + " " + chyba);
@@ -281,6 +304,7 @@ int TPrezentace::ZpracujDotaz(const std::string& text, const std::string& data,
         return VysledekNic;
     }
     Reset();
+    ocekavani_.clear();
     guid_ = SISam_Proc::ZapisPozadavek({"READ", data, filter, hodnota, "", ""});
     int r = VysledekNic;
     if (!guid_.empty()) {
@@ -313,6 +337,7 @@ int TPrezentace::ZpracujPozadavek(const std::string& text, const std::string& ty
         return VysledekNic;
     }
     Reset();
+    ocekavani_ = Ocekavani(typ, b, a);
     guid_ = SISam_Proc::ZapisPozadavek({typ, "", "", "", z1, z2});
     int r = VysledekNic;
     if (!guid_.empty()) {
@@ -402,7 +427,9 @@ int32_t TPrezentace::VyberZavodnikaOddilu(const std::string& klub, const std::st
 std::string TPrezentace::Vyber2(const std::string& titulek, const std::string& volba1,
                                 const std::string& volba2, int x, int y, int akce) {
     const TZavodnik* ja = Zavodnik(Prihlaseni.ID);
-    if (ja == nullptr || !MuzeMenit(*ja, akce)) {
+    // An administrator acting for another club than his own has no own entry there.
+    if (ja == nullptr || !MuzeMenit(*ja, akce) ||
+        !StejnyText(ja->Oddil, SISam_Proc::KlubUzivatele())) {
         return "2";
     }
     TVolba v;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "SISam_Proc.h"
 #include "SISam_Typ.h"
 
 #include <cstdint>
@@ -31,10 +32,22 @@ std::string StartText(double start, double start00);
 // The answer time-out in seconds as used: Pultra.ini may say anything, the wait lasts 10..40.
 int PlatnyTimeout(int zIni);
 
-// The pending request's answer as the wait form sees it.
-enum Odpoved : int { OdpovedZadna = 0, OdpovedPrijata = 1, OdpovedZamitnuta = 2 };
+// The pending request's answer as the wait form sees it; an answer that does not carry the
+// change asked for ends the wait with an undefined result.
+enum Odpoved : int {
+    OdpovedZadna = 0,
+    OdpovedPrijata = 1,
+    OdpovedZamitnuta = 2,
+    OdpovedBezZmeny = 4
+};
 // Results of a request and of the information form.
-enum Vysledek : int { VysledekNic = 0, VysledekOK = 1, VysledekNe = 2, VysledekTimeout = 3 };
+enum Vysledek : int {
+    VysledekNic = 0,
+    VysledekOK = 1,
+    VysledekNe = 2,
+    VysledekTimeout = 3,
+    VysledekBezZmeny = 4
+};
 
 // What the wait form asks of the request it waits for.
 class ICekani {
@@ -125,7 +138,8 @@ public:
     // READ request (data#filter#value) and wait: 1 answer, 2 refused, 3 time-out.
     int ZpracujDotaz(const std::string& text, const std::string& data, const std::string& hodnota,
                      const std::string& filter);
-    // WRITE request and wait; line 1 = runner A, line 2 = runner B. Same results.
+    // WRITE request and wait; line 1 = runner A, line 2 = runner B. Same results, or
+    // VysledekBezZmeny when the answer does not carry every runner line the request changes.
     int ZpracujPozadavek(const std::string& text, const std::string& typ, const TZavodnik& b,
                          const TZavodnik& a);
     // A member of the club for the action (1 swap, 2 change start, 3 SI card, 4 withdraw):
@@ -173,10 +187,12 @@ private:
     struct TPozdni {
         std::string guid;
         std::string popis;
+        SISam_Proc::TOcekavani ocekavani;
     };
 
     TKontext k_;
     std::string guid_;
+    SISam_Proc::TOcekavani ocekavani_; // what the pending request's answer must carry
     std::string chyba_;
     int odpoved_ = OdpovedZadna;
     SISam_Typ::TPrihlaseni uzivatel_;

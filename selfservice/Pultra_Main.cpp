@@ -300,7 +300,10 @@ void TPultra_Main::showEvent(QShowEvent* event) {
 }
 
 void TPultra_Main::closeEvent(QCloseEvent* event) {
-    if (!closed_ && !bezHesla_ && Prihlaseni.Uroven < SISam_Typ::UrovenAdmin && !ZadejHeslo()) {
+    // A closing signal that comes while the password is asked for cannot close the form itself
+    // (it is closing already) and ends the keyboard: this close then goes through for it.
+    if (!closed_ && !bezHesla_ && Prihlaseni.Uroven < SISam_Typ::UrovenAdmin && !ZadejHeslo() &&
+        !bezHesla_) {
         event->ignore();
         return;
     }
@@ -350,6 +353,7 @@ void TPultra_Main::NovyZavodFormy() {
     ZobrazGrid(false);
     rezim_ = 0;
     klic_.clear();
+    nahledId_ = -1;
     vybranyHlavni_ = vybranyPod_ = 0;
     PrepocitejTlacitka();
 }
@@ -362,7 +366,25 @@ void TPultra_Main::ZpracujData() {
         // The results button follows the data: the first finisher brings it.
         PrepocitejTlacitka();
     }
+    PoNacteni();
     PrekresliTexty();
+}
+
+void TPultra_Main::PoNacteni() {
+    if (verzeDat_ != SISam_Proc::VerzeDat) {
+        ObnovSeznam();
+    }
+}
+
+void TPultra_Main::ObnovSeznam() {
+    verzeDat_ = SISam_Proc::VerzeDat;
+    if (rezim_ == 0) {
+        return;
+    }
+    // The same view on the new data: its highlighted runner and the rows scrolled to stay.
+    const int horni = HorniRadek();
+    ZobrazInfo(klic_);
+    NastavHorni(horni);
 }
 
 void TPultra_Main::NastavPorty() {
@@ -468,6 +490,7 @@ void TPultra_Main::TimerVstupniDataTimer() {
     ZpracujData();
     if (desk_) {
         desk_->ZpracujPozdniOdpovedi();
+        PoNacteni();
     }
 }
 
@@ -525,7 +548,6 @@ void TPultra_Main::UkazNahled(int32_t id, int rezim, const std::string& kategori
     if (zvyrazneny_ > 0) {
         NastavHorni(HorniProZvyrazneny(zvyrazneny_));
     }
-    nahledId_ = -1;
     PrepocitejTlacitka();
 }
 
@@ -539,7 +561,7 @@ void TPultra_Main::NactiPopisky() {
     napoveda_->setText(Q(NapovedaOdhlaseni()));
     if (rezim_ != 0) {
         NastavGrid(rezim_);
-        ZobrazInfo(klic_);
+        ObnovSeznam();
     }
     PrekresliTexty();
 }
@@ -670,6 +692,7 @@ void TPultra_Main::LoginClick() {
 }
 
 void TPultra_Main::Prihlas(int32_t cip) {
+    nahledId_ = -1;
     if (PrihlaseniLogic::Prihlas(cip, Inf.SIAdmin)) {
         if (const std::optional<TNahled> n = Nahled(Prihlaseni.SI)) {
             UkazNahled(n->id, n->rezim, n->kategorie);
@@ -693,6 +716,7 @@ void TPultra_Main::SubClick(int tag) {
     odpocet_.Reset();
     vybranyPod_ = tag;
     PrepocitejTlacitka();
+    ZobrazGrid(false);
     if (desk_) {
         // The own-or-other chooser appears beside the pressed button.
         const QRect g = buttons_[tag]->geometry();
@@ -718,6 +742,8 @@ void TPultra_Main::SubClick(int tag) {
         return;
     }
     vybranyPod_ = 0;
+    // The refreshes and answers of the flow changed the table.
+    ObnovSeznam();
     PrekresliTexty();
     PrepocitejTlacitka();
 }
@@ -731,6 +757,7 @@ void TPultra_Main::StartovkyClick() {
         VyberHlavni(0);
         return;
     }
+    nahledId_ = -1;
     NastavGrid(RezimStartovka);
     ZobrazInfo(k);
     if (SISam_Typ::SeznamInfoGrid.empty()) {
@@ -751,6 +778,7 @@ void TPultra_Main::VysledkyClick() {
         VyberHlavni(0);
         return;
     }
+    nahledId_ = -1;
     NastavGrid(RezimVysledky);
     ZobrazInfo(k);
     if (SISam_Typ::SeznamInfoGrid.empty()) {
@@ -771,6 +799,7 @@ void TPultra_Main::StartODDClick() {
         VyberHlavni(0);
         return;
     }
+    nahledId_ = -1;
     NastavGrid(RezimKlub);
     ZobrazInfo(k);
     ZobrazGrid(!SISam_Typ::SeznamInfoGrid.empty());
@@ -846,6 +875,7 @@ void TPultra_Main::NastavGrid(int rezim) {
 
 void TPultra_Main::ZobrazInfo(const std::string& klic) {
     klic_ = klic;
+    verzeDat_ = SISam_Proc::VerzeDat;
     nadpis_->setText(Q(Nadpis(rezim_, klic)));
     SeznamProGrid(rezim_, klic);
     const std::vector<std::vector<std::string>> rows = Bunky(rezim_);

@@ -126,6 +126,9 @@ private:
     void FormResize();
     void NactiParamRavlin();
     void ZpracujData();
+    // The list shown is rebuilt once the competitor table changed since it was filled.
+    void PoNacteni();
+    void ObnovSeznam();
     void NovyZavodFormy();
     void NastavPorty();
     void UvolniPorty();
@@ -174,8 +177,9 @@ private:
 
     int rezim_ = 0;
     std::string klic_;
-    int zvyrazneny_ = 0; // grid row of the logged-in or looked-up runner, 0 none
-    int32_t nahledId_ = -1;
+    int zvyrazneny_ = 0;    // grid row of the logged-in or looked-up runner, 0 none
+    int32_t nahledId_ = -1; // runner looked up by card for the view shown, -1 none
+    uint64_t verzeDat_ = 0; // the table's version the list was filled from
     int vybranyHlavni_ = 0;
     int vybranyPod_ = 0;
     int velikostFontu_ = 0;

@@ -20,6 +20,7 @@ int32_t MaxID = 0;
 int32_t PocetZavodniku = 0;
 int32_t PocetDobehlych = 0;
 double PosledniStart = 0;
+uint64_t VerzeDat = 0;
 
 const TZavodnik* Zavodnik(int32_t id) {
     if (id < 1 || id > MaxZavodniku) {

@@ -10,8 +10,10 @@
 #include "platform/Files.h"
 #include "platform/Paths.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <fcntl.h>
 #include <set>
@@ -43,6 +45,8 @@ platform::StableFileCheck g_stabilni;
 std::set<fs::path> g_nesmazane;
 // Files that could not be read and were logged as errors.
 std::set<fs::path> g_necitelne;
+// Why the last file could not be read.
+std::string g_procNecitelny;
 
 std::string Cislo(int64_t v) {
     return std::to_string(v);
@@ -113,6 +117,7 @@ bool NactiSoubor(const fs::path& soubor, std::string& bytes) {
     }
     // Tried again at every poll, written into the log once.
     Protokol(g_necitelne.insert(soubor).second ? LogChyba : LogTrace, "Nelze číst " + chyba);
+    g_procNecitelny = chyba;
     return false;
 }
 
@@ -284,6 +289,7 @@ Cteni NactiZavodnikyText(std::string_view bytes) {
         MaxID = std::max(MaxID, z.ID);
         Zavodnici[static_cast<size_t>(i)] = std::move(z);
     }
+    ++VerzeDat;
     SetridKategorie();
     SetridOddily();
     StavDat = "Data Zav : Read " + TedText() + " data z " + CasZavodniku.value_or("");
@@ -322,7 +328,8 @@ Cteni NactiKategorieText(std::string_view bytes) {
     return Cteni::Precteno;
 }
 
-Cteni NactiZmenuText(std::string_view bytes, std::string_view typ, std::string& chyba) {
+Cteni NactiZmenuText(std::string_view bytes, std::string_view typ, std::string& chyba,
+                     const TOcekavani& ocekavani) {
     const std::string text = platform::Cp1250ToUtf8(bytes);
     const std::vector<std::string_view> radky = Radky(text);
     THlavicka h;
@@ -336,13 +343,31 @@ Cteni NactiZmenuText(std::string_view bytes, std::string_view typ, std::string& 
         }
         return Cteni::Zamitnuto;
     }
+    std::vector<TZavodnik> nove;
     for (size_t i = 1; i < radky.size(); ++i) {
         TZavodnik z;
         if (RadekZavodnika(radky[i], z)) {
-            MaxID = std::max(MaxID, z.ID);
-            Zavodnici[static_cast<size_t>(z.ID - 1)] = std::move(z);
+            nove.push_back(std::move(z));
         }
     }
+    // Only the runner lines tell that Ravlin made the change; without them the kiosk would show
+    // the old values as the new ones.
+    const auto nese = [&nove](const TOcekavanyRadek& o) {
+        return std::any_of(nove.begin(), nove.end(), [&o](const TZavodnik& z) {
+            return z.ID == o.ID &&
+                   (!o.Start || std::llround(z.Start * 100) == std::llround(*o.Start * 100)) &&
+                   (!o.SI || z.SI == *o.SI) && (!o.Stav || z.Stav == *o.Stav);
+        });
+    };
+    if (nove.empty() || !std::all_of(ocekavani.begin(), ocekavani.end(), nese)) {
+        Protokol(LogTrace, "Odpoved bez pozadovanych zmen");
+        return Cteni::BezZmeny;
+    }
+    for (TZavodnik& z : nove) {
+        MaxID = std::max(MaxID, z.ID);
+        Zavodnici[static_cast<size_t>(z.ID - 1)] = std::move(z);
+    }
+    ++VerzeDat;
     return Cteni::Precteno;
 }
 
@@ -356,12 +381,14 @@ Cteni NactiKategorie(const fs::path& soubor) {
     return NactiSoubor(soubor, bytes) ? NactiKategorieText(bytes) : Cteni::Nelze;
 }
 
-Cteni NactiZmenu(const fs::path& soubor, std::string_view typ, std::string& chyba) {
+Cteni NactiZmenu(const fs::path& soubor, std::string_view typ, std::string& chyba,
+                 const TOcekavani& ocekavani) {
     std::string bytes;
-    return NactiSoubor(soubor, bytes) ? NactiZmenuText(bytes, typ, chyba) : Cteni::Nelze;
+    return NactiSoubor(soubor, bytes) ? NactiZmenuText(bytes, typ, chyba, ocekavani) : Cteni::Nelze;
 }
 
-int ZpracujVstupniSoubory(std::string_view maska, std::string_view guid, std::string& chyba) {
+int ZpracujVstupniSoubory(std::string_view maska, std::string_view guid, std::string& chyba,
+                          const TOcekavani& ocekavani) {
     const fs::path slozka = SlozkaSAM();
     const std::vector<fs::path> soubory = platform::ListByMask(slozka, maska);
     std::error_code ec;
@@ -374,6 +401,7 @@ int ZpracujVstupniSoubory(std::string_view maska, std::string_view guid, std::st
              "Zpracuj vstupni soubory " + Cislo(kod) + " " + slozkaText + std::string(maska));
     const std::string pocitac = Pocitac().JmenoPocitace();
     int vysledek = VysledekNic;
+    std::string odmitnute; // exports that could not be taken, with the reason
     for (const fs::path& soubor : soubory) {
         if (!Stabilni(soubor)) {
             continue; // Ravlin may still be writing it; the next poll takes it
@@ -412,10 +440,16 @@ int ZpracujVstupniSoubory(std::string_view maska, std::string_view guid, std::st
             const char* presne = typ == "CHANGETIME"     ? "ChangeTime"
                                  : typ == "CHANGESICARD" ? "ChangeSIcard"
                                                          : "Vakant";
-            cteni = NactiZmenu(soubor, presne, chyba);
-            tento = cteni == Cteni::Precteno ? VysledekOK : VysledekZamitnuto;
+            cteni = NactiZmenu(soubor, presne, chyba, ocekavani);
+            tento = cteni == Cteni::Precteno   ? VysledekOK
+                    : cteni == Cteni::BezZmeny ? VysledekBezZmeny
+                                               : VysledekZamitnuto;
         }
         if (cteni == Cteni::Nelze) {
+            if (guid.empty()) {
+                odmitnute += (odmitnute.empty() ? "" : "\n") +
+                             ("Export odmítnut " + TedText() + " : " + g_procNecitelny);
+            }
             continue; // kept for the next poll, neither applied nor refused
         }
         vysledek = tento;
@@ -426,6 +460,10 @@ int ZpracujVstupniSoubory(std::string_view maska, std::string_view guid, std::st
             Protokol(LogTrace, "EXIT " + std::string(guid));
             return vysledek;
         }
+    }
+    if (!odmitnute.empty()) {
+        // The screen says the data were refused, not that they stayed unchanged.
+        StavDat = odmitnute;
     }
     return vysledek;
 }
@@ -497,6 +535,7 @@ void ResetFiles() {
     g_stabilni = platform::StableFileCheck();
     g_nesmazane.clear();
     g_necitelne.clear();
+    g_procNecitelny.clear();
 }
 
 } // namespace SISam_Proc

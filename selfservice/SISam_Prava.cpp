@@ -49,11 +49,16 @@ bool PrezentaceUzavrena() {
 }
 
 std::string KlubUzivatele() {
+    // The club the administrator chose on entering the desk is the one he acts for, also when
+    // he logged in with a runner's card.
+    if (Prihlaseni.Uroven >= UrovenAdmin && !Prihlaseni.KlubAdmina.empty()) {
+        return Prihlaseni.KlubAdmina;
+    }
     if (Prihlaseni.ID >= 1 && Prihlaseni.ID <= MaxZavodniku &&
         Zavodnici[static_cast<size_t>(Prihlaseni.ID - 1)].ID == Prihlaseni.ID) {
         return Zavodnici[static_cast<size_t>(Prihlaseni.ID - 1)].Oddil;
     }
-    return Prihlaseni.Uroven >= UrovenAdmin ? Prihlaseni.KlubAdmina : std::string();
+    return {};
 }
 
 std::string RadekProtokolu(std::string_view text) {
@@ -90,6 +95,7 @@ void ResetGlobals() {
     PocetZavodniku = 0;
     PocetDobehlych = 0;
     PosledniStart = 0;
+    ++VerzeDat;
     ResetFiles();
 }
 

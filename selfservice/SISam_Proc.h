@@ -11,6 +11,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The kiosk's competitor table and its loads, the files it exchanges with Ravlin in the SAM
 // folder, the permissions of the registration desk and the kiosk's logs.
@@ -27,6 +28,9 @@ extern int32_t MaxID;          // highest ID in use; bounds every scan
 extern int32_t PocetZavodniku; // loaded by the last full export
 extern int32_t PocetDobehlych; // state 1 over all categories
 extern double PosledniStart;   // latest start of a runner who is not a vacant slot
+// Counts the changes of the table (loads, applied answers, resets): a list built from it is
+// rebuilt once this moved on.
+extern uint64_t VerzeDat;
 // The runner of a slot; nullptr for an ID outside the table or an empty slot.
 const TZavodnik* Zavodnik(int32_t id);
 
@@ -103,7 +107,18 @@ enum class Cteni {
     Precteno,  // read (data applied, or unchanged)
     Zamitnuto, // the file says no (wrong header, refused change)
     Nelze,     // could not be read: the file stays and is tried again
+    BezZmeny,  // a change answer without the runner lines asked for: nothing applied
 };
+
+// A runner line an accepted change answer must carry: the runner's ID with the value the
+// request asked for (only the fields given are compared).
+struct TOcekavanyRadek {
+    int32_t ID = 0;
+    std::optional<double> Start;
+    std::optional<int32_t> SI;
+    std::optional<int16_t> Stav;
+};
+using TOcekavani = std::vector<TOcekavanyRadek>;
 
 // Header of a file; failures are logged with the step that failed.
 bool ZpracujHlavicku(const std::filesystem::path& soubor, THlavicka& h);
@@ -112,8 +127,12 @@ Cteni NactiZavodnikyText(std::string_view bytes);
 Cteni NactiZavodniky(const std::filesystem::path& soubor);
 Cteni NactiKategorieText(std::string_view bytes);
 Cteni NactiKategorie(const std::filesystem::path& soubor);
-Cteni NactiZmenuText(std::string_view bytes, std::string_view typ, std::string& chyba);
-Cteni NactiZmenu(const std::filesystem::path& soubor, std::string_view typ, std::string& chyba);
+// A change answer is applied only whole: at least one runner line and every line expected;
+// otherwise nothing of it is applied and the result is BezZmeny.
+Cteni NactiZmenuText(std::string_view bytes, std::string_view typ, std::string& chyba,
+                     const TOcekavani& ocekavani = {});
+Cteni NactiZmenu(const std::filesystem::path& soubor, std::string_view typ, std::string& chyba,
+                 const TOcekavani& ocekavani = {});
 
 // GUIDs (upper case) of requests whose answers are still wanted, late ones included: an answer
 // carrying one is never deleted as a stray while another request is polled.
@@ -122,11 +141,14 @@ extern std::set<std::string> OcekavaneOdpovedi;
 constexpr int VysledekNic = 0;
 constexpr int VysledekOK = 10;
 constexpr int VysledekZamitnuto = 11;
+constexpr int VysledekBezZmeny = 12;
 // Processes the stable files of the SAM folder that match the mask, in name order. With a
 // GUID only the answer carrying it (answers to other requests of this computer are deleted);
 // without one the exports, while change answers are left alone. 10 = answer applied or data
-// answer read, 11 = change refused (chyba filled), 0 = nothing matched.
-int ZpracujVstupniSoubory(std::string_view maska, std::string_view guid, std::string& chyba);
+// answer read, 11 = change refused (chyba filled), 12 = a change answer without the lines
+// expected (nothing applied), 0 = nothing matched.
+int ZpracujVstupniSoubory(std::string_view maska, std::string_view guid, std::string& chyba,
+                          const TOcekavani& ocekavani = {});
 
 // Writes one request file P<7 characters>.poz into the SAM folder under a temporary name and
 // moves it into place without replacing another kiosk's request. Returns the GUID written,

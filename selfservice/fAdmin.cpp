@@ -1,5 +1,8 @@
 #include "fAdmin.h"
 
+#include "Dialogs.h"
+#include "SI_Typ.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFontDialog>
@@ -131,9 +134,14 @@ void TAdmin::Ok() {
     h.ravlinPath = cesta_->text().toStdString();
     h.timeout = timeout_->value();
     h.logovat = log_->isChecked();
+    if (!Admin::Uloz(ini_, h, zmeneny_)) {
+        Dialogs::Messages().Error(SI_Typ::LangText("Nastavení se nepodařilo uložit: ",
+                                                   "The settings could not be stored: ") +
+                                  ini_.LastError());
+        return;
+    }
     potvrzeno_ = true;
     font_ = zmeneny_;
-    Admin::Uloz(ini_, h, font_);
     accept();
 }
 

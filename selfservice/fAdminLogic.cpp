@@ -64,8 +64,11 @@ bool Uloz(platform::IniFile& ini, const THodnoty& h, const std::optional<Tools::
     ok = ini.WriteString("Pultra_Main", "RavlinPath", h.ravlinPath) && ok;
     ok = ini.WriteInteger("Param", "Timeout", std::clamp(h.timeout, 10, 40)) && ok;
     ok = ini.WriteInteger("Param", "Logovat", h.logovat ? 1 : 0) && ok;
-    SISam_Typ::Param.RavlinPath = h.ravlinPath;
-    SISam_Typ::Param.Logovat = h.logovat;
+    if (ok) {
+        // Settings that did not reach the file are not taken: the form stays open with them.
+        SISam_Typ::Param.RavlinPath = h.ravlinPath;
+        SISam_Typ::Param.Logovat = h.logovat;
+    }
     return ok;
 }
 

@@ -30,8 +30,8 @@ int IndexPortu(int com);
 int ComZIndexu(int index);
 // "Obrazovka <w> x <h>".
 std::string InfoObrazovky(int sirka, int vyska);
-// OK: stores every value, and the grid font when it was changed. False when Pultra.ini could
-// not be written.
+// OK: stores every value, and the grid font when it was changed, and puts them in force. False
+// (nothing put in force) when Pultra.ini could not be written.
 bool Uloz(platform::IniFile& ini, const THodnoty& h, const std::optional<Tools::FontSpec>& font);
 
 } // namespace Admin

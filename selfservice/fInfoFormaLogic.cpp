@@ -19,7 +19,7 @@ bool TInfoFormaModel::Tick(int odpoved) {
     if (!Cekani() || vysledek_ != 0) {
         return vysledek_ != 0;
     }
-    if (odpoved == 1 || odpoved == 2) {
+    if (odpoved != 0) {
         vysledek_ = odpoved;
         return true;
     }

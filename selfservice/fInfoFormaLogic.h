@@ -11,8 +11,8 @@ class TInfoFormaModel {
 public:
     // seconds 0 = message; otherwise a wait of seconds x 5 ticks.
     void Nastav(const std::string& radek1, const std::string& radek2, bool ne, int sekundy);
-    // One 200 ms tick with the answer flag (0 none, 1 accepted, 2 refused); true when the form
-    // closes.
+    // One 200 ms tick with the answer flag (0 none, 1 accepted, 2 refused, 4 answered without
+    // the change); any answer closes the form with the flag as its result. True when it closes.
     bool Tick(int odpoved);
     void Ok() { vysledek_ = 1; }
     void Ne() { vysledek_ = 2; }
@@ -25,7 +25,7 @@ public:
     bool Radek2Viditelny() const { return !Cekani() || radek2Viditelny_; }
     int Pozice() const { return pozice_; }
     int Maximum() const { return sekundy_ * 5; }
-    // 0 none, 1 OK or accepted, 2 NO or refused, 3 time-out.
+    // 0 none, 1 OK or accepted, 2 NO or refused, 3 time-out, 4 answered without the change.
     int Vysledek() const { return vysledek_; }
 
 private:

@@ -122,6 +122,9 @@ void TVyberBTN::PridejPolozku(const std::string& key, const std::string& caption
         auto* tile = new TKColButton(content_);
         const int number = int(tiles_.size()) + 1;
         connect(tile, &QPushButton::clicked, this, [this, number] { TileClick(number); });
+        // A tile becomes the dialog's default button only by its own focus: the default look is
+        // the chosen look.
+        tile->setAutoDefault(false);
         tile->installEventFilter(this);
         tiles_.push_back(tile);
     }
@@ -151,6 +154,9 @@ void TVyberBTN::showEvent(QShowEvent* e) {
         TKColButton* tile = Dlazdice(model_.Predvybrany());
         tile->setFocus(Qt::OtherFocusReason);
         scroll_->ensureWidgetVisible(tile, 0, 10);
+    } else if (model_.Rezim() == fVyberBTN::RezimDlazdice) {
+        // Nothing preselected: no tile is lit, not even the one chosen the last time.
+        scroll_->setFocus(Qt::OtherFocusReason);
     }
 }
 

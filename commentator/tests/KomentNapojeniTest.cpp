@@ -1,6 +1,7 @@
 #include "KomentNapojeni.h"
 #include "KomentTools.h"
 #include "SI_Typ.h"
+#include "platform/Clock.h"
 #include "testsupport/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -48,6 +49,7 @@ std::string Export(const std::vector<Zavodnik>& zavodnici) {
 // The commentator as the main form drives it, on files in a temporary folder.
 struct Komentator : ::testing::Test, IStavovyRadek {
     TempDir dir;
+    platform::FakeClock clock;
     std::vector<std::string> zpravy;
     std::unique_ptr<Koment::TKomentator> k;
     fs::path data;
@@ -60,6 +62,7 @@ struct Komentator : ::testing::Test, IStavovyRadek {
         Koment::ResetNastaveni();
         SI_Typ::Zavod = 12;
         SI_Typ::Etapa = 1;
+        platform::SetClock(&clock);
         Parsery::AlgeMemoCasy().Clear();
         data = dir / "Data_Kom/Z0012";
         fs::create_directories(data / "ExtFile");
@@ -72,6 +75,12 @@ struct Komentator : ::testing::Test, IStavovyRadek {
         // The results program's names in its own letter case.
         k->Zdroje().Zavodnici().FileName = (dir / "RAVLIN").string();
         k->Zdroje().Zavodnici().Enabled = true;
+    }
+    void TearDown() override { platform::SetClock(nullptr); }
+    // The start-up load: the export is taken at the poll after the one that first saw it.
+    void Nacti() {
+        k->ReloadCompetitors();
+        k->ReloadCompetitors();
     }
     void Enable(size_t i, const fs::path& file) {
         k->Zdroje()[i].FileName = file.string();
@@ -117,7 +126,7 @@ TEST_F(Komentator, SourcesReloadAndReconstructAgainstTheRace) {
     Enable(5, dir / "Ravlin/Alge.txt");
     Enable(7, dir / "Ravlin/AlgeStart.txt"); // not there either
 
-    k->ReloadCompetitors();
+    Nacti();
     EXPECT_EQ(k->PocetZavodniku(), 3);
     EXPECT_TRUE(ReadBytes(data / "ZavE1.dat") == ReadBytes(dir / "Ravlin/Exm00121.DAT"));
     k->PollSources200ms();
@@ -170,9 +179,95 @@ TEST_F(Komentator, RelayFinishLegFromTheRace) {
         "\x10R" + std::string(10, ' ') + "    5" + std::string(9, ' ') + "2550" + "1030001200\r\n";
     WriteBytes(dir / "Ravlin/Alge.txt", line);
     Enable(5, dir / "Ravlin/Alge.txt");
-    k->ReloadCompetitors();
+    Nacti();
     k->PollSources200ms();
     k->ProcessPunches1s();
     EXPECT_NE(ReadBytes(data / "MezE1.dat").find("*U3"), std::string::npos);
     EXPECT_EQ(Splits().at(53), Ms({30 * 60000 + 120}));
+}
+
+// A timer finish by bib alone (first protocol) keeps its runner and leg when the own copy is
+// read back after a reload, though later legs have no start time.
+TEST_F(Komentator, RelayTimerFinishKeepsItsLegAfterReload) {
+    Koment::Nastaveni.DruhZavodu = 2;
+    Koment::Nastaveni.AlgeCilZapnut = true;
+    WriteBytes(dir / "Ravlin/exm00121.dat",
+               Export({{"H1", 51, "5/1", {1}}, {"H2", 52, "5/2", {1}}, {"H3", 53, "5/3", {1}}}));
+    WriteBytes(dir / "Ravlin/Alge.txt", "*   5     10:30:00.1200\r\n");
+    Enable(5, dir / "Ravlin/Alge.txt");
+    Nacti();
+    k->PollSources200ms();
+    k->ProcessPunches1s();
+    const auto live = Splits();
+    EXPECT_EQ(live.at(53), Ms({30 * 60000 + 120}));
+    k->PollCompetitors();
+    k->ProcessPunches1s();
+    EXPECT_EQ(Splits(), live);
+}
+
+// A split file renamed over by a new one is read from its start, not from the old offset in
+// the middle of a line: no runner gets another's finish.
+TEST_F(Komentator, SplitFileReplacedUnderItIsReadFromItsStart) {
+    WriteBytes(dir / "Ravlin/exm00121.dat",
+               Export({{"H21", 500107, "1", {1}}, {"H21", 99500107, "2", {1}}}));
+    const fs::path cil = dir / "Ravlin/Koment/Cil00121.csv";
+    WriteBytes(cil, "500107;10:16:19,00;1;\r\n");
+    Enable(1, cil);
+    Nacti();
+    k->PollSources200ms();
+    WriteBytes(dir / "Ravlin/new.csv", "5017;10:16:19,00;1;\r\n99500107;10:31:00,00;1;\r\n");
+    fs::rename(dir / "Ravlin/new.csv", cil);
+    k->PollSources200ms();
+    k->ProcessPunches1s();
+    EXPECT_EQ(Splits().at(500107), Ms({16 * 60000 + 19000}));
+    EXPECT_EQ(Splits().at(99500107), Ms({31 * 60000}));
+}
+
+// A new export is looked at again every two seconds until it stood still, then loaded: the
+// race does not wait for the read interval, and is not loaded twice.
+TEST_F(Komentator, NewExportIsLoadedOnceItStoodStill) {
+    const fs::path exm = dir / "Ravlin/exm00121.dat";
+    WriteBytes(exm, Export({{"H21", 101, "1", {1}}}));
+    k->ReloadCompetitors();
+    EXPECT_EQ(k->PocetZavodniku(), 0);
+    clock.Advance(1999);
+    k->PollSources200ms();
+    EXPECT_EQ(k->PocetZavodniku(), 0);
+    WriteBytes(exm, Export({{"H21", 101, "1", {1}}, {"H21", 102, "2", {1}}})); // still written
+    clock.Advance(1);
+    k->PollSources200ms();
+    EXPECT_EQ(k->PocetZavodniku(), 0);
+    clock.Advance(2000);
+    k->PollSources200ms();
+    EXPECT_EQ(k->PocetZavodniku(), 2);
+    EXPECT_TRUE(k->TakePrekreslitInfoAll());
+    clock.Advance(2000);
+    k->PollSources200ms();
+    EXPECT_EQ(std::count_if(zpravy.begin(), zpravy.end(),
+                            [](const std::string& z) { return z.starts_with("Načteno"); }),
+              1);
+}
+
+// A punch of a chip the export did not know yet gets its info-board line when a reload has
+// learnt the chip and the own copy is read back; a further reload writes no line again.
+TEST_F(Komentator, InfoBoardLineOnceTheChipIsKnown) {
+    const fs::path exm = dir / "Ravlin/exm00121.dat";
+    WriteBytes(exm, Export({{"H21", 101, "1", {31, 1}}}));
+    WriteBytes(dir / "Ravlin/Koment/Mez1.csv", "202;10:05:00,00;31;0\r\n101;10:06:00,00;31;0\r\n");
+    Enable(1, dir / "Ravlin/Koment/Mez1.csv");
+    Nacti();
+    k->PollSources200ms();
+    k->ProcessPunches1s();
+    const std::string first = ReadBytes(dir / "InfoTab.txt");
+    EXPECT_EQ(std::count(first.begin(), first.end(), '\n'), 1);
+
+    WriteBytes(exm, Export({{"H21", 101, "1", {31, 1}}, {"H21", 202, "2", {31, 1}}}));
+    for (int i = 0; i < 3; ++i) {
+        k->PollCompetitors();
+        k->ProcessPunches1s();
+    }
+    EXPECT_DOUBLE_EQ(k->Zavod().NajdiZavodnika(202, true)->Data.Mezicasy[1], 5.0);
+    const std::string info = ReadBytes(dir / "InfoTab.txt");
+    EXPECT_EQ(std::count(info.begin(), info.end(), '\n'), 2);
+    EXPECT_NE(info.find("00:05:00;2;1;H21;"), std::string::npos) << info;
 }

@@ -1,4 +1,5 @@
 #include "Mezicasy.h"
+#include "KomentHlavni.h"
 #include "KomentTools.h"
 #include "SI_Typ.h"
 #include "platform/Clock.h"
@@ -371,4 +372,60 @@ TEST_F(MezicasyTest, LookUps) {
     zavod.PridejUdalost(again, 31, 1, 0);
     ASSERT_NE(zavod.Udalosti.Najdi(4, 1), nullptr);
     EXPECT_EQ(zavod.Udalosti.size(), 1u);
+}
+
+// A repeat at a control the course passes twice belongs to the later pass from ten seconds
+// apart on, either way; below that it replaces the stored split.
+TEST_F(MezicasyTest, LaterPassFromTenSecondsApart) {
+    const struct {
+        const char* second;
+        double first, later;
+    } cases[] = {{"10:05:10,0", 5.00, 5.10},
+                 {"10:05:09,9", 5.09, 0},
+                 {"10:04:50,0", 5.00, 4.50},
+                 {"10:04:50,1", 4.50, 0}};
+    int32_t cip = 1;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.second);
+        Load({Comp("H21", cip, "", {45, 45, 1})});
+        Feed(Rec(cip, 45, "10:05:00,0"));
+        Feed(Rec(cip, 45, c.second));
+        EXPECT_DOUBLE_EQ(Split(cip, 1), c.first);
+        EXPECT_DOUBLE_EQ(Split(cip, 2), c.later);
+        ++cip;
+    }
+}
+
+// Deleting a finish split takes the runner out of the finish count; a deletion that matches
+// no stored split, or one of the unknown chips, does not.
+TEST_F(MezicasyTest, FinishCountFollowsDeletions) {
+    Nastaveni.NeznameCipy = true;
+    Load({Comp("H21", 1, "1", {31, 1}), Comp("H21", 2, "2", {31, 1})});
+    Feed(Rec(1, 1, "10:30:00,0"));
+    Feed(Rec(2, 1, "10:31:00,0"));
+    Feed(Rec(9, 1, "10:32:00,0"));
+    EXPECT_EQ(zavod.PocetVCili, 2);
+    Feed(Rec(1, 1, "10:30:05,0", -1));
+    Feed(Rec(1, 31, "10:30:00,0", -1));
+    EXPECT_EQ(zavod.PocetVCili, 2);
+    Feed(Rec(1, 1, "10:30:00,0", -1));
+    EXPECT_EQ(zavod.PocetVCili, 1);
+    Feed(Rec(9, 1, "10:32:00,0", -1));
+    EXPECT_EQ(zavod.PocetVCili, 1);
+}
+
+// Control 31 is the first with a display switch: switched off in Hlasvel.ini, its events stay
+// out of the main grid while the next control's and the finish's come in.
+TEST_F(MezicasyTest, MainGridLeavesOutControl31WhenSwitchedOff) {
+    platform::IniFile ini((dir / "Hlasvel.ini").string());
+    ini.WriteBool("ZobrazitKontroly", "K31", false);
+    KomentHlavni::NactiZobrazeni(ini, Nastaveni);
+    Load({Comp("H21", 1, "1", {31, 32, 1})});
+    Feed(Rec(1, 31, "10:05:00,0"));
+    Feed(Rec(1, 32, "10:06:00,0"));
+    Feed(Rec(1, 1, "10:07:00,0"));
+    EXPECT_EQ(zavod.Udalosti.Najdi(1, 1), nullptr);
+    EXPECT_NE(zavod.Udalosti.Najdi(1, 2), nullptr);
+    EXPECT_NE(zavod.Udalosti.Najdi(1, 3), nullptr);
+    EXPECT_DOUBLE_EQ(Split(1, 1), 5.0);
 }

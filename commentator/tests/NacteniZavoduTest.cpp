@@ -8,6 +8,8 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -39,6 +41,7 @@ struct Nacteni : ::testing::Test {
     bool drop = false;
     std::vector<std::string> zpravy;
     platform::FakeClock clock;
+    NacteniZavodu::TStavExportu stav;
     fs::path exportFile, copy;
 
     void SetUp() override {
@@ -56,7 +59,8 @@ struct Nacteni : ::testing::Test {
     void TearDown() override { platform::SetClock(nullptr); }
     NacteniZavodu::TNacteni Nacti() {
         zpravy.clear();
-        return NacteniZavodu::NactiZavod(zavod, (dir / "ravlin").string(), copy, drop, nullptr,
+        return NacteniZavodu::NactiZavod(zavod, (dir / "ravlin").string(), copy, stav, drop,
+                                         nullptr,
                                          [this](const std::string& z) { zpravy.push_back(z); });
     }
     // The file written at noon UTC (no local midnight near it) and the fake clock some
@@ -107,6 +111,7 @@ TEST_F(Nacteni, CategoriesNotAdjacentAndCourseMarksOfEachRun) {
     Za(exportFile, 10);
     zavod.AddKateg("OLD");
     drop = true;
+    EXPECT_FALSE(Nacti().Loaded); // the first poll only looks at the export
     const auto r = Nacti();
     ASSERT_TRUE(r.Loaded);
     EXPECT_FALSE(drop);
@@ -129,6 +134,7 @@ TEST_F(Nacteni, CategoriesNotAdjacentAndCourseMarksOfEachRun) {
 TEST_F(Nacteni, ExportMissingHalfWrittenOrPartialKeepsThePreviousCopy) {
     const std::string whole = Zaznam("H21", 101, {31, 1}) + Zaznam("D21", 201, {1});
     WriteBytes(exportFile, whole);
+    Nacti();
     ASSERT_TRUE(Nacti().Loaded);
     const auto copyDate = *NacteniZavodu::DatumSouboru(copy);
     const std::string onlyCopy =
@@ -154,4 +160,54 @@ TEST_F(Nacteni, ExportMissingHalfWrittenOrPartialKeepsThePreviousCopy) {
     EXPECT_EQ(zpravy, (std::vector<std::string>{"Vstupní soubor nebyl nalezen", "No source data"}));
     EXPECT_EQ(zavod.Kategorie.size(), 2u);
     EXPECT_NE(zavod.NajdiZavodnika(201, true), nullptr);
+}
+
+// The export is taken only once it stood still since the previous poll (size, time and file
+// identity): caught while it is written, emptied or rewritten in place, or with another file
+// renamed over it, the race stays as the local copy has it. An empty export is never taken.
+TEST_F(Nacteni, ExportTakenOnlyOnceItStoodStill) {
+    std::string h21, d21;
+    for (int32_t i = 1; i <= 3; ++i) {
+        h21 += Zaznam("H21", 100 + i, {1});
+        d21 += Zaznam("D21", 200 + i, {1});
+    }
+    const struct {
+        const char* name;
+        std::function<void()> change;
+        int32_t chipAfterNextPoll;
+    } cases[] = {
+        {"half written", [&] { WriteBytes(exportFile, d21.substr(0, 341)); }, 201},
+        {"emptied", [&] { WriteBytes(exportFile, ""); }, 101},
+        {"rewritten in place",
+         [&] { std::fstream(exportFile, std::ios::binary | std::ios::in | std::ios::out) << d21; },
+         201},
+        {"renamed over",
+         [&] {
+             WriteBytes(dir / "Ravlin/new.dat", d21);
+             fs::last_write_time(dir / "Ravlin/new.dat", fs::last_write_time(exportFile));
+             fs::rename(dir / "Ravlin/new.dat", exportFile);
+         },
+         201},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        stav = {};
+        fs::remove(copy);
+        drop = true;
+        WriteBytes(exportFile, h21);
+        Za(exportFile, 10);
+        Nacti();
+        ASSERT_TRUE(Nacti().Loaded);
+        const std::string onlyCopy =
+            "Reading 1 categories, 3 competitors - no actual data, only local copy from " +
+            NacteniZavodu::DatumCasText(*NacteniZavodu::DatumSouboru(copy));
+
+        c.change();
+        EXPECT_TRUE(Nacti().Loaded);
+        EXPECT_EQ(zpravy, std::vector<std::string>{onlyCopy});
+        EXPECT_EQ(ReadBytes(copy), h21);
+        EXPECT_NE(zavod.NajdiZavodnika(103, true), nullptr);
+        Nacti();
+        EXPECT_NE(zavod.NajdiZavodnika(c.chipAfterNextPoll, true), nullptr);
+    }
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 using namespace Mezicasy;
 
 TEST(ZavodnikZaznam, RoundTripKeepsEveryFieldInItsPlace) {
@@ -75,4 +77,25 @@ TEST(ZavodnikZaznam, FileOfWholeRecordsIgnoresATrailingPart) {
     EXPECT_EQ(all[1].Cip, 5);
     // With no start time at all the split runs from the zero time.
     EXPECT_EQ(all[1].CasStartuEfektivni(), 0);
+}
+
+// The status words sit at offsets 93 and 114, little-endian, written and read there.
+TEST(ZavodnikZaznam, StatusWordsAtTheirOffsets) {
+    TZavodnikData d;
+    d.Stav = 0x0107;
+    d.StavPredchozi = 0x0203;
+    d.Kontroly[1] = 45;
+    uint8_t z[kVelikostZaznamu];
+    ZabalZaznam(d, z);
+    EXPECT_EQ((std::vector<int>{z[93], z[94], z[114], z[115], z[116]}),
+              (std::vector<int>{7, 1, 3, 2, 45}));
+    uint8_t raw[kVelikostZaznamu] = {};
+    raw[114] = 2;
+    EXPECT_EQ(RozbalZaznam(raw).StavPredchozi, 2);
+    EXPECT_EQ(RozbalZaznam(raw).Stav, 0);
+    raw[93] = 3;
+    raw[114] = 0;
+    raw[115] = 1;
+    EXPECT_EQ(RozbalZaznam(raw).Stav, 3);
+    EXPECT_EQ(RozbalZaznam(raw).StavPredchozi, 256);
 }

@@ -301,16 +301,14 @@ bool RenameNoReplace(const fs::path& from, const fs::path& to) {
 }
 
 bool StableFileCheck::IsStable(const fs::path& file) {
-    std::error_code ec;
-    Look now;
-    now.size = fs::file_size(file, ec);
-    if (!ec) {
-        now.mtime = fs::last_write_time(file, ec);
-    }
-    if (ec) {
+    struct stat st {};
+    if (::stat(file.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
         seen_.erase(file);
         return false;
     }
+    const Look now{static_cast<uintmax_t>(st.st_size),
+                   int64_t{st.st_mtim.tv_sec} * 1'000'000'000 + st.st_mtim.tv_nsec,
+                   static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
     const auto it = seen_.find(file);
     const bool stable = it != seen_.end() && it->second == now;
     seen_[file] = now;

@@ -57,8 +57,9 @@ bool RenameNoReplace(const std::filesystem::path& from, const std::filesystem::p
 // record, and the data is on disk before the call reports success.
 bool AppendWhole(const std::filesystem::path& file, std::string_view bytes, std::string* error);
 
-// A file another program drops for us is taken only once its size and modification time are
-// unchanged since the previous look: Linux lets us open a file its writer has not finished.
+// A file another program drops for us is taken only once its size, modification time and
+// identity (device and inode: another file renamed over it is another file) are unchanged
+// since the previous look: Linux lets us open a file its writer has not finished.
 class StableFileCheck {
 public:
     // True when the file exists and looked the same at the previous call for it.
@@ -69,7 +70,9 @@ public:
 private:
     struct Look {
         uintmax_t size = 0;
-        std::filesystem::file_time_type mtime{};
+        int64_t mtimeNs = 0;
+        uint64_t device = 0;
+        uint64_t inode = 0;
         bool operator==(const Look&) const = default;
     };
     std::map<std::filesystem::path, Look> seen_;

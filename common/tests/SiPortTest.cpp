@@ -354,6 +354,85 @@ TEST_F(SiPortTest, BadCardInsertedMessagesShowExt1) {
     }
 }
 
+// ---- a card pulled as its reply comes in -----------------------------------------------
+
+TEST_F(SiPortTest, CardPulledJustBeforeTheFlushCostsNotTheNextRunnersCard) {
+    struct Case {
+        CardKind pulled;
+        int type;     // what the port reads it as
+        int answers;  // read commands the station answers before the card leaves
+        int gap;      // ms between the halves of the removal message (0: whole)
+        bool spoiled; // the removal message is lost on the line
+        int requests; // read commands the port writes for the pulled card
+        bool whole;   // all its data came before it left: it is read
+        CardKind next;
+        int nextType;
+    };
+    using K = CardKind;
+    const std::vector<Case> cases = {
+        {K::Si5, 105, 1, 0, false, 1, true, K::Si8, 108},
+        {K::Si6, 106, 1, 300, false, 1, true, K::Si10, 110},
+        {K::Si8, 108, 1, 0, false, 1, false, K::Si8, 108},
+        {K::PCard, 181, 1, 300, false, 2, false, K::Si6, 106},
+        {K::Si10, 110, 1, 0, false, 1, false, K::Si8, 108},
+        {K::Si10, 110, 2, 300, false, 3, false, K::Si5, 105},
+        {K::Si10, 110, 3, 0, false, 3, false, K::Si9, 109},
+        {K::Si10, 110, 4, 0, false, 4, true, K::Si10, 110},
+        // With no removal message the next card's own message shows that the pulled one left.
+        {K::Si10, 110, 1, 0, true, 2, false, K::Si8, 108},
+    };
+    sim->ArriveWhileReading();
+    // The port polls every 200 ms; the ticks must not pump here.
+    auto run = [&](int ms) {
+        for (int t = 0; t < ms; t += 200) {
+            clock.Advance(200);
+            sip.Poll();
+        }
+    };
+    int number = 1000000;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(sisim::CardKindName(c.pulled) + " pulled after " + std::to_string(c.answers) +
+                     " answers, gap " + std::to_string(c.gap) + (c.spoiled ? ", spoiled" : ""));
+        const std::string before = fs::exists(DataFile()) ? DataFileBytes() : std::string();
+        line->written.clear();
+        bool spoil = c.spoiled; // the pulled card's removal message only
+        sim->tamper = [&](Bytes& b) {
+            if (spoil && b.size() == 12 && b[1] == SiProtocol::CmdCardRemoved) {
+                b[10] ^= 1;
+                spoil = false;
+            }
+        };
+        const sisim::Card pulled = MakeCard(c.pulled, ++number);
+        const sisim::Card next = MakeCard(c.next, ++number);
+        sim->station.AddFault({sisim::FaultKind::Pull, c.answers, c.gap});
+        sim->Insert(pulled);
+        // The next runner comes 1.6 s later and holds his card in for 1.8 s.
+        run(1600);
+        EXPECT_EQ(static_cast<int>(line->written.size()) - line->Acks(), c.requests);
+        if (!c.spoiled) {
+            EXPECT_EQ(sip.state, 0) << "the removal ends the readout at once";
+            EXPECT_EQ(view.error, c.whole ? "" : "Čip vytažen během čtení");
+        }
+        sim->Insert(next);
+        run(1800);
+        EXPECT_TRUE(sim->station.Acknowledged());
+        sim->station.Remove(sim->Now());
+        run(400);
+        EXPECT_EQ(sip.state, 0);
+        EXPECT_EQ(view.error, "");
+
+        const std::string file = DataFileBytes();
+        const size_t pulledSize = c.whole ? ExpectedBlocks(c.type).size() * TCardBlockRec::Size : 0;
+        EXPECT_EQ(file.size(), before.size() + pulledSize +
+                                   ExpectedBlocks(c.nextType).size() * TCardBlockRec::Size);
+        if (c.whole) {
+            ExpectCardRecords(file, before.size(), pulled, c.type);
+        }
+        ExpectCardRecords(file, before.size() + pulledSize, next, c.nextType);
+    }
+    sim->tamper = {};
+}
+
 // ---- messages in pieces -----------------------------------------------------------------
 
 TEST_F(SiPortTest, MessagesSplitOrAfterNoiseAreWaitedForAndFound) {

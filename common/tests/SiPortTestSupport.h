@@ -39,9 +39,17 @@ public:
         const int k = std::min(n, static_cast<int>(in.size()));
         std::copy_n(in.begin(), k, buffer);
         in.erase(in.begin(), in.begin() + k);
+        if (afterRead) {
+            afterRead();
+        }
         return k;
     }
-    int InQueue() override { return static_cast<int>(in.size()); }
+    int InQueue() override {
+        if (in.empty() && whenEmpty) {
+            whenEmpty();
+        }
+        return static_cast<int>(in.size());
+    }
     int OutQueue() override { return 0; }
 
     void Feed(const Bytes& b) { in.insert(in.end(), b.begin(), b.end()); }
@@ -52,6 +60,8 @@ public:
     std::deque<uint8_t> in;
     std::vector<Bytes> written;
     std::function<void(const Bytes&)> onWrite;
+    std::function<void()> afterRead;
+    std::function<void()> whenEmpty;
     int maxAsked = 0;
 };
 
@@ -112,6 +122,13 @@ public:
     void Insert(const sisim::Card& card) {
         station.Insert(card, Now());
         Pump();
+    }
+    // Bytes the station sends arrive while the port reads, one write of the station at a
+    // time: after each read, and when the port finds the line empty. (The ticks then must
+    // not pump.)
+    void ArriveWhileReading() {
+        line_.afterRead = [this] { Pump(); };
+        line_.whenEmpty = [this] { Pump(); };
     }
 
     sisim::Station station;

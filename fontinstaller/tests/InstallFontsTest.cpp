@@ -88,7 +88,7 @@ TEST_F(InstallFontsTest, FreshInstallCopiesRefreshesAndFinishes) {
     EXPECT_TRUE(view.questions.empty());
 }
 
-// An existing file of the same name always asks; each answer, and the close box as No.
+// An existing file of the same name always asks; each answer, and the close box as Yes.
 TEST_F(InstallFontsTest, ExistingFileAsksAndEachAnswerIsKept) {
     struct Case {
         std::vector<std::string> families;
@@ -101,7 +101,7 @@ TEST_F(InstallFontsTest, ExistingFileAsksAndEachAnswerIsKept) {
     const std::vector<Case> cases = {
         {{"F"}, {"F"}, {A::Yes}, 1, {true}},
         {{"F"}, {"F"}, {A::No}, 1, {false}},
-        {{"F"}, {"F"}, {A::Closed}, 1, {false}},
+        {{"F"}, {"F"}, {A::Closed}, 1, {true}},
         {{"F"}, {"Other"}, {A::Yes}, 1, {true}}, // the user was shown both families
         {{"F", "G"}, {"F", "G"}, {A::NoToAll}, 1, {false, false}},
         {{"F", "G"}, {"F", "G"}, {A::YesToAll}, 1, {true, true}},

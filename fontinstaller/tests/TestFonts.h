@@ -53,6 +53,15 @@ struct FakeStore : typorin::FontStore {
     std::set<std::string> hidden;
 };
 
+// A real font with garbage from byte `from` on: its tables, the name table among them, no
+// longer say anything.
+inline std::string Garbled(std::string font, size_t from) {
+    for (size_t i = from; i < font.size(); ++i) {
+        font[i] = static_cast<char>((i * 37 + 11) & 0xFF);
+    }
+    return font;
+}
+
 // A program image followed by a package of the given files.
 inline std::string Packed(const std::vector<typorin::PackFile>& files) {
     return "\x7f"

@@ -3,25 +3,25 @@
 
 #if defined(TYPORIN_PATH)
 
+#include "FontPackage.h"
+#include "TestFonts.h"
+
+#include "testsupport/ProgramRun.h"
 #include "testsupport/TempDir.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <csignal>
-#include <fcntl.h>
+#include <sstream>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <thread>
-#include <unistd.h>
 
 #if defined(CARDVANE_PATH)
 #include "PiktTestRecords.h"
 #endif
 
-extern char** environ;
-
 namespace fs = std::filesystem;
+using testsupport::OffscreenProgram;
+using testsupport::ProgramLaunch;
 using testsupport::ReadBytes;
 using testsupport::WriteBytes;
 
@@ -31,81 +31,17 @@ bool Has(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
 
-// A program started with the environment of the test minus everything that would reach the
-// user's own home, display or fonts.
-class Child {
-public:
-    Child(const fs::path& program, const std::vector<std::string>& args,
-          const std::vector<std::string>& env, const fs::path& cwd, const fs::path& out,
-          const fs::path& err) {
-        std::vector<std::string> all;
-        for (char** e = environ; *e != nullptr; ++e) {
-            const std::string v = *e;
-            bool keep = true;
-            for (const char* drop : {"DISPLAY=", "WAYLAND_DISPLAY=", "QT_QPA_PLATFORM=", "HOME=",
-                                     "XDG_", "FONTCONFIG_", "TMPDIR="}) {
-                keep = keep && v.rfind(drop, 0) != 0;
-            }
-            if (keep) {
-                all.push_back(v);
-            }
-        }
-        all.insert(all.end(), env.begin(), env.end());
-        std::vector<char*> envp;
-        for (std::string& e : all) {
-            envp.push_back(e.data());
-        }
-        envp.push_back(nullptr);
-        std::vector<std::string> argText = {program.string()};
-        argText.insert(argText.end(), args.begin(), args.end());
-        std::vector<char*> argv;
-        for (std::string& a : argText) {
-            argv.push_back(a.data());
-        }
-        argv.push_back(nullptr);
-        const std::string dir = cwd.string(), o = out.string(), e = err.string();
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            const int fo = ::open(o.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            const int fe = ::open(e.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            if (fo < 0 || fe < 0 || ::dup2(fo, 1) < 0 || ::dup2(fe, 2) < 0 ||
-                ::chdir(dir.c_str()) != 0) {
-                ::_exit(126);
-            }
-            ::execvpe(argv[0], argv.data(), envp.data());
-            ::_exit(127);
+// The command the README gives to check that the font is installed.
+std::string ReadmeCheck() {
+    std::istringstream readme(ReadBytes(TYPORIN_README));
+    for (std::string line; std::getline(readme, line);) {
+        if (line.rfind("    fc-list", 0) == 0) {
+            return line.substr(4);
         }
     }
-    ~Child() {
-        if (pid_ > 0 && code_ < 0) {
-            ::kill(pid_, SIGKILL);
-            ::waitpid(pid_, nullptr, 0);
-        }
-    }
-    Child(const Child&) = delete;
-    Child& operator=(const Child&) = delete;
-
-    // The exit code, or -1 when it still runs after the time.
-    int Wait(int seconds = 30) {
-        for (const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-             code_ < 0;) {
-            int status = 0;
-            if (::waitpid(pid_, &status, WNOHANG) == pid_) {
-                code_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-            } else if (std::chrono::steady_clock::now() > until) {
-                break;
-            } else {
-                std::this_thread::sleep_for(std::chrono::milliseconds(10));
-            }
-        }
-        return code_;
-    }
-    void Signal(int sig) { ::kill(pid_, sig); }
-
-private:
-    pid_t pid_ = -1;
-    int code_ = -1;
-};
+    ADD_FAILURE() << "the README gives no fc-list check";
+    return "false";
+}
 
 class Typorin : public ::testing::Test {
 protected:
@@ -130,26 +66,42 @@ protected:
                "XDG_RUNTIME_DIR=" + (dir / "xrun").string(),
                "TMPDIR=" + (dir / "tmp").string()};
     }
-    // Runs a command to its end; its output lands in out and err.
+    // How a program starts here: with the private folders and no trace of the user's own home,
+    // display or fonts.
+    ProgramLaunch Launch(const std::vector<std::string>& args, std::vector<std::string> more = {},
+                         bool display = false) const {
+        more.insert(more.begin(), env.begin(), env.end());
+        return {args,
+                {"DISPLAY=", "WAYLAND_DISPLAY=", "HOME=", "XDG_", "FONTCONFIG_", "TMPDIR="},
+                more,
+                display,
+                true};
+    }
+    // Runs a command to its end in dir/run; its output lands in out and err.
     int Run(const fs::path& program, const std::vector<std::string>& args,
             std::vector<std::string> more = {}) {
-        more.insert(more.begin(), env.begin(), env.end());
-        Child c(program, args, more, dir / "run", dir / "out", dir / "err");
-        return c.Wait();
+        OffscreenProgram p(program, dir / "run", "typorin", "", Launch(args, std::move(more)));
+        const int code = p.WaitExit(30);
+        out_ = p.Output();
+        err_ = p.Errors();
+        return code;
     }
-    std::string Out() const { return ReadBytes(dir / "out"); }
-    std::string Err() const { return ReadBytes(dir / "err"); }
+    std::string Out() const { return out_; }
+    std::string Err() const { return err_; }
     bool TempIsEmpty() const { return fs::is_empty(dir / "tmp"); }
 
     testsupport::TempDir dir;
     std::vector<std::string> env;
     const fs::path installed = dir / "data" / "fonts" / "QZ_Pikt04.TTF";
+    std::string out_;
+    std::string err_;
 };
 
 } // namespace
 
-// /I installs the build's font where fontconfig finds it, twice in a row, leaving no extracted
-// files; /E puts the font beside the program; /? and a missing display need no window.
+// /I installs the build's font where fontconfig and the README's check find it, twice in a
+// row, leaving no extracted files; /E puts the font beside the program; /? lists the options
+// on the terminal without a display and in a box with one; the wizard without one says so.
 TEST_F(Typorin, CommandLineInstallsExtractsAndExplains) {
     const std::string font = ReadBytes(TYPORIN_FONT);
     for (int run = 1; run <= 2; ++run) {
@@ -164,6 +116,10 @@ TEST_F(Typorin, CommandLineInstallsExtractsAndExplains) {
         ASSERT_EQ(Run("fc-list", {"--format", "%{file}|%{family}\n"}), 0) << Err();
         EXPECT_TRUE(Has(Out(), installed.string() + "|QZ-Davovazedi04\n")) << Out();
     }
+    // The README's check, as a user types it.
+    const std::string check = ReadmeCheck();
+    ASSERT_EQ(Run("sh", {"-c", check}), 0) << check << "\n" << Out() << Err();
+    EXPECT_EQ(Out(), "QZ-Davovazedi04\n") << check;
 
     const fs::path bin = dir / "bin";
     fs::create_directories(bin);
@@ -177,6 +133,34 @@ TEST_F(Typorin, CommandLineInstallsExtractsAndExplains) {
                      "/I -- Silent install\n");
     EXPECT_EQ(Run(TYPORIN_PATH, {}), 2);
     EXPECT_TRUE(Has(Err(), "Setup needs a display")) << Err();
+    EXPECT_TRUE(TempIsEmpty());
+
+    // With a display the options are a message box that waits for the user.
+    OffscreenProgram help(TYPORIN_PATH, dir / "run", "help", "", Launch({"/?"}, {}, true));
+    EXPECT_EQ(help.WaitExit(2), -1) << help.Errors();
+    EXPECT_EQ(help.Output(), "");
+    help.Signal(SIGTERM);
+    EXPECT_EQ(help.WaitExit(), 128 + SIGTERM);
+    EXPECT_TRUE(TempIsEmpty());
+}
+
+// A font whose family cannot be read from the font itself (fontconfig would list it under its
+// file's name) is a damaged package: nothing installed, the package error with the reason.
+TEST_F(Typorin, FontWithoutReadableFamilyIsAPackageError) {
+    const fs::path program = dir / "bin" / "typorin";
+    fs::create_directories(program.parent_path());
+    WriteBytes(program,
+               ReadBytes(TYPORIN_IMAGE) +
+                   typorin::PackEntries(
+                       {{"QZ_Pikt04.TTF", typorintest::Garbled(ReadBytes(TYPORIN_FONT), 2000)},
+                        {"zembrak.dat", typorin::DataFileBytes("VaZevo2004")}}));
+    fs::permissions(program, fs::perms::owner_all);
+    EXPECT_EQ(Run(program, {"/I"}), 1);
+    EXPECT_TRUE(Has(Err(), "Glyvora Error: This Glyvora contains no fonts.\n'QZ_Pikt04.TTF' is no "
+                           "font, or its family name cannot be read from the font itself"))
+        << Err();
+    EXPECT_FALSE(Has(Out() + Err(), "Setup has finished installing")) << Out();
+    EXPECT_FALSE(fs::exists(installed));
     EXPECT_TRUE(TempIsEmpty());
 }
 
@@ -194,20 +178,18 @@ TEST_F(Typorin, FontFolderThatIsAFileFails) {
 
 // The wizard keeps its extracted files in a private folder until it ends, also by a signal.
 TEST_F(Typorin, WizardEndedBySignalLeavesNoFiles) {
-    std::vector<std::string> wizardEnv = env;
-    wizardEnv.push_back("QT_QPA_PLATFORM=offscreen");
-    Child c(TYPORIN_PATH, {}, wizardEnv, dir / "run", dir / "out", dir / "err");
-    bool extracted = false;
-    for (int i = 0; i < 400 && !extracted; ++i) {
+    OffscreenProgram c(TYPORIN_PATH, dir / "run", "typorin", "", Launch({}, {}, true));
+    EXPECT_TRUE(testsupport::Eventually([&] {
         for (const auto& e : fs::directory_iterator(dir / "tmp")) {
-            extracted = extracted || fs::exists(e.path() / "QZ_Pikt04.TTF");
+            if (fs::exists(e.path() / "QZ_Pikt04.TTF")) {
+                return true;
+            }
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(25));
-    }
-    EXPECT_TRUE(extracted) << Err();
-    EXPECT_EQ(c.Wait(1), -1) << "the wizard waits for the user";
+        return false;
+    })) << c.Errors();
+    EXPECT_EQ(c.WaitExit(1), -1) << "the wizard waits for the user";
     c.Signal(SIGTERM);
-    EXPECT_EQ(c.Wait(), 128 + SIGTERM);
+    EXPECT_EQ(c.WaitExit(), 128 + SIGTERM);
     EXPECT_TRUE(TempIsEmpty());
 }
 
@@ -244,21 +226,17 @@ TEST_F(Typorin, CardvanePrintsSheetsWithTheInstalledFont) {
                    RowRec(fPikt::KindControl, 31, {0x30, 0x53, 0, 0, 0, 0}) +
                    RowRec(fPikt::KindFinish, '&', {'&', '&', '&', '&', '&', '#'}, "120 m"));
 
-    std::vector<std::string> cvEnv = env;
-    cvEnv.push_back("QT_QPA_PLATFORM=offscreen");
-    Child c(cv / "bin" / "cardvane", {}, cvEnv, cv, cv / "out", cv / "err");
+    OffscreenProgram c(cv / "bin" / "cardvane", cv, "cardvane", "CARDVANE_", Launch({}, {}, true));
     // The spooler takes a file on its second look, 5 s apart.
-    bool printed = false;
-    for (int i = 0; i < 600 && !printed; ++i) {
-        printed = !fs::exists(print / "Pikt0001.dat") && fs::exists(pdf / "Tisk0001.pdf");
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
+    const bool printed = testsupport::Eventually(
+        [&] { return !fs::exists(print / "Pikt0001.dat") && fs::exists(pdf / "Tisk0001.pdf"); },
+        30);
     c.Signal(SIGTERM);
-    c.Wait(15);
-    ASSERT_TRUE(printed) << ReadBytes(cv / "err");
+    c.WaitExit();
+    ASSERT_TRUE(printed) << c.Errors();
     ASSERT_EQ(Run("pdffonts", {(pdf / "Tisk0001.pdf").string()}), 0) << Err();
     EXPECT_TRUE(Has(Out(), "QZ-Davovazedi04")) << Out();
-    EXPECT_FALSE(Has(ReadBytes(cv / "err"), "QZ-Davovazedi04")) << ReadBytes(cv / "err");
+    EXPECT_FALSE(Has(c.Errors(), "QZ-Davovazedi04")) << c.Errors();
 }
 #endif
 

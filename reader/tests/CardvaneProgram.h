@@ -81,6 +81,9 @@ public:
     Cardvane(const fs::path& program, const fs::path& folder, const std::string& name,
              const std::vector<std::string>& extraEnv = {})
         : OffscreenProgram(program, folder, name, "CARDVANE_", extraEnv) {}
+    Cardvane(const fs::path& program, const fs::path& folder, const std::string& name,
+             const testsupport::ProgramLaunch& launch)
+        : OffscreenProgram(program, folder, name, "CARDVANE_", launch) {}
 };
 
 #endif

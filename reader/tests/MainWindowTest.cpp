@@ -11,6 +11,7 @@
 #include "QtMessages.h"
 #include "SI_Typ.h"
 #include "fPikt.h"
+#include "platform/Cp1250.h"
 #include "platform/IniFile.h"
 #include "platform/Paths.h"
 
@@ -23,12 +24,12 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
 using namespace cardvanetest;
 using testsupport::InFolder;
+using testsupport::OnModal;
 
 namespace {
 
@@ -39,24 +40,6 @@ bool Until(const std::function<bool()>& fn) {
         return fn();
     });
 }
-
-// Runs `fn` on the modal dialog once it shows, from inside its event loop.
-class OnModal {
-public:
-    explicit OnModal(std::function<void(QWidget&)> fn) {
-        timer_.setInterval(10);
-        QObject::connect(&timer_, &QTimer::timeout, [this, fn] {
-            if (QWidget* w = QApplication::activeModalWidget()) {
-                timer_.stop();
-                fn(*w);
-            }
-        });
-        timer_.start();
-    }
-
-private:
-    QTimer timer_;
-};
 
 template <typename T> T* Child(QWidget& w, const char* name) {
     T* child = w.findChild<T*>(name);
@@ -241,6 +224,41 @@ TEST_F(MainWindowMenu, HiddenItemShowsTheSheetTestFormThatDrawsAndPrints) {
     EXPECT_NE(printtest::PdfText(pdfs[0]).find("(7) Svoboda Petr"), std::string::npos);
     platform::SetDriveRoot('C', {});
     form.close();
+}
+
+// The hidden button converts the ORIS registration list in Work.xml of the program's data
+// folder into Registration.txt beside it and says so on the ORIS label; a document it cannot
+// convert is reported there instead.
+TEST_F(MainWindowMenu, HiddenButtonConvertsTheRegistrationWorkFile) {
+    platform::SetProgramDataDir(dir.Path());
+    const auto work = [&](const std::string& data) {
+        testsupport::WriteBytes(dir / "Work.xml",
+                                "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<ORIS>\n"
+                                "<Method>getRegistration</Method>\n<Status>OK</Status>\n" +
+                                    data + "\n</ORIS>\n");
+    };
+    work("<Data><Person id=\"Person_1\"><RegNo>ZDR8552</RegNo><UserID>502</UserID><Lic>C</Lic>"
+         "<FirstName>Eliška</FirstName><LastName>Řeháková</LastName><SI></SI><Paid>0</Paid>"
+         "<ClubID>1</ClubID><Gender>D</Gender><Born>1985</Born><Fee>400</Fee></Person></Data>");
+    const fs::path out = dir / "Registration.txt";
+    {
+        TfQZ_SI form;
+        auto* button = form.findChild<QPushButton*>("Button1");
+        ASSERT_NE(button, nullptr);
+        button->click();
+        EXPECT_EQ(platform::Cp1250ToUtf8(testsupport::ReadBytes(out)),
+                  "ZDR8552;502;C;Eliška;Řeháková;;0;1;D;1985;400;\r\n");
+        EXPECT_EQ(form.LabelInternet()->text().toStdString(), "Zpracováno : " + out.string());
+
+        fs::remove(out);
+        work("<Data><Person><RegNo>A1</RegNo><FirstName><Given>Jan</Given></FirstName>"
+             "</Person></Data>");
+        button->click();
+        EXPECT_EQ(form.LabelInternet()->text().toStdString(),
+                  "Nepodařilo se zpracovat soubor registrace");
+        form.close();
+    }
+    platform::SetProgramDataDir({});
 }
 
 TEST(MainWindowTest, ShiftClickTogglesSpeedAndAutodetectionFindsTheStationAgain) {

@@ -6,6 +6,7 @@
 #include "PiktDraw.h"
 #include "PiktSheets.h"
 #include "PiktTestRecords.h"
+#include "fPikt.h"
 #include "platform/Cp1250.h"
 #include "platform/Paths.h"
 #include "testsupport/PrintTestSupport.h"
@@ -14,9 +15,11 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QPageSize>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPdfWriter>
+#include <QPushButton>
 #include <QRawFont>
 #include <QRegularExpression>
 
@@ -356,6 +359,45 @@ TEST_F(PiktJobTest, PdfPlacesTextsInTheirCellsAndEmbedsThePictograms) {
     QImage img(QString::fromStdString(png.string() + ".png"));
     ASSERT_FALSE(img.isNull());
     ExpectSheetPixels(img);
+}
+
+// ---- the test form ------------------------------------------------------------------------
+
+// "Formulář" draws c:\work\pikt.dat on the form: the sheets keep their screen size and pack
+// on the printer's page, measured in the printer's pixels, and a file of two such pages draws
+// both on the one canvas, the second from the top left over the first.
+TEST_F(PiktJobTest, TestFormDrawsEveryPageOnOneCanvasOfThePrintersPage) {
+    std::string bytes;
+    for (uint16_t i = 1; i <= 150; ++i) {
+        bytes += OneRunner(i);
+    }
+    fs::create_directories(dir / "Work");
+    testsupport::WriteBytes(dir / "Work" / "pikt.dat", bytes);
+    const QSize printerPage = QPageSize(QPageSize::A4).sizePixels(300);
+    TSeznamPopisu screen(false);
+    screen.ReadRecords(bytes);
+    screen.Sort();
+    const std::vector<PiktPage> pages = screen.Pack(printerPage.width(), printerPage.height());
+    ASSERT_EQ(pages.size(), 2u);
+    ASSERT_EQ(pages[1].front().X(), 0);
+    const TPiktogram& lastOfFirst = pages[0].back();
+    ASSERT_GT(lastOfFirst.X(), 2000);
+
+    TPikt form(host.Make(), nullptr);
+    platform::SetDriveRoot('C', dir.Path());
+    form.findChild<QPushButton*>("Formular")->click();
+    platform::SetDriveRoot('C', {});
+    EXPECT_FALSE(fs::exists(dir / "Work" / "pikt.dat"));
+    EXPECT_TRUE(host.errors.empty());
+    EXPECT_TRUE(host.pages.empty()) << "drawn on the form, not printed";
+    const QImage& canvas = form.Page();
+    ASSERT_EQ(canvas.size(), printerPage);
+    // The first page's last sheet, far right and low, is still there under the second page.
+    EXPECT_GT(Dark(canvas, lastOfFirst.X(), lastOfFirst.Y(), lastOfFirst.X() + lastOfFirst.Width(),
+                   lastOfFirst.Y() + lastOfFirst.Height()),
+              1000);
+    EXPECT_EQ(Dark(canvas, printerPage.width() - 60, 0, printerPage.width(), printerPage.height()),
+              0);
 }
 
 } // namespace

@@ -1,14 +1,17 @@
 // Settings around printing: the spooler's dialog and print folder, the printer menu and the
 // font samples.
+#include "PrintForms.h"
 #include "PrinterMenu.h"
 #include "SI_FontForm.h"
 #include "SI_Typ.h"
 #include "fDefTisk.h"
 #include "platform/Paths.h"
+#include "testsupport/DialogTestSupport.h"
 #include "testsupport/PrintTestSupport.h"
 #include "testsupport/TempDir.h"
 
 #include <QCoreApplication>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 
@@ -94,6 +97,29 @@ TEST_F(PrintSettings, DialogStoresAllFieldsOrNothing) {
                              "PridatFF=1\r\nCyklus=25\r\nMaska=*.prn\r\n");
     // The runner limit is the commentator's only.
     EXPECT_FALSE(ini.ValueExists("DefPrint", "TiskMaxZav"));
+}
+
+// The folder button asks the shared folder picker, from the folder the field shows: a choice
+// replaces the field and OK stores it; a cancelled choice changes nothing.
+TEST_F(PrintSettings, FolderButtonAsksTheFolderPicker) {
+    printtest::EnsureQtApp();
+    ini.WriteString("DefPrint", "Cesta", "/old");
+    fDefTisk::TDefTisk spooler = Make();
+    testsupport::FakePicker picker;
+    DefTiskForm form(spooler, ini, nullptr, &picker);
+    form.show();
+    auto* field = testsupport::Child<QLineEdit>(form, "DirectoryListBox1");
+    ASSERT_NE(field, nullptr);
+    testsupport::Click(form, "btnSlozka");
+    EXPECT_EQ(picker.offered, "/old");
+    EXPECT_EQ(field->text(), "/old");
+
+    picker.answer = "/new/print";
+    testsupport::Click(form, "btnSlozka");
+    EXPECT_EQ(field->text(), "/new/print");
+    testsupport::Click(form, "BitBtnOk");
+    EXPECT_EQ(form.result(), QDialog::Accepted);
+    EXPECT_EQ(ini.ReadString("DefPrint", "Cesta", ""), "/new/print");
 }
 
 TEST_F(PrintSettings, DialogFollowsRavlinAndTheCommentator) {

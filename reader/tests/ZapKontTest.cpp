@@ -1,7 +1,5 @@
-// The control-number dialog and the about box.
+// The control-number dialog.
 #include "ZapKont.h"
-#include "AboutBox.h"
-#include "AboutTexts.h"
 #include "SI_Backup.h"
 #include "SI_Typ.h"
 #include "SettingsDialogTest.h"
@@ -152,33 +150,6 @@ TEST_F(ZapKontTest, BackupListThatCannotBeWrittenIsReported) {
     ASSERT_EQ(messages.errors.size(), 1U);
     EXPECT_EQ(messages.errors[0].rfind("Seznam nelze zapsat: ", 0), 0U) << messages.errors[0];
     EXPECT_EQ(testsupport::ReadBytes(dir / "NotAFolder"), "x");
-}
-
-TEST(AboutBoxTest, TextsByTagAndLanguage) {
-    SI_Typ::ResetGlobals();
-    fAbout::TAboutTexts t = fAbout::AboutTexts(0);
-    EXPECT_EQ(t.productName, "QZ - načítání SI čipů");
-    EXPECT_EQ(t.datumVerze, "Verze 3.0.2.0. (6.3.2018)");
-    EXPECT_EQ(fAbout::AboutTexts(1).datumVerze, "Verze 1.9.8.1. (19.3.2013)");
-
-    SI_Typ::Language = 1;
-    // The chip reader's name is Czech in both languages.
-    EXPECT_EQ(fAbout::AboutTexts(0).productName, "QZ - načítání SI čipů");
-    EXPECT_EQ(fAbout::AboutTexts(7).productName, "Orienteering for speaker");
-
-    printtest::EnsureQtApp();
-    TAboutBox box(1);
-    box.show();
-    EXPECT_EQ(Child<QLabel>(box, "ProductName")->text(), "Orienteering for speaker");
-    dlgtest::SavePicture(box, "AboutBox-1.png");
-    SI_Typ::Language = 0;
-    box.SetTag(0);
-    Click(box, "OKButton");
-    EXPECT_FALSE(box.isVisible());
-    box.show();
-    EXPECT_EQ(Child<QLabel>(box, "ProductName")->text(), "QZ - načítání SI čipů");
-    dlgtest::SavePicture(box, "AboutBox-0.png");
-    SI_Typ::ResetGlobals();
 }
 
 } // namespace

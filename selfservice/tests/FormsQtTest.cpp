@@ -21,6 +21,7 @@
 #include <QTimer>
 
 #include "KioskQtSupport.h"
+#include "KioskTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -144,6 +145,34 @@ TEST(AdminQt, FolderTextsAndStoredKeys) {
     EXPECT_FALSE(ZobrazFormuAdmin(f, nullptr, [&porty](const TAdmin&) { porty = true; }));
     EXPECT_FALSE(porty);
     EXPECT_EQ(platform::IniFile(tmp.Path() / "Pultra.ini").ReadInteger("Param", "Timeout", 0), 15);
+    SISam_Typ::Param = {};
+}
+
+// OK with a Pultra.ini that cannot be written says why and keeps the form open; nothing is
+// put in force.
+TEST(AdminQt, SettingsThatCannotBeStoredKeepTheFormOpen) {
+    testsupport::TempDir tmp;
+    kiosktest::RecordedMessages messages;
+    Dialogs::SetMessages(&messages);
+    platform::IniFile ini(tmp.Path() / "missing-folder" / "Pultra.ini");
+    TAdmin f(ini);
+    bool otevrena = false;
+    QTimer::singleShot(0, &f, [&] {
+        f.EditCesta()->setText(QString::fromStdString(tmp.Path().string()));
+        f.BtnOK()->click();
+        otevrena = f.isVisible();
+        f.BtnZpet()->click();
+    });
+    bool porty = false;
+    EXPECT_FALSE(ZobrazFormuAdmin(f, nullptr, [&porty](const TAdmin&) { porty = true; }));
+    EXPECT_TRUE(otevrena);
+    EXPECT_FALSE(porty);
+    ASSERT_EQ(messages.errors.size(), 1u);
+    EXPECT_EQ(messages.errors[0].rfind("Nastavení se nepodařilo uložit: ", 0), 0u)
+        << messages.errors[0];
+    EXPECT_NE(messages.errors[0].find("Pultra.ini"), std::string::npos) << messages.errors[0];
+    EXPECT_EQ(SISam_Typ::Param.RavlinPath, "");
+    Dialogs::SetMessages(nullptr);
     SISam_Typ::Param = {};
 }
 

@@ -12,7 +12,9 @@ using namespace Prezentace;
 
 namespace {
 
-enum class Ravlin { Prijme, Odmitne, Mlci };
+// How the double meets the WRITE request: it makes the change, refuses it, stays silent, or
+// answers without making it (the header alone, or another runner's line).
+enum class Ravlin { Prijme, Odmitne, Mlci, JenHlavicka, JinyZavodnik };
 
 // Answers the desk's dialogs from a script; a wait runs the wait form's model on the fake
 // clock, with the double taking requests every 500 ms. The double switches to the fault under
@@ -86,6 +88,8 @@ public:
             if (text.find("#SAM#WRITE#") != std::string::npos) {
                 ravlin.refuse = rezim == Ravlin::Odmitne ? "Prezentace je uzavřena" : "";
                 ravlin.silent = rezim == Ravlin::Mlci;
+                ravlin.headerOnly = rezim == Ravlin::JenHlavicka;
+                ravlin.otherRunner = rezim == Ravlin::JinyZavodnik;
             }
         }
     }
@@ -147,6 +151,7 @@ protected:
         fs::create_directories(sam);
         ravlin.refuse.clear();
         ravlin.silent = false;
+        ravlin.headerOnly = ravlin.otherRunner = false;
         ravlin.delayMs = 0;
         SI_Typ::Start00 = 10.00;
         SISam_Typ::Param.Uroven = {0, 2, 2, 2, 2, 0};
@@ -236,7 +241,7 @@ struct Pripad {
     std::string odmitnuto;
 };
 
-TEST_F(Desk, EveryChangeAcceptedRefusedOrTimedOut) {
+TEST_F(Desk, EveryChangeAcceptedRefusedTimedOutOrAnsweredWithoutIt) {
     const std::vector<Pripad> pripady = {
         {"swap",
          [](Skript& s) {
@@ -298,7 +303,8 @@ TEST_F(Desk, EveryChangeAcceptedRefusedOrTimedOut) {
          "Číslo čipu nebylo možno změnit !!"},
     };
     for (const Pripad& p : pripady) {
-        for (Ravlin rezim : {Ravlin::Prijme, Ravlin::Odmitne, Ravlin::Mlci}) {
+        for (Ravlin rezim : {Ravlin::Prijme, Ravlin::Odmitne, Ravlin::Mlci, Ravlin::JenHlavicka,
+                             Ravlin::JinyZavodnik}) {
             SCOPED_TRACE(std::string(p.nazev) + " " + std::to_string(int(rezim)));
             TearDown();
             fs::remove("Protokol.txt");
@@ -321,6 +327,14 @@ TEST_F(Desk, EveryChangeAcceptedRefusedOrTimedOut) {
                 EXPECT_TRUE(Log12().empty());
                 EXPECT_EQ(posledni.r1, p.odmitnuto);
                 EXPECT_EQ(posledni.r2, "Prezentace je uzavřena");
+                EXPECT_EQ(SISam_Proc::Zavodnici, pred);
+            } else if (rezim != Ravlin::Mlci) {
+                // No success told or logged, nothing applied: the answer's end is undefined.
+                EXPECT_TRUE(Log12().empty());
+                EXPECT_EQ(posledni.r1, "... navazuji spojení s prezentací ...");
+                const auto log = Log();
+                EXPECT_EQ(log.back(), "Pozadavek - nedefinovaný výsledek");
+                EXPECT_TRUE(log[log.size() - 2].starts_with("Pozadavek TypPozadavku="));
                 EXPECT_EQ(SISam_Proc::Zavodnici, pred);
             } else {
                 EXPECT_TRUE(Log12().empty());
@@ -373,6 +387,22 @@ TEST_F(Desk, ATimedOutRequestIsWithdrawnOrItsLateAnswerApplied) {
     EXPECT_TRUE(platform::ListByMask(sam, "*.odp").empty());
     ASSERT_EQ(Log12().size(), 1u);
     EXPECT_TRUE(Log12()[0].starts_with("Pozdni odpoved - O.K. : TypPozadavku=ChangeSIcard"));
+
+    // A late answer without the change is no success either: nothing applied, an error logged.
+    ravlin.delayMs = 12000;
+    skript->rezim = Ravlin::JenHlavicka;
+    n.SI = 556;
+    EXPECT_EQ(desk->ZpracujPozadavek("x", "ChangeSIcard", n, SISam_Proc::Zavodnici[0]),
+              VysledekTimeout);
+    clock.Advance(12000);
+    ravlin.Poll();
+    for (int i = 0; i < 3 && !platform::ListByMask(sam, "*.odp").empty(); ++i) {
+        desk->ZpracujPozdniOdpovedi();
+    }
+    EXPECT_TRUE(platform::ListByMask(sam, "*.odp").empty());
+    EXPECT_EQ(SISam_Proc::Zavodnici[0].SI, 555);
+    ASSERT_EQ(Log12().size(), 2u);
+    EXPECT_TRUE(Log12()[1].starts_with("Pozdni odpoved - nedefinovaný výsledek : ")) << Log12()[1];
 }
 
 TEST_F(Desk, EdgeCasesOfTheFlows) {
@@ -429,6 +459,34 @@ TEST_F(Desk, EdgeCasesOfTheFlows) {
     EXPECT_TRUE(desk->Vstup());
     EXPECT_EQ(SISam_Proc::KlubUzivatele(), "XYZ");
     EXPECT_EQ(skript->volby.back().polozky.size(), 2u);
+}
+
+// The administrator logged in with a runner's card acts in every flow for the club he chose on
+// entering the desk: the club refresh asks for it and the member chooser lists its members.
+TEST_F(Desk, TheClubChosenByTheAdministratorWinsOverHisRunnersClub) {
+    const std::function<void(TPrezentace&)> flows[] = {
+        [](TPrezentace& d) { d.ProhoditStart(); }, [](TPrezentace& d) { d.ZmenitStart(); },
+        [](TPrezentace& d) { d.Odhlasit(); }, [](TPrezentace& d) { d.ZmenitCip(); }};
+    for (const auto& flow : flows) {
+        PrihlaseniLogic::Prihlas(1001, 1001); // NOVÁK Jan of ABC, also the administrator's card
+        ASSERT_EQ(SISam_Typ::Prihlaseni.Uroven, SISam_Typ::UrovenAdmin);
+        skript->vyber = {Klic("XYZ")};
+        ASSERT_TRUE(desk->Vstup());
+        skript->pozadavky.clear();
+        skript->volby.clear();
+        std::vector<std::string> nabidnuti;
+        skript->vyber = {[&nabidnuti](const TVolba& v) {
+            for (const auto& p : v.polozky) {
+                nabidnuti.push_back(p.klic);
+            }
+            return std::string();
+        }};
+        flow(*desk);
+        ASSERT_EQ(skript->pozadavky.size(), 1u);
+        EXPECT_NE(skript->pozadavky[0].find("#SAM#READ#ZAVODNIK#ODDIL#XYZ#"), std::string::npos)
+            << skript->pozadavky[0];
+        EXPECT_EQ(nabidnuti, (std::vector<std::string>{"2", "7"})); // no own-entry choice
+    }
 }
 
 TEST(DeskTexts, TimesStartsAndVacantSlots) {

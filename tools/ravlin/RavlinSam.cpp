@@ -250,6 +250,19 @@ void RavlinSam::Answer(const fs::path& request, const std::string& bytes) {
         Write(answer, Header("WRITE", type, "", "ERR", comp, guid) + "ERR=" + error + "\r\n", due);
         return;
     }
+    if (headerOnly || otherRunner) {
+        std::string out = Header("WRITE", type, "", "", comp, guid);
+        const auto other =
+            std::find_if(runners.begin(), runners.end(), [&changed](const Runner& r) {
+                return std::find(changed.begin(), changed.end(), &r) == changed.end();
+            });
+        if (otherRunner && other != runners.end()) {
+            out += RunnerLine(*other) + "\r\n";
+        }
+        events.push_back("not applied " + type + " " + guid);
+        Write(answer, out, due);
+        return;
+    }
     if (type == "ChangeTime") {
         std::swap(changed[0]->start, changed[1]->start);
     } else if (type == "ChangeSIcard") {

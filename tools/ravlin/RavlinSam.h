@@ -84,6 +84,10 @@ public:
     std::string refuse;      // non-empty: changes are refused with ERR=<text>
     bool silent = false;     // requests are taken and deleted, never answered
     bool slowWrites = false; // files are written in two halves, one per poll
+    // Changes not made though answered as if: the header alone, or a line of a runner the
+    // request did not name.
+    bool headerOnly = false;
+    bool otherRunner = false;
 
     // A small race of a few categories and clubs.
     void SampleRace();

@@ -19,9 +19,11 @@ void OnSignal(int) {
 
 int Usage() {
     std::cerr << "usage: ravlinsam --dir <Ravlin folder> [--race N] [--delay ms] [--refuse text]\n"
-                 "                 [--silent] [--slow] [--once]\n"
+                 "                 [--silent] [--slow] [--header-only] [--other-runner] [--once]\n"
                  "Writes Pultra.inf and a sample race's exports, then answers the kiosk's\n"
-                 "requests until stopped (--once: one pass).\n";
+                 "requests until stopped (--once: one pass). --header-only and --other-runner\n"
+                 "answer a change with the header alone or with another runner's line, and do\n"
+                 "not make it.\n";
     return 2;
 }
 
@@ -35,6 +37,8 @@ int main(int argc, char** argv) {
     bool silent = false;
     bool slow = false;
     bool once = false;
+    bool headerOnly = false;
+    bool otherRunner = false;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         const bool more = i + 1 < argc;
@@ -50,6 +54,10 @@ int main(int argc, char** argv) {
             silent = true;
         } else if (a == "--slow") {
             slow = true;
+        } else if (a == "--header-only") {
+            headerOnly = true;
+        } else if (a == "--other-runner") {
+            otherRunner = true;
         } else if (a == "--once") {
             once = true;
         } else {
@@ -67,6 +75,8 @@ int main(int argc, char** argv) {
     sam.refuse = refuse;
     sam.silent = silent;
     sam.slowWrites = slow;
+    sam.headerOnly = headerOnly;
+    sam.otherRunner = otherRunner;
     std::signal(SIGINT, OnSignal);
     std::signal(SIGTERM, OnSignal);
     bool ok = sam.WritePultraInf() && sam.ExportCategories() && sam.ExportRunners();

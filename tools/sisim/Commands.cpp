@@ -55,6 +55,10 @@ const char* CommandHelp() {
            "  role station|display                    a station (then at 38400 Bd) or a text\n"
            "                                          display (at 9600 Bd)\n"
            "  fault badcrc|badsum|split <ms>|lose <n>|noise|silence   spoil the next frame\n"
+           "  fault pull <n> [ms]                     the card leaves right after the n-th read\n"
+           "                                          command from now is answered; its removal\n"
+           "                                          message follows in a write of its own, the\n"
+           "                                          second half ms later (default 0: whole)\n"
            "  quit\n";
 }
 
@@ -185,6 +189,14 @@ ParsedLine ParseCommand(const std::string& line) {
         }
         c.kind = Command::Kind::Fault;
         const std::string& f = w[1];
+        if (f == "pull") {
+            if (args < 2 || args > 3 || !ToInt(w[2], c.fault.value) || c.fault.value < 1 ||
+                (args == 3 && (!ToInt(w[3], c.fault.gap) || c.fault.gap < 0))) {
+                return "usage: fault pull <n> [ms] (n from 1)";
+            }
+            c.fault.kind = FaultKind::Pull;
+            return c;
+        }
         if (f == "split" || f == "lose") {
             if (args != 2 || !ToInt(w[2], c.fault.value) || c.fault.value < 0) {
                 return usage;
@@ -294,7 +306,10 @@ void CommandRunner::Execute(const Command& c, TimePoint now) {
         return;
     case Command::Kind::Fault:
         station_.AddFault(c.fault);
-        log_("fault " + FaultName(c.fault.kind) + " armed for the next frame");
+        log_("fault " + FaultName(c.fault.kind) +
+             (c.fault.kind == FaultKind::Pull
+                  ? " armed for the answer to read command " + std::to_string(c.fault.value)
+                  : " armed for the next frame"));
         return;
     case Command::Kind::Quit:
         quit_ = true;

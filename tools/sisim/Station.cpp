@@ -128,6 +128,8 @@ std::string FaultName(FaultKind kind) {
         return "noise";
     case FaultKind::Silence:
         return "silence";
+    case FaultKind::Pull:
+        return "pull";
     }
     return "?";
 }
@@ -211,7 +213,7 @@ Station::OutFrame Station::LegacyDataFrame(std::string what, uint8_t cmd,
     return {std::move(what), std::move(f), false, sumAt};
 }
 
-void Station::Send(OutFrame frame, TimePoint now) {
+void Station::Send(OutFrame frame, TimePoint now, std::optional<int> pullGap) {
     if (!LineSpeedMatches()) {
         Say("line at " + std::to_string(lineSpeed_) + " Bd, station at " + std::to_string(speed_) +
             " Bd: " + frame.what + " not sent (the reader could only get garbage)");
@@ -252,6 +254,20 @@ void Station::Send(OutFrame frame, TimePoint now) {
             " bytes; nothing more until the card is removed");
     }
     Say("tx " + frame.what + ": " + Hex(wire));
+    if (pullGap) {
+        if (*pullGap == 0) {
+            out_.push_back({now, nanoseconds(0), std::move(wire), true});
+            return;
+        }
+        const size_t half = wire.size() / 2;
+        out_.push_back(
+            {now, nanoseconds(0), {wire.begin(), wire.begin() + static_cast<long>(half)}, true});
+        out_.push_back(
+            {now, milliseconds(*pullGap), {wire.begin() + static_cast<long>(half), wire.end()}});
+        Say("fault pull: " + frame.what + " in two writes " + std::to_string(*pullGap) +
+            " ms apart");
+        return;
+    }
     if (const auto f = TakeFault(FaultKind::Split)) {
         const size_t half = wire.size() / 2;
         out_.push_back(
@@ -297,7 +313,7 @@ void Station::Insert(Card card, TimePoint now) {
     }
 }
 
-void Station::Remove(TimePoint now) {
+void Station::TakeCardOut(TimePoint now, std::optional<int> pullGap) {
     if (!card_) {
         Say("remove: no card in the station");
         return;
@@ -306,9 +322,21 @@ void Station::Remove(TimePoint now) {
         " removed; acknowledged: " + (acknowledged_ ? "yes" : "no"));
     silenced_ = false;
     if (protocol_ == Protocol::Extended) {
-        Send(ExtFrame("card removed", CmdCardRemoved, CardIdBytes()), now);
+        Send(ExtFrame("card removed", CmdCardRemoved, CardIdBytes()), now, pullGap);
     }
     card_.reset();
+}
+
+void Station::Answered(TimePoint now) {
+    const auto it = std::find_if(faults_.begin(), faults_.end(),
+                                 [](const Fault& f) { return f.kind == FaultKind::Pull; });
+    if (it == faults_.end() || --it->value > 0) {
+        return;
+    }
+    const int gap = it->gap;
+    faults_.erase(it);
+    Say("fault pull: the card leaves right after this answer");
+    TakeCardOut(now, gap);
 }
 
 // ---- what the station hears ----
@@ -440,6 +468,7 @@ void Station::HandleExtended(uint8_t cmd, const std::vector<uint8_t>& data, Time
             return;
         }
         Send(ExtFrame("SI5 data", CmdReadSi5, card_->memory), now);
+        Answered(now);
         return;
     case CmdReadSi6: {
         if (data.size() != 1 || data[0] != 0x08) {
@@ -460,6 +489,7 @@ void Station::HandleExtended(uint8_t cmd, const std::vector<uint8_t>& data, Time
             d.insert(d.end(), block.begin(), block.end());
             Send(ExtFrame("SI6 block " + std::to_string(b), CmdReadSi6, d), now);
         }
+        Answered(now);
         return;
     }
     case CmdReadSi8: {
@@ -475,6 +505,7 @@ void Station::HandleExtended(uint8_t cmd, const std::vector<uint8_t>& data, Time
         const std::vector<uint8_t> block = card_->Block(data[0]);
         d.insert(d.end(), block.begin(), block.end());
         Send(ExtFrame("block " + std::to_string(data[0]), CmdReadSi8, d), now);
+        Answered(now);
         return;
     }
     default:
@@ -514,6 +545,7 @@ void Station::HandleLegacy(uint8_t cmd, const std::vector<uint8_t>& data, TimePo
         std::vector<uint8_t> body = {static_cast<uint8_t>(code_)};
         body.insert(body.end(), card_->memory.begin(), card_->memory.end());
         Send(LegacyDataFrame("legacy SI5 data", LegacyReadSi5, body), now);
+        Answered(now);
         return;
     }
     if (cmd == LegacyReadSi6) {
@@ -532,6 +564,7 @@ void Station::HandleLegacy(uint8_t cmd, const std::vector<uint8_t>& data, TimePo
             Send(LegacyDataFrame("legacy SI6 block " + std::to_string(b), LegacyReadSi6, body),
                  now);
         }
+        Answered(now);
         return;
     }
     Say(name + ": not answered");
@@ -655,6 +688,9 @@ std::vector<uint8_t> Station::TakeOutput(TimePoint now) {
     std::vector<uint8_t> result;
     while (!out_.empty()) {
         Segment& s = out_.front();
+        if (s.ownWrite && !result.empty()) {
+            break;
+        }
         const TimePoint start = std::max(s.notBefore, lineFree_ + s.gapBefore);
         if (now < start) {
             break;
@@ -675,6 +711,7 @@ std::vector<uint8_t> Station::TakeOutput(TimePoint now) {
             s.bytes.erase(s.bytes.begin(), s.bytes.begin() + static_cast<long>(n));
             s.notBefore = lineFree_;
             s.gapBefore = nanoseconds(0);
+            s.ownWrite = false;
             break;
         }
         out_.pop_front();

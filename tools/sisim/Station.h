@@ -32,11 +32,15 @@ enum class FaultKind {
     Lose,    // next frame: value bytes from its middle never sent
     Noise,   // next frame: stray bytes in front of it
     Silence, // next frame: only its first half is sent, then nothing until the card leaves
+    Pull,    // the card leaves right after the station has answered its value-th read command
+             // from now: the removal message follows in a write of its own, its second half
+             // gap ms later (0: whole)
 };
 
 struct Fault {
     FaultKind kind;
     int value = 0;
+    int gap = 0;
 };
 
 std::string FaultName(FaultKind kind);
@@ -98,7 +102,7 @@ public:
     void AutoSend(int card, int secondsOfDay, int stationCode, TimePoint now);
 
     void Insert(Card card, TimePoint now);
-    void Remove(TimePoint now);
+    void Remove(TimePoint now) { TakeCardOut(now, std::nullopt); }
     void AddFault(Fault fault) { faults_.push_back(fault); }
 
     void Receive(const uint8_t* bytes, size_t count, TimePoint now);
@@ -117,6 +121,9 @@ private:
         TimePoint notBefore;
         std::chrono::nanoseconds gapBefore;
         std::vector<uint8_t> bytes;
+        // Never taken together with what comes before it: it arrives after the reader could
+        // have read that.
+        bool ownWrite = false;
     };
     struct OutFrame {
         std::string what;
@@ -128,7 +135,11 @@ private:
     bool LineSpeedMatches() const;
     std::chrono::nanoseconds ByteTime() const;
     void Say(const std::string& text) const;
-    void Send(OutFrame frame, TimePoint now);
+    void Send(OutFrame frame, TimePoint now, std::optional<int> pullGap = std::nullopt);
+    // A read command has been answered: a pull fault that is due takes the card out.
+    void Answered(TimePoint now);
+    // With pullGap the removal message goes out as the pull fault sends it.
+    void TakeCardOut(TimePoint now, std::optional<int> pullGap);
     std::optional<Fault> TakeFault(FaultKind kind);
 
     void ParseReceived(TimePoint now);

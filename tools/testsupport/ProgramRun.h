@@ -1,7 +1,8 @@
 #pragma once
 
 // Running a program of the family from tests: offscreen, in a folder of its own, watched
-// through the state file its program hooks write (<prefix>STATE_FILE, see ProgramHooks.h).
+// through the state file its program hooks write (<prefix>STATE_FILE, see ProgramHooks.h);
+// also a command-line run with arguments, its own environment and its exit code.
 
 #include "testsupport/SimProcess.h"
 #include "testsupport/TempDir.h"
@@ -20,6 +21,17 @@
 extern char** environ;
 
 namespace testsupport {
+
+// How a program is started beyond its folder and hooks: its arguments, and an environment
+// kept apart from the user's.
+struct ProgramLaunch {
+    std::vector<std::string> args;
+    // Variables of the test's own environment left out, by their start ("HOME=", "XDG_").
+    std::vector<std::string> dropEnv;
+    std::vector<std::string> env; // added last
+    bool offscreen = true;        // false: no QT_QPA_PLATFORM at all, as without a display
+    bool ownOutput = false;       // standard output to <name>.out, apart from the errors
+};
 
 // A program started offscreen in a folder, its environment's variables of its prefix replaced
 // by the state file and extraEnv; standard output and error go to <name>.err in the folder.
@@ -49,29 +61,54 @@ public:
     OffscreenProgram(const std::filesystem::path& program, const std::filesystem::path& folder,
                      const std::string& name, const std::string& prefix,
                      const std::vector<std::string>& extraEnv = {})
-        : state_(folder / (name + ".state")), err_(folder / (name + ".err")) {
+        : OffscreenProgram(program, folder, name, prefix, ProgramLaunch{{}, {}, extraEnv}) {}
+
+    // A program found on PATH when `program` names no folder; an empty prefix: no hooks.
+    OffscreenProgram(const std::filesystem::path& program, const std::filesystem::path& folder,
+                     const std::string& name, const std::string& prefix,
+                     const ProgramLaunch& launch)
+        : state_(folder / (name + ".state")), err_(folder / (name + ".err")),
+          out_(launch.ownOutput ? folder / (name + ".out") : err_) {
+        std::vector<std::string> drop = launch.dropEnv;
+        drop.push_back("QT_QPA_PLATFORM=");
+        if (!prefix.empty()) {
+            drop.push_back(prefix);
+        }
         std::vector<std::string> env;
         for (char** e = environ; *e != nullptr; ++e) {
             const std::string v = *e;
-            if (v.rfind("QT_QPA_PLATFORM=", 0) != 0 && v.rfind(prefix, 0) != 0) {
+            bool keep = true;
+            for (const std::string& d : drop) {
+                keep = keep && v.rfind(d, 0) != 0;
+            }
+            if (keep) {
                 env.push_back(v);
             }
         }
-        env.push_back("QT_QPA_PLATFORM=offscreen");
-        env.push_back(prefix + "STATE_FILE=" + state_.string());
-        for (const std::string& e : extraEnv) {
-            env.push_back(e);
+        if (launch.offscreen) {
+            env.push_back("QT_QPA_PLATFORM=offscreen");
         }
+        if (!prefix.empty()) {
+            env.push_back(prefix + "STATE_FILE=" + state_.string());
+        }
+        env.insert(env.end(), launch.env.begin(), launch.env.end());
         std::vector<char*> envp;
         envp.reserve(env.size() + 1);
         for (std::string& e : env) {
             envp.push_back(e.data());
         }
         envp.push_back(nullptr);
-        std::string prog = program.string();
-        char* argv[] = {prog.data(), nullptr};
+        std::vector<std::string> argText = {program.string()};
+        argText.insert(argText.end(), launch.args.begin(), launch.args.end());
+        std::vector<char*> argv;
+        for (std::string& a : argText) {
+            argv.push_back(a.data());
+        }
+        argv.push_back(nullptr);
         const std::string dirText = folder.string();
         const std::string errText = err_.string();
+        const std::string outText = out_.string();
+        const bool ownOutput = launch.ownOutput;
 
         pid_ = ::fork();
         if (pid_ == 0) {
@@ -84,7 +121,13 @@ public:
                 ::dup2(fd, 1);
                 ::dup2(fd, 2);
             }
-            ::execve(argv[0], argv, envp.data());
+            if (ownOutput) {
+                const int out = ::open(outText.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+                if (out >= 0) {
+                    ::dup2(out, 1);
+                }
+            }
+            ::execvpe(argv[0], argv.data(), envp.data());
             ::_exit(127);
         }
     }
@@ -122,6 +165,8 @@ public:
 
     const std::filesystem::path& StateFile() const { return state_; }
     std::string Errors() const { return ReadBytes(err_); }
+    // Standard output; the errors as well unless the launch asked for its own output.
+    std::string Output() const { return ReadBytes(out_); }
     // What the main form shows: its state file as key and value.
     std::map<std::string, std::string> State() const {
         std::map<std::string, std::string> m;
@@ -148,6 +193,7 @@ public:
 private:
     std::filesystem::path state_;
     std::filesystem::path err_;
+    std::filesystem::path out_;
     pid_t pid_ = -1;
     bool exited_ = false;
     int exitCode_ = -1;

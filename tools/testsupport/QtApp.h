@@ -4,8 +4,11 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QTimer>
+#include <QWidget>
 
 #include <cerrno>
+#include <functional>
 
 namespace testsupport {
 
@@ -22,5 +25,23 @@ inline void EnsureQtApp() {
     static char* argv[] = {program_invocation_short_name, nullptr};
     new QApplication(argc, argv); // lives as long as the test program
 }
+
+// Runs `fn` on the modal dialog once it shows, from inside its event loop.
+class OnModal {
+public:
+    explicit OnModal(std::function<void(QWidget&)> fn) {
+        timer_.setInterval(10);
+        QObject::connect(&timer_, &QTimer::timeout, [this, fn] {
+            if (QWidget* w = QApplication::activeModalWidget()) {
+                timer_.stop();
+                fn(*w);
+            }
+        });
+        timer_.start();
+    }
+
+private:
+    QTimer timer_;
+};
 
 } // namespace testsupport

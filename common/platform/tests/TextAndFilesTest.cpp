@@ -122,6 +122,14 @@ TEST(Files, StableCheckWaitsForUnchangedSizeAndTime) {
     EXPECT_TRUE(check.IsStable(f));
     check.Forget(f);
     EXPECT_FALSE(check.IsStable(f));
+
+    // Another file renamed over it, of the same size and time, is another file.
+    EXPECT_TRUE(check.IsStable(f));
+    WriteBytes(dir / "new.txt", "HALF AND THE REST");
+    fs::last_write_time(dir / "new.txt", fs::last_write_time(f));
+    fs::rename(dir / "new.txt", f);
+    EXPECT_FALSE(check.IsStable(f));
+    EXPECT_TRUE(check.IsStable(f));
 }
 
 TEST(Files, AtomicWriteReplacesWholeFileOrReportsWhy) {

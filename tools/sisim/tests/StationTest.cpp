@@ -292,3 +292,44 @@ TEST(StationFaultTest, SilenceStopsTheReadoutUntilTheCardLeaves) {
     Insert(s, CardKind::Si6, 757546);
     EXPECT_EQ(Send(s, FrameReadSi6()).size(), 3 * ExtBlockReplySize);
 }
+
+TEST(StationFaultTest, PullTakesTheCardOutRightAfterTheNthAnswer) {
+    struct Case {
+        CardKind kind;
+        std::vector<Bytes> reads; // the last one's answer is followed by the removal
+        int gap;
+    };
+    const std::vector<Case> cases = {
+        {CardKind::Si5, {FrameReadSi5()}, 0},
+        {CardKind::Si6, {FrameReadSi6()}, 0}, // after the third block, the whole answer
+        {CardKind::Si8, {FrameReadSi8Block0()}, 40},
+        {CardKind::Si10, {FrameReadSi8Block0(), FrameReadSi8Block4()}, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(CardKindName(c.kind));
+        Station s;
+        Insert(s, c.kind, 2012345);
+        s.AddFault({FaultKind::Pull, static_cast<int>(c.reads.size()), c.gap});
+        for (size_t i = 0; i + 1 < c.reads.size(); ++i) {
+            EXPECT_FALSE(ExtFrames(Send(s, c.reads[i])).empty());
+            EXPECT_TRUE(s.HasCard());
+        }
+        // The answer comes whole; the removal message only on the next look at the line.
+        const Bytes answer = Send(s, c.reads.back());
+        EXPECT_FALSE(s.HasCard());
+        const std::vector<Bytes> frames = ExtFrames(answer);
+        ASSERT_FALSE(frames.empty());
+        EXPECT_NE(frames.back()[1], CmdCardRemoved);
+        Bytes removal = s.TakeOutput(t0);
+        if (c.gap > 0) {
+            EXPECT_EQ(removal.size(), 6u);
+            EXPECT_TRUE(s.TakeOutput(t0 + milliseconds(c.gap - 1)).empty());
+            const Bytes rest = s.TakeOutput(t0 + milliseconds(c.gap));
+            removal.insert(removal.end(), rest.begin(), rest.end());
+        }
+        const std::vector<Bytes> removed = ExtFrames(removal);
+        ASSERT_EQ(removed.size(), 1u);
+        EXPECT_EQ(removed[0][1], CmdCardRemoved);
+        EXPECT_TRUE(Send(s, FrameReadSi8Block1()).empty()) << "no card, no answer";
+    }
+}
