@@ -102,6 +102,26 @@ bool PrectiCele(const std::filesystem::path& file, std::string& bytes, std::stri
     return true;
 }
 
+// How the file looked at the previous call, and the keys of the file taken last.
+platform::StableFileCheck g_klid;
+std::vector<std::string> g_klice;
+
+bool MaKliceMinule(platform::IniFile& inf, std::string& why) {
+    std::string chybi;
+    for (const std::string& klic : g_klice) {
+        if (!inf.ValueExists("Hlasvel", klic)) {
+            chybi += " " + klic;
+        }
+    }
+    if (chybi.empty()) {
+        return true;
+    }
+    why =
+        SI_Typ::LangText("Hlasvel.inf je neúplný, chybí:", "Hlasvel.inf is incomplete, missing:") +
+        chybi;
+    return false;
+}
+
 bool JeCely(platform::IniFile& inf, std::string& why) {
     const int64_t race = inf.ReadInteger("Hlasvel", "Zavod", 0);
     const int64_t stage = inf.ReadInteger("Hlasvel", "Etapa", 0);
@@ -122,6 +142,11 @@ struct TPrepinanyZdroj {
 };
 
 } // namespace
+
+void Zapomen() {
+    g_klid = platform::StableFileCheck();
+    g_klice.clear();
+}
 
 void NastavCteni(TCteni cteni) {
     Cteni() = std::move(cteni);
@@ -165,17 +190,25 @@ bool NactiParametryRavlin(TKontext& k) {
     if (!file) {
         return false;
     }
+    if (!g_klid.IsStable(*file)) {
+        r.InfNacten = bylNacten; // a file being rewritten changes nothing, not even the caption
+        if (k.ZnovuBrzy) {
+            k.ZnovuBrzy();
+        }
+        return false;
+    }
     std::string bytes;
     std::string why;
     platform::IniFile inf{std::filesystem::path()};
     if (PrectiCele(*file, bytes, why)) {
         inf.SetContent(bytes);
     }
-    if (!why.empty() || !JeCely(inf, why)) {
-        r.InfNacten = bylNacten; // a file being rewritten changes nothing, not even the caption
+    if (!why.empty() || !JeCely(inf, why) || !MaKliceMinule(inf, why)) {
+        r.InfNacten = bylNacten;
         k.NastavZpravu(why);
         return false;
     }
+    g_klice = inf.ReadSection("Hlasvel");
     NactiInf(inf, r);
     r.InfNacten = true;
 

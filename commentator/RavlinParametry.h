@@ -24,12 +24,19 @@ struct TKontext {
     // Column widths of the event grid again (race kind or tenths changed).
     std::function<void()> Rozvrhni;
     std::function<void(const std::string&)> NastavZpravu;
+    // Hlasvel.inf has not yet stood still: ask again soon rather than at the next 20 s.
+    std::function<void()> ZnovuBrzy = {};
 };
 
-// Hlasvel.inf is taken only whole (section "Hlasvel", a race 1..9999 and a stage) and only
-// when it did not change while it was read; else nothing changes and the message says why.
-// True when the race changed (the competitors were then reloaded inside the call).
+// Hlasvel.inf is taken only whole: once it has stood still since the previous call (size and
+// time unchanged, as the exports), did not change while it was read, has section "Hlasvel"
+// with a race 1..9999 and a stage, and holds every key the previously taken file held (the
+// results program rewrites it key by key). Else nothing changes and, unless it is only waiting
+// to stand still, the message says why. True when the race changed (the competitors were then
+// reloaded inside the call).
 bool NactiParametryRavlin(TKontext& k);
+// Forgets the file's last look and keys (a new run, a test).
+void Zapomen();
 
 // How Hlasvel.inf is read (the file's bytes, or false with the error); empty: from disk.
 // Tests put in a reader whose file changes between two reads.

@@ -1,6 +1,6 @@
 #include "fDefTabule.h"
 
-#include "FormPosQt.h"
+#include "KomentPozice.h"
 
 #include <QCheckBox>
 #include <QFormLayout>
@@ -65,7 +65,7 @@ TDefTabule::TDefTabule(platform::IniFile& ini, Koment::TNastaveni& nastaveni, IF
     connect(ok, &QPushButton::clicked, this, [this] { BitBtnOkClick(); });
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     Koment::NactiInfoTab(ini_, nastaveni_);
-    FormPosQt::Load(ini_, Sekce, *this);
+    FormPosQt::Load(ini_, Sekce, *this, Koment::PoziceOken);
 }
 
 void TDefTabule::Fill() {
@@ -88,6 +88,6 @@ void TDefTabule::showEvent(QShowEvent* event) {
 }
 
 void TDefTabule::done(int result) {
-    FormPosQt::Save(ini_, Sekce, *this);
+    FormPosQt::Save(ini_, Sekce, *this, Koment::PoziceOken);
     QDialog::done(result);
 }

@@ -1,6 +1,6 @@
 #include "fDefTiskKom.h"
 
-#include "FormPosQt.h"
+#include "KomentPozice.h"
 
 #include <QCheckBox>
 #include <QEvent>
@@ -91,7 +91,7 @@ TfDefTiskKom::TfDefTiskKom(fDefTisk::TDefTisk& spooler, platform::IniFile& ini, 
     Label3_->installEventFilter(this);
     connect(ok, &QPushButton::clicked, this, [this] { BitBtnOkClick(); });
     connect(storno, &QPushButton::clicked, this, &QDialog::reject);
-    FormPosQt::Load(ini_, Sekce, *this);
+    FormPosQt::Load(ini_, Sekce, *this, Koment::PoziceOken);
 }
 
 void TfDefTiskKom::Fill() {
@@ -143,6 +143,6 @@ bool TfDefTiskKom::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TfDefTiskKom::done(int result) {
-    FormPosQt::Save(ini_, Sekce, *this);
+    FormPosQt::Save(ini_, Sekce, *this, Koment::PoziceOken);
     QDialog::done(result);
 }

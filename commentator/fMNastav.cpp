@@ -1,6 +1,6 @@
 #include "fMNastav.h"
 
-#include "FormPosQt.h"
+#include "KomentPozice.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -85,7 +85,8 @@ TfMNastav::TfMNastav(platform::IniFile& ini, TVstupniSoubory& zdroje, Dialogs::I
     field("LblEtapa", txtEtapa_);
     txtStart00_ = new QLineEdit(this);
     txtStart00_->setObjectName("txtStart00");
-    txtStart00_->setInputMask("#9:99");
+    // hh:mm, the first hour digit optional; a one-digit hour shows with a blank before it.
+    txtStart00_->setInputMask("09:99");
     field("lblStart00", txtStart00_);
     MaxPoradi_ = Cislo(this, "MaxPoradi", 4);
     field("LabelMaxPoradi", MaxPoradi_);
@@ -159,7 +160,7 @@ TfMNastav::TfMNastav(platform::IniFile& ini, TVstupniSoubory& zdroje, Dialogs::I
     layout->addLayout(grid);
     layout->addLayout(sources);
     layout->addLayout(buttons);
-    FormPosQt::Load(ini_, Sekce, *this);
+    FormPosQt::Load(ini_, Sekce, *this, Koment::PoziceOken);
 }
 
 void TfMNastav::Fill() {
@@ -224,7 +225,8 @@ void TfMNastav::Read() {
     const auto t = [](const QLineEdit* e) { return e->text().toStdString(); };
     p.cisloZavodu = t(txtCisloZavodu_);
     p.etapa = t(txtEtapa_);
-    p.start00 = t(txtStart00_);
+    // As shown: text() drops the blank of a one-digit hour, which the check reads by position.
+    p.start00 = txtStart00_->displayText().toStdString();
     p.maxPoradi = t(MaxPoradi_);
     p.maxVHlavnimOkne = t(txtMaxVHlavnimOkne_);
     p.intervalNacitani = t(txtIntervalNacitani_);
@@ -274,7 +276,7 @@ void TfMNastav::showEvent(QShowEvent* event) {
 }
 
 void TfMNastav::closeEvent(QCloseEvent* event) {
-    FormPosQt::Save(ini_, Sekce, *this);
+    FormPosQt::Save(ini_, Sekce, *this, Koment::PoziceOken);
     if (!logic_.MuzeZavrit()) {
         event->ignore();
         return;
@@ -283,7 +285,7 @@ void TfMNastav::closeEvent(QCloseEvent* event) {
 }
 
 void TfMNastav::done(int result) {
-    FormPosQt::Save(ini_, Sekce, *this);
+    FormPosQt::Save(ini_, Sekce, *this, Koment::PoziceOken);
     if (!logic_.MuzeZavrit()) {
         return; // checks failed: the dialog stays open until Cancel
     }

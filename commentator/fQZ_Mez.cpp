@@ -1,7 +1,7 @@
 #include "fQZ_Mez.h"
 
 #include "AboutBox.h"
-#include "FormPosQt.h"
+#include "KomentPozice.h"
 #include "KomentTools.h"
 #include "PlochaHlavicka.h"
 #include "RavlinParametry.h"
@@ -19,6 +19,7 @@
 #include "fZobrazeni.h"
 #include "platform/Paths.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QFontDialog>
@@ -27,6 +28,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QProxyStyle>
 #include <QScreen>
 #include <QTableView>
 
@@ -38,6 +40,19 @@ namespace {
 QString Q(const std::string& s) {
     return QString::fromStdString(s);
 }
+
+// The application's hints show 100 ms after the pointer stops, not after the style's 700.
+class THintStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == SH_ToolTip_WakeUpDelay) {
+            return kHintMs;
+        }
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+    static constexpr int kHintMs = 100;
+};
 
 QColor ZBarvy(uint32_t bgr) {
     return QColor(static_cast<int>(bgr & 0xFF), static_cast<int>((bgr >> 8) & 0xFF),
@@ -154,12 +169,12 @@ TfQZ_Mez::TfQZ_Mez(TVolby volby, QWidget* parent) : QMainWindow(parent), volby_(
     casovace_["TimerDivak"]->setInterval(4000);
     casovace_["TimerPrinter"]->setInterval(1000);
     casovace_["TimerInfoRavlin"]->setInterval(20000);
-    connect(casovace_["Timer1"], &QTimer::timeout, this, &TfQZ_Mez::Timer1Timer);
-    connect(casovace_["Timer_Kresli"], &QTimer::timeout, this, &TfQZ_Mez::Timer_KresliTimer);
-    connect(casovace_["TimerNacitani"], &QTimer::timeout, this, &TfQZ_Mez::TimerNacitaniTimer);
-    connect(casovace_["TimerDivak"], &QTimer::timeout, this, &TfQZ_Mez::TimerDivakTimer);
-    connect(casovace_["TimerPrinter"], &QTimer::timeout, this, &TfQZ_Mez::TimerPrinterTimer);
-    connect(casovace_["TimerInfoRavlin"], &QTimer::timeout, this, &TfQZ_Mez::TimerInfoRavlinTimer);
+    Napoj(casovace_["Timer1"], &TfQZ_Mez::Timer1Timer);
+    Napoj(casovace_["Timer_Kresli"], &TfQZ_Mez::Timer_KresliTimer);
+    Napoj(casovace_["TimerNacitani"], &TfQZ_Mez::TimerNacitaniTimer);
+    Napoj(casovace_["TimerDivak"], &TfQZ_Mez::TimerDivakTimer);
+    Napoj(casovace_["TimerPrinter"], &TfQZ_Mez::TimerPrinterTimer);
+    Napoj(casovace_["TimerInfoRavlin"], &TfQZ_Mez::TimerInfoRavlinTimer);
 
     about_ = new TAboutBox(1, this);
     oknaKateg_ = std::make_unique<KategOkna::TOknaKateg>(komentator_.Zavod());
@@ -199,6 +214,9 @@ void TfQZ_Mez::FormCreate() {
     SI_Typ::IniNastaveni =
         std::make_unique<platform::IniFile>(platform::CurrentDir() / "Hlasvel.ini");
     platform::IniFile& ini = *SI_Typ::IniNastaveni;
+    if (QApplication::style()->styleHint(QStyle::SH_ToolTip_WakeUpDelay) != THintStyle::kHintMs) {
+        QApplication::setStyle(new THintStyle);
+    }
 
     KomentHlavni::NactiNastaveni(ini);
     // The switches decide what the first competitor load keeps, so they come before it.
@@ -233,7 +251,7 @@ void TfQZ_Mez::FormCreate() {
     ZmenaZavodu(false);
     setWindowTitle(Q(KomentHlavni::NazevProgramu()));
     resize(900, 600);
-    FormPosQt::Load(ini, "fQZ_Mez", *this);
+    FormPosQt::Load(ini, "fQZ_Mez", *this, Koment::PoziceOken);
 
     Tools::FontSpec font;
     Tools::LoadFont(ini, "FontHlavni", font);
@@ -276,52 +294,45 @@ void TfQZ_Mez::VytvorMenu() {
     Polozka("mnuCesky")->setChecked(SI_Typ::Language == 0);
     Polozka("mnuEnglish")->setChecked(SI_Typ::Language != 0);
 
-    connect(Polozka("mnuRavlin"), &QAction::triggered, this, [this] {
+    Napoj(Polozka("mnuRavlin"), [this] {
         Modalne(*ravlin_);
         // The link applies at once, whatever the dialog ended with.
         NactiParametryRavlin();
         Polozka("mnuRavlin")->setChecked(Koment::RavlinInfNacten());
     });
-    connect(Polozka("mnuZavod"), &QAction::triggered, this, [this] { Modalne(*mNastav_); });
-    connect(Polozka("mnuInfoTabule"), &QAction::triggered, this, [this] { Modalne(*tabule_); });
-    connect(Polozka("NastaveniTiskarny"), &QAction::triggered, this, [this] {
+    Napoj(Polozka("mnuZavod"), [this] { Modalne(*mNastav_); });
+    Napoj(Polozka("mnuInfoTabule"), [this] { Modalne(*tabule_); });
+    Napoj(Polozka("NastaveniTiskarny"), [this] {
         QtPrinterSetupDialog dialog(this);
         tisk_->NastaveniTiskarny(dialog);
     });
-    connect(Polozka("Zpracovvatsoubory"), &QAction::triggered, this,
-            [this] { Modalne(*defTisk_); });
-    connect(Polozka("mnuFontHlavni"), &QAction::triggered, this,
-            [this] { VyberFont("FontHlavni", true); });
-    connect(Polozka("mnuFontKateg"), &QAction::triggered, this,
-            [this] { VyberFont("FontKateg", false); });
-    connect(Polozka("mnuCesky"), &QAction::triggered, this, [this] { Jazyk(0); });
-    connect(Polozka("mnuEnglish"), &QAction::triggered, this, [this] { Jazyk(1); });
-    connect(Polozka("mnuRekonstrukce"), &QAction::triggered, this, [this] {
+    Napoj(Polozka("Zpracovvatsoubory"), [this] { Modalne(*defTisk_); });
+    Napoj(Polozka("mnuFontHlavni"), [this] { VyberFont("FontHlavni", true); });
+    Napoj(Polozka("mnuFontKateg"), [this] { VyberFont("FontKateg", false); });
+    Napoj(Polozka("mnuCesky"), [this] { Jazyk(0); });
+    Napoj(Polozka("mnuEnglish"), [this] { Jazyk(1); });
+    Napoj(Polozka("mnuRekonstrukce"), [this] {
         komentator_.Reconstruct();
         infoAll_.Prekreslit = true;
         ZmenaZavodu(true);
         RozvrhniMrizku();
     });
-    connect(Polozka("mnuNactidata"), &QAction::triggered, this, [this] {
+    Napoj(Polozka("mnuNactidata"), [this] {
         infoAll_.Prekreslit = true;
         komentator_.PollCompetitors();
     });
-    connect(Polozka("ZpracovavatFonty"), &QAction::triggered, this, [this] {
-        TfFont fonty(*SI_Typ::IniNastaveni, this, volby_.VyberFontu);
+    Napoj(Polozka("ZpracovavatFonty"), [this] {
+        TfFont fonty(*SI_Typ::IniNastaveni, this, volby_.VyberFontu, Koment::PoziceOken);
         fonty.exec();
     });
-    // The category dialogs and the display settings: shown and brought to the front.
-    const auto ukaz = [this](const char* polozka, std::function<QWidget*()> okno) {
-        connect(Polozka(polozka), &QAction::triggered, this, [okno] {
-            QWidget* w = okno();
-            w->show();
-            w->raise();
-            w->activateWindow();
-        });
-    };
-    ukaz("Kategorie1", [this] { return fKateg_; });
-    ukaz("Zobrazovat", [this] { return fZobrKat_; });
-    ukaz("Zobrazit1", [this] { return fZobrazeni_; });
+    Napoj(Polozka("Kategorie1"), [this] { fKateg_->exec(); });
+    Napoj(Polozka("Zobrazovat"), [this] { fZobrKat_->exec(); });
+    // The display settings are not modal: shown and brought to the front.
+    connect(Polozka("Zobrazit1"), &QAction::triggered, this, [this] {
+        fZobrazeni_->show();
+        fZobrazeni_->raise();
+        fZobrazeni_->activateWindow();
+    });
     connect(Polozka("Info1"), &QAction::triggered, this, [this] {
         about_->SetTag(1);
         about_->show();
@@ -403,6 +414,15 @@ bool TfQZ_Mez::NactiParametryRavlin() {
         },
         [this] { RozvrhniMrizku(); },
         [this](const std::string& text) { NastavZpravu(text); },
+        [this] {
+            if (volby_.SpustitCasovace) {
+                QTimer::singleShot(1000, this, [this] {
+                    if (!zavreno_) {
+                        nested_.Run([this] { TimerInfoRavlinTimer(); });
+                    }
+                });
+            }
+        },
     };
     const bool changed = RavlinParametry::NactiParametryRavlin(k);
     if (Koment::RavlinInfNacten()) {
@@ -502,6 +522,16 @@ void TfQZ_Mez::VytvorDialogy() {
     ravlin_ = new TfRavlin(ini, slozky, this);
     tabule_ = new TDefTabule(ini, Koment::Nastaveni, slozky, this);
     defTisk_ = new TfDefTiskKom(tisk_->Spooler(), ini, this);
+}
+
+void TfQZ_Mez::Napoj(QAction* polozka, std::function<void()> handler) {
+    connect(polozka, &QAction::triggered, this,
+            [this, handler = std::move(handler)] { nested_.Run(handler); });
+}
+
+void TfQZ_Mez::Napoj(QTimer* casovac, void (TfQZ_Mez::*handler)()) {
+    connect(casovac, &QTimer::timeout, this,
+            [this, handler] { nested_.Run([&] { (this->*handler)(); }); });
 }
 
 int TfQZ_Mez::Modalne(QDialog& dialog) {
@@ -617,6 +647,9 @@ bool TfQZ_Mez::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TfQZ_Mez::closeEvent(QCloseEvent* event) {
+    if (nested_.Defer(event)) {
+        return;
+    }
     FormClose();
     QMainWindow::closeEvent(event);
 }
@@ -631,7 +664,7 @@ void TfQZ_Mez::FormClose() {
     }
     platform::IniFile& ini = *SI_Typ::IniNastaveni;
     KomentHlavni::UlozPriZavreni(ini);
-    FormPosQt::Save(ini, "fQZ_Mez", *this);
+    FormPosQt::Save(ini, "fQZ_Mez", *this, Koment::PoziceOken);
     // The display settings window stores its place as it closes; it holds Hlasvel.ini.
     if (fZobrazeni_->isVisible()) {
         fZobrazeni_->close();
@@ -639,6 +672,10 @@ void TfQZ_Mez::FormClose() {
     delete fZobrazeni_;
     fZobrazeni_ = nullptr;
     oknaKateg_->UlozVse();
+    // Refusing their close (their close only hides them) they would keep the program running.
+    if (tovarnaOken_) {
+        tovarnaOken_->ZavriVse();
+    }
     oknaKateg_->NastavKategIni(nullptr);
     kategIni_.reset();
     SI_Typ::IniNastaveni.reset();
@@ -655,6 +692,18 @@ std::string TfQZ_Mez::StateText() const {
     s << "InfoVCili=" << InfoVCili->text().toStdString() << "\n";
     s << "Competitors=" << komentator_.PocetZavodniku() << "\n";
     s << "Rows=" << infoAll_.PocetRadku() - 1 << "\n";
+    int okna = 0;
+    for (const QWidget* w : QApplication::topLevelWidgets()) {
+        okna += qobject_cast<const TfMezicasy*>(w) != nullptr && w->isVisible();
+    }
+    s << "Windows=" << okna << "\n";
+    // The modal window on top, by its name (a system dialog by its class).
+    std::string dialog;
+    if (const QWidget* m = QApplication::activeModalWidget()) {
+        dialog = m->objectName().isEmpty() ? m->metaObject()->className()
+                                           : m->objectName().toStdString();
+    }
+    s << "Dialog=" << dialog << "\n";
     for (int r = 1; r < infoAll_.PocetRadku() && r <= 10; ++r) {
         s << "Row" << r << "=";
         const InfoAll::TRadek& row = infoAll_.Radek(r);

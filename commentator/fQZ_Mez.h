@@ -6,6 +6,7 @@
 #include "KomentNapojeni.h"
 #include "KomentRozhrani.h"
 #include "KomentTisk.h"
+#include "NestedClose.h"
 #include "PrintQt.h"
 #include "platform/IniFile.h"
 
@@ -137,6 +138,10 @@ private:
     void VytvorDialogy();
     // Runs a modal settings dialog with DialogOtevren set.
     int Modalne(QDialog& dialog);
+    // A menu item or a timer whose handler may run a modal loop (a dialog, a message box): the
+    // close waits for it.
+    void Napoj(QAction* polozka, std::function<void()> handler);
+    void Napoj(QTimer* casovac, void (TfQZ_Mez::*handler)());
 
     TVolby volby_;
     std::unique_ptr<platform::IniFile> kategIni_;
@@ -159,6 +164,7 @@ private:
     int posledniVelikostFontu_ = 0;
     bool dialogOtevren_ = false;
     bool zavreno_ = false;
+    TNestedClose nested_{*this};
     // The category windows: the factory outlives them (they are freed first).
     std::unique_ptr<TTovarnaOken> tovarnaOken_;
     std::unique_ptr<KategOkna::TOknaKateg> oknaKateg_;

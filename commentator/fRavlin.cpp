@@ -1,6 +1,6 @@
 #include "fRavlin.h"
 
-#include "FormPosQt.h"
+#include "KomentPozice.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
@@ -74,7 +74,7 @@ TfRavlin::TfRavlin(platform::IniFile& ini, IFolderPicker& slozky, QWidget* paren
         accept();
     });
     connect(BitBtnCancel_, &QPushButton::clicked, this, &QDialog::reject);
-    FormPosQt::Load(ini_, Sekce, *this);
+    FormPosQt::Load(ini_, Sekce, *this, Koment::PoziceOken);
 }
 
 void TfRavlin::Fill() {
@@ -116,6 +116,6 @@ void TfRavlin::showEvent(QShowEvent* event) {
 }
 
 void TfRavlin::done(int result) {
-    FormPosQt::Save(ini_, Sekce, *this);
+    FormPosQt::Save(ini_, Sekce, *this, Koment::PoziceOken);
     QDialog::done(result);
 }

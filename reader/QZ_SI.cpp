@@ -216,17 +216,6 @@ fPikt::PiktHost TfQZ_SI::PiktPrinterHost() {
     return host;
 }
 
-void TfQZ_SI::RunNested(const std::function<void()>& handler) {
-    ++nested_;
-    handler();
-    --nested_;
-    if (nested_ == 0 && closePending_) {
-        closePending_ = false;
-        // From the event loop, once whatever called this has returned.
-        QTimer::singleShot(0, this, [this] { close(); });
-    }
-}
-
 void TfQZ_SI::FormCreate() {
     IniNastaveni = std::make_unique<platform::IniFile>(Tools::IniFileName());
     platform::IniFile& ini = *IniNastaveni;
@@ -357,9 +346,7 @@ void TfQZ_SI::ReleasePorts() {
 }
 
 void TfQZ_SI::closeEvent(QCloseEvent* event) {
-    if (nested_ > 0) {
-        closePending_ = true;
-        event->ignore();
+    if (nested_.Defer(event)) {
         return;
     }
     if (!closed_) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "MainLogic.h"
+#include "NestedClose.h"
 #include "PortPanel.h"
 #include "PrinterMenu.h"
 #include "QZ_ORIS.h"
@@ -103,7 +104,7 @@ private:
     // Runs a handler that may spin a nested event loop (a modal dialog, a message box in the
     // middle of a print run). A close asked for meanwhile waits until the handler returns:
     // the close frees the ports, the settings and the spooler the handler is still using.
-    void RunNested(const std::function<void()>& handler);
+    void RunNested(const std::function<void()>& handler) { nested_.Run(handler); }
     void FormClose();
     void FormResize();
     void CreatePorts();
@@ -157,7 +158,6 @@ private:
     TPikt* pikt_ = nullptr;
 
     bool closed_ = false;
-    int nested_ = 0;
-    bool closePending_ = false;
+    TNestedClose nested_{*this};
     int raised_ = 0;
 };

@@ -82,6 +82,7 @@ rv_pid=""
 echo
 echo "Caption: $(sed -n 's/^Caption=//p' "$state" 2>/dev/null)"
 echo "Competitors loaded: $(sed -n 's/^Competitors=//p' "$state" 2>/dev/null)"
+echo "Category windows open at the end: $(sed -n 's/^Windows=//p' "$state" 2>/dev/null)"
 echo "Newest events in the grid (category | point | name | bib | club | places and times):"
 grep '^Row[0-9]*=' "$state" 2>/dev/null | head -n 8 | sed 's/^Row[0-9]*=/  /'
 [ -f "$shot" ] && echo "Screenshot: $shot"

@@ -8,7 +8,8 @@
 #include <QListWidget>
 
 TfKateg::TfKateg(Mezicasy::TZavod& zavod, KategOkna::TOknaKateg& okna, QWidget* parent)
-    : QWidget(parent, Qt::Window), zavod_(zavod), okna_(okna), list_(new QListWidget(this)) {
+    : QDialog(parent), zavod_(zavod), okna_(okna), list_(new QListWidget(this)) {
+    setObjectName("fKateg");
     list_->setSortingEnabled(true);
     list_->setGeometry(5, 5, 150, 290);
     for (int n = 1; n <= 10; ++n) {
@@ -24,7 +25,7 @@ TfKateg::TfKateg(Mezicasy::TZavod& zavod, KategOkna::TOknaKateg& okna, QWidget* 
 }
 
 void TfKateg::showEvent(QShowEvent* e) {
-    QWidget::showEvent(e);
+    QDialog::showEvent(e);
     const QSignalBlocker blocker(list_);
     list_->clear();
     for (const std::string& n : VyberKateg::SerazeneNazvy(zavod_)) {
@@ -36,7 +37,7 @@ void TfKateg::showEvent(QShowEvent* e) {
 }
 
 void TfKateg::changeEvent(QEvent* e) {
-    QWidget::changeEvent(e);
+    QDialog::changeEvent(e);
     if (e->type() == QEvent::ActivationChange && isActiveWindow()) {
         setWindowTitle(QString::fromStdString(SI_Typ::LangText(
             "Nastavení zobrazovaných dat", "Check what window will be on desktop")));

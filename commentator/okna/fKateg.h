@@ -2,16 +2,16 @@
 
 #include "KategOkna.h"
 
-#include <QWidget>
+#include <QDialog>
 
 #include <array>
 
 class QCheckBox;
 class QListWidget;
 
-// Which split windows (1..10) of a category are open. Holds category names only: a reload may
-// replace the categories while it is open.
-class TfKateg : public QWidget {
+// Which split windows (1..10) of a category are open; a modal dialog. Holds category names only:
+// a reload may replace the categories while it is open.
+class TfKateg : public QDialog {
     Q_OBJECT
 public:
     TfKateg(Mezicasy::TZavod& zavod, KategOkna::TOknaKateg& okna, QWidget* parent = nullptr);

@@ -212,7 +212,16 @@ void TfMezicasy::PrizpusobOkno() {
     }
 }
 
+void TfMezicasy::ZavriNadobro() {
+    nadobro_ = true;
+    close();
+}
+
 void TfMezicasy::closeEvent(QCloseEvent* e) {
+    if (nadobro_) {
+        QWidget::closeEvent(e);
+        return;
+    }
     e->ignore();
     hide();
     if (zavreni_) {
@@ -245,6 +254,14 @@ void TTovarnaOken::NastavPismo(const QFont& font) {
     for (const auto& w : vytvorena_) {
         if (w) {
             w->NastavPismo(font_);
+        }
+    }
+}
+
+void TTovarnaOken::ZavriVse() {
+    for (const auto& w : vytvorena_) {
+        if (w) {
+            w->ZavriNadobro();
         }
     }
 }

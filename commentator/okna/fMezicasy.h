@@ -52,6 +52,8 @@ public:
     void NastavPozici(const Tools::FormPos& pos) override;
     void VyberRadek(int radek) override;
     void NastavPismo(const QFont& font);
+    // The program ends: the window closes for good, its open flag kept for the next start.
+    void ZavriNadobro();
 
     QTableView* Mrizka() const { return grid_; }
     TMezicasyModel* Model() const { return model_; }
@@ -72,6 +74,7 @@ private:
     TMezicasyModel* model_;
     int druh_ = 0;
     bool maStartCisla_ = false;
+    bool nadobro_ = false;
 };
 
 // Makes the category windows with the shared grid font (section "FontKateg" of Hlasvel.ini,
@@ -83,6 +86,8 @@ public:
     std::unique_ptr<KategOkna::IOkno> Vytvor(const Mezicasy::TKateg1& k, int w) override;
     void NastavPismo(const QFont& font);
     const QFont& Pismo();
+    // Every window made closes for good (the program ends).
+    void ZavriVse();
 
 private:
     KategOkna::TOknaKateg& okna_;

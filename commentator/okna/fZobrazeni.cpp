@@ -9,9 +9,16 @@
 #include <QEvent>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace {
 constexpr const char* kSekce = "fNastavZobrazeni";
-}
+// The layout puts the code boxes 50 pixels apart in rows 20 pixels apart, the last column at
+// 380; the switches stand right of them.
+constexpr int kSirkaKodu = 50;
+constexpr int kVyskaKodu = 20;
+constexpr int kLevaPrepinacu = 440;
+} // namespace
 
 TfNastavZobrazeni::TfNastavZobrazeni(platform::IniFile& ini, Koment::TNastaveni& nastaveni,
                                      const Mezicasy::TZavod& zavod,
@@ -27,10 +34,13 @@ TfNastavZobrazeni::TfNastavZobrazeni(platform::IniFile& ini, Koment::TNastaveni&
     int y = 10;
     for (const VyberKateg::TTextPrepinace& t : VyberKateg::kPrepinace) {
         auto* box = new QCheckBox(this);
-        box->setGeometry(440, y, 150, 22);
-        y += 26;
         box->setChecked(VyberKateg::Hodnota(n_, t.Kdo));
         box->setText(QString::fromStdString(SI_Typ::LangText(t.Cesky, t.Anglicky)));
+        // Right of the code boxes, which end at kSirkaKodu past their last column; as wide as
+        // its caption, so a click anywhere on it is its own.
+        box->adjustSize();
+        box->move(kLevaPrepinacu, y);
+        y += 26;
         box->setToolTip(
             QString::fromStdString(SI_Typ::LangText(t.NapovedaCesky, t.NapovedaAnglicky)));
         const VyberKateg::Prepinac kdo = t.Kdo;
@@ -58,12 +68,23 @@ void TfNastavZobrazeni::PrekresliZobrazit() {
     for (int kod = 31; kod <= 255; ++kod) {
         kontroly_[static_cast<size_t>(kod)]->hide();
     }
+    int dole = 0;
     for (const VyberKateg::TMistoKontroly& m : VyberKateg::RozlozKontroly(zavod_.KontrolaPouzita)) {
         QCheckBox* box = kontroly_[static_cast<size_t>(m.Kod)];
         box->setChecked(n_.KontrolaZobrazit[static_cast<size_t>(m.Kod)]);
-        box->move(m.X, m.Y);
+        // One cell of the layout: a box as large as it was made would lie over its neighbours
+        // and the switches, and take their clicks.
+        box->setGeometry(m.X, m.Y, kSirkaKodu, kVyskaKodu);
         box->show();
+        dole = std::max(dole, m.Y + kVyskaKodu);
     }
+    // Every box and switch inside the window, however many codes are in use.
+    int vpravo = 0;
+    for (const QCheckBox* p : prepinace_) {
+        vpravo = std::max(vpravo, p->geometry().right());
+        dole = std::max(dole, p->geometry().bottom());
+    }
+    setMinimumSize(vpravo + 10, dole + 10);
 }
 
 void TfNastavZobrazeni::changeEvent(QEvent* e) {

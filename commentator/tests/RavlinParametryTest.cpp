@@ -20,6 +20,7 @@ protected:
     void SetUp() override {
         SI_Typ::ResetGlobals();
         Koment::ResetNastaveni();
+        RavlinParametry::Zapomen();
         ini.WriteBool("Ravlin", "PodleRavlin", true);
         ini.WriteString("Ravlin", "PathRavlin", folder.string());
         SI_Typ::Zavod = 1;
@@ -31,18 +32,32 @@ protected:
         platform::SetProgramDataDir({});
         SI_Typ::ResetGlobals();
         Koment::ResetNastaveni();
+        RavlinParametry::Zapomen();
     }
-    bool Call() {
+    // One call; `znovu` tells whether it asked to be called again soon.
+    bool Once(bool* znovu = nullptr) {
         zmeny = 0;
         rekonstrukce = 0;
         zprava.clear();
+        bool brzy = false;
         RavlinParametry::TKontext k{ini,
                                     zdroje,
                                     [this](bool reload) { zmeny += reload ? 1 : 100; },
                                     [this] { ++rekonstrukce; },
                                     [] {},
-                                    [this](const std::string& t) { zprava = t; }};
-        return RavlinParametry::NactiParametryRavlin(k);
+                                    [this](const std::string& t) { zprava = t; },
+                                    [&] { brzy = true; }};
+        const bool changed = RavlinParametry::NactiParametryRavlin(k);
+        if (znovu != nullptr) {
+            *znovu = brzy;
+        }
+        return changed;
+    }
+    // As the program calls: once more at once when the file has not yet stood still.
+    bool Call() {
+        bool znovu = false;
+        const bool changed = Once(&znovu);
+        return znovu ? Once() : changed;
     }
     void WriteInf(const std::string& body, const std::string& name = "Hlasvel.inf") {
         std::ofstream(folder / name, std::ios::binary | std::ios::trunc) << body;
@@ -121,8 +136,10 @@ TEST_F(RavlinParametryTest, SwitchedSourcesAndTheirSwitches) {
     EXPECT_NE(zprava.find(" AlgeCilR"), std::string::npos);
     EXPECT_EQ(rekonstrukce, 1);
     // A 0 never switches the finish folder off; the QZ port export missing reads as 0.
-    WriteInf("[Hlasvel]\nZavod=7\nEtapa=1\nvlKom_AlgeCilRucne=0\n");
+    WriteInf("[Hlasvel]\nZavod=7\nEtapa=1\nvlKom_Racom=0\nvlKom_AlgeCilRucne=0\n"
+             "Koment_Path_AlgeCilRucne= /alge/ \nvlKom_AlgeStart=1\nKoment_Path_AlgeStart=a.txt\n");
     Call();
+    EXPECT_EQ(zprava, "");
     EXPECT_EQ(zdroje[6].FileName, "/alge/");
     EXPECT_EQ(zdroje[2].FileName, "");
 }
@@ -187,6 +204,48 @@ TEST_F(RavlinParametryTest, IncompleteMissingOrOffChangesNothing) {
     EXPECT_EQ(SI_Typ::Etapa, 2);
     EXPECT_EQ(zdroje.Zavodnici().FileName, "R:\\RAVLIN\\Z0005\\Koment\\");
     EXPECT_EQ(zdroje[3].FileName, "R:\\RAVLIN\\Z0005\\KOMENT\\Dis00052.csv");
+}
+
+// The results program rewrites Hlasvel.inf key by key: a file is taken only once it has stood
+// still since the previous call, and not when it lacks a key the file taken before had.
+TEST_F(RavlinParametryTest, TakesTheFileOnlyStillAndWithEveryKeyOfThePreviousOne) {
+    Nastaveni.Start00 = 9.30;
+    ASSERT_TRUE(double_.WriteInf());
+    bool znovu = false;
+    EXPECT_FALSE(Once(&znovu)) << "first look";
+    EXPECT_TRUE(znovu);
+    EXPECT_EQ(SI_Typ::Zavod, 1);
+    EXPECT_EQ(zprava, "") << "waiting is no fault";
+    EXPECT_TRUE(Once(&znovu));
+    EXPECT_FALSE(znovu);
+    EXPECT_EQ(SI_Typ::Zavod, 7);
+    EXPECT_DOUBLE_EQ(Nastaveni.Start00, 10.0);
+    ASSERT_TRUE(zdroje[2].Enabled) << "the Cil export";
+
+    // Caught after its first three keys.
+    WriteInf("[Hlasvel]\r\nRok=2026\r\nZavod=8\r\nEtapa=2\r\n");
+    EXPECT_FALSE(Once(&znovu));
+    EXPECT_TRUE(znovu);
+    EXPECT_EQ(SI_Typ::Zavod, 7);
+    EXPECT_FALSE(Once(&znovu)) << "still, but incomplete";
+    EXPECT_FALSE(znovu);
+    EXPECT_NE(zprava.find("Start00"), std::string::npos) << zprava;
+    EXPECT_NE(zprava.find("vlKom_QZPort1"), std::string::npos) << zprava;
+    EXPECT_EQ(SI_Typ::Zavod, 7);
+    EXPECT_EQ(SI_Typ::Etapa, 1);
+    EXPECT_DOUBLE_EQ(Nastaveni.Start00, 10.0);
+    EXPECT_DOUBLE_EQ(ini.ReadFloat("fQZ_Mez", "Start00", -1), 10.0);
+    EXPECT_TRUE(zdroje[2].Enabled);
+    EXPECT_EQ(zmeny + rekonstrukce, 0);
+    EXPECT_TRUE(Koment::RavlinInfNacten()) << "the previous file still holds";
+
+    // Whole again: taken.
+    double_.inf.zavod = 8;
+    double_.inf.etapa = 2;
+    ASSERT_TRUE(double_.WriteInf());
+    EXPECT_TRUE(Call());
+    EXPECT_EQ(SI_Typ::Zavod, 8);
+    EXPECT_EQ(SI_Typ::Etapa, 2);
 }
 
 TEST(KomentHlavni, SettingsWithoutAFileAndStart00) {

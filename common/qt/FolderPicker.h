@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QAbstractButton>
+#include <QAction>
 #include <QFileDialog>
 #include <QString>
 #include <QWidget>
@@ -7,8 +9,8 @@
 #include <optional>
 #include <string>
 
-// Asks the user for a folder. The dialogs take one so that tests can answer in place of the
-// system's folder dialog.
+// Asks the user for an existing folder. The dialogs take one so that tests can answer in place
+// of the folder dialog.
 class IFolderPicker {
 public:
     virtual ~IFolderPicker() = default;
@@ -21,12 +23,22 @@ class QtFolderPicker : public IFolderPicker {
 public:
     std::optional<std::string> ChooseFolder(QWidget* parent, const std::string& title,
                                             const std::string& start) override {
-        const QString dir = QFileDialog::getExistingDirectory(parent, QString::fromStdString(title),
-                                                              QString::fromStdString(start));
-        if (dir.isEmpty()) {
+        QFileDialog dialog(parent, QString::fromStdString(title), QString::fromStdString(start));
+        dialog.setFileMode(QFileDialog::Directory);
+        // Every caller chooses a folder that exists: the dialog is Qt's own, whose button and
+        // menu item for a new folder can be taken away (a system's chooser always offers one).
+        dialog.setOptions(QFileDialog::ShowDirsOnly | QFileDialog::ReadOnly |
+                          QFileDialog::DontUseNativeDialog);
+        for (QAbstractButton* b : dialog.findChildren<QAbstractButton*>("newFolderButton")) {
+            b->hide();
+        }
+        for (QAction* a : dialog.findChildren<QAction*>("qt_new_folder_action")) {
+            a->setVisible(false);
+        }
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
             return std::nullopt;
         }
-        return dir.toStdString();
+        return dialog.selectedFiles().constFirst().toStdString();
     }
 
     static QtFolderPicker& Instance() {

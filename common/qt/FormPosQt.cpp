@@ -1,7 +1,5 @@
 #include "FormPosQt.h"
 
-#include "Tools.h"
-
 #include <QGuiApplication>
 #include <QRect>
 #include <QScreen>
@@ -28,8 +26,14 @@ bool OnSomeScreen(const QRect& frame) {
 
 } // namespace
 
-bool Load(platform::IniFile& ini, std::string_view section, QWidget& window) {
-    if (ini.ReadInteger(section, "Status", 0) == 0) {
+const Numbering Shared{Tools::SaveFormPos, Tools::LoadFormPos,
+                       [](platform::IniFile& ini, std::string_view section) {
+                           return ini.ReadInteger(section, "Status", 0) != 0;
+                       }};
+
+bool Load(platform::IniFile& ini, std::string_view section, QWidget& window,
+          const Numbering& numbering) {
+    if (!numbering.stored(ini, section)) {
         return false;
     }
     Tools::FormPos pos;
@@ -37,7 +41,7 @@ bool Load(platform::IniFile& ini, std::string_view section, QWidget& window) {
     pos.left = window.x();
     pos.width = window.width();
     pos.height = window.height();
-    Tools::LoadFormPos(ini, section, pos);
+    numbering.load(ini, section, pos);
     if (pos.width > 0 && pos.height > 0) {
         window.resize(pos.width, pos.height);
     }
@@ -50,7 +54,8 @@ bool Load(platform::IniFile& ini, std::string_view section, QWidget& window) {
     return true;
 }
 
-void Save(platform::IniFile& ini, std::string_view section, const QWidget& window) {
+void Save(platform::IniFile& ini, std::string_view section, const QWidget& window,
+          const Numbering& numbering) {
     Tools::FormPos pos;
     const Qt::WindowStates state = window.windowState();
     if (state & Qt::WindowMinimized) {
@@ -63,7 +68,7 @@ void Save(platform::IniFile& ini, std::string_view section, const QWidget& windo
     pos.left = window.x();
     pos.width = window.width();
     pos.height = window.height();
-    Tools::SaveFormPos(ini, section, pos);
+    numbering.save(ini, section, pos);
 }
 
 } // namespace FormPosQt

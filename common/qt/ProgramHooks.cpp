@@ -3,6 +3,7 @@
 #include "platform/Files.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QPixmap>
@@ -52,18 +53,28 @@ std::string EnvText(const std::string& name) {
     return v != nullptr ? v : "";
 }
 
-// Clicks the first shown, enabled button of that object name, once the signal's handler has
-// returned: the click may open a modal form.
+// Clicks the first shown, enabled button of that object name, else triggers the first enabled
+// menu item of that name, once the signal's handler has returned: the click may open a modal
+// form.
 void ClickNamed(const std::string& file) {
     std::string name;
     if (!platform::ReadWholeFile(file, name, nullptr)) {
         return;
     }
     const QString wanted = QString::fromStdString(name).trimmed();
-    for (QWidget* top : QApplication::topLevelWidgets()) {
+    const QWidgetList tops = QApplication::topLevelWidgets();
+    for (QWidget* top : tops) {
         for (QAbstractButton* b : top->findChildren<QAbstractButton*>(wanted)) {
             if (b->isVisible() && b->isEnabled()) {
                 QTimer::singleShot(0, b, &QAbstractButton::click);
+                return;
+            }
+        }
+    }
+    for (QWidget* top : tops) {
+        for (QAction* a : top->findChildren<QAction*>(wanted)) {
+            if (a->isEnabled()) {
+                QTimer::singleShot(0, a, &QAction::trigger);
                 return;
             }
         }
@@ -99,11 +110,41 @@ void TProgramHooks::Watch(QWidget& form) {
                 if (beforeClose_) {
                     beforeClose_();
                 }
-                form.close();
-                QApplication::quit();
+                EndRound(form);
             }
         }
     });
+}
+
+void TProgramHooks::EndRound(QWidget& form) {
+    // Innermost first, as the application's own closing does; a bound in case a window reopens
+    // itself at once.
+    for (int n = 0; n < 32; ++n) {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal == nullptr || modal == &form) {
+            break;
+        }
+        if (!modal->close() && modal->isVisible()) {
+            modal->hide();
+        }
+    }
+    if (form.isVisible()) {
+        form.close();
+    }
+    if (!form.isVisible()) {
+        if (ending_) {
+            ending_->stop();
+        }
+        QApplication::quit();
+        return;
+    }
+    // The form waits for a handler whose modal loop ends once this returns.
+    if (!ending_) {
+        ending_ = std::make_unique<QTimer>();
+        ending_->setInterval(20);
+        QObject::connect(ending_.get(), &QTimer::timeout, [this, &form] { EndRound(form); });
+    }
+    ending_->start();
 }
 
 std::function<void()> TProgramHooks::StateHook(std::function<std::string()> stateText) const {

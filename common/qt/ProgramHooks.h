@@ -5,10 +5,12 @@
 //   <prefix>STATE_FILE names a file that receives the main form's state text whenever it
 //   changed; <prefix>SCREENSHOT names a PNG file that receives a picture of the main form on
 //   SIGUSR1, and every other shown window goes beside it as <name>-<window name>.png;
-//   <prefix>CLICK_FILE names a file holding the object name of a button that SIGUSR2 clicks (in
-//   any window, a modal form included), so a test can press what a user presses. SIGTERM,
-//   SIGINT and SIGHUP close the main form as its close button does, so its settings are stored,
-//   and end the event loop.
+//   <prefix>CLICK_FILE names a file holding the object name of a button or a menu item that
+//   SIGUSR2 clicks (in any window, a modal form included), so a test can press what a user
+//   presses. SIGTERM, SIGINT and SIGHUP end the program whatever is open: every modal window is
+//   closed as its close button would close it (one that refuses, such as a dialog whose checks
+//   failed or a question, is hidden, which ends its loop all the same), the main form closes as
+//   its close button does, so its settings are stored, and the event loop ends.
 
 #include <functional>
 #include <memory>
@@ -16,6 +18,7 @@
 #include <string_view>
 
 class QSocketNotifier;
+class QTimer;
 class QWidget;
 
 class TProgramHooks {
@@ -40,12 +43,17 @@ public:
     const std::string& Screenshot() const { return screenshot_; }
 
 private:
+    // One round of ending the program; rounds repeat until the main form has closed, since a
+    // handler whose modal window was ended may open another.
+    void EndRound(QWidget& form);
+
     std::string stateFile_;
     std::string screenshot_;
     std::string clickFile_;
     bool signalsCaught_ = false;
     std::function<void()> beforeClose_;
     std::unique_ptr<QSocketNotifier> notifier_;
+    std::unique_ptr<QTimer> ending_;
 };
 
 // Writes the state text to the file, whole or not at all, only when it differs from what the

@@ -1,6 +1,7 @@
 #include "SI_FontForm.h"
 
 #include "Dialogs.h"
+#include "FormPosQt.h"
 #include "SI_Typ.h"
 
 #include <QEvent>
@@ -60,35 +61,16 @@ std::optional<QFont> AskSystemFontDialog(const QFont& initial, QWidget* parent) 
     return chosen;
 }
 
-void RestorePlacement(QWidget& w, platform::IniFile& ini, const char* section) {
-    Tools::FormPos pos{Tools::WindowState::Normal, w.y(), w.x(), w.width(), w.height()};
-    Tools::LoadFormPos(ini, section, pos);
-    if (ini.ReadInteger(section, "Status", 0) != 0) {
-        w.setGeometry(pos.left, pos.top, pos.width, pos.height);
-        if (pos.state == Tools::WindowState::Maximized) {
-            w.setWindowState(Qt::WindowMaximized);
-        }
-    }
-}
-
-void StorePlacement(QWidget& w, platform::IniFile& ini, const char* section) {
-    Tools::FormPos pos{Tools::WindowState::Normal, w.y(), w.x(), w.width(), w.height()};
-    if (w.isMaximized()) {
-        pos.state = Tools::WindowState::Maximized;
-    } else if (w.isMinimized()) {
-        pos.state = Tools::WindowState::Minimized;
-    }
-    Tools::SaveFormPos(ini, section, pos);
-}
-
 } // namespace
 
-TfFont::TfFont(platform::IniFile& ini, QWidget* parent, FontChooser chooser)
-    : QDialog(parent), ini_(ini), chooser_(chooser ? std::move(chooser) : AskSystemFontDialog) {
+TfFont::TfFont(platform::IniFile& ini, QWidget* parent, FontChooser chooser,
+               const FormPosQt::Numbering& numbering)
+    : QDialog(parent), ini_(ini), chooser_(chooser ? std::move(chooser) : AskSystemFontDialog),
+      numbering_(numbering) {
     setObjectName("fFont");
     setWindowTitle("Font");
     resize(641, 407);
-    RestorePlacement(*this, ini_, "fFont");
+    FormPosQt::Load(ini_, "fFont", *this, numbering_);
     const SI_Font::UserFonts fonts = SI_Font::LoadUserFonts(ini_);
     for (int i = 0; i < SI_Font::PocetFontu; ++i) {
         TMyFont& s = samples_[i];
@@ -153,6 +135,6 @@ void TfFont::resizeEvent(QResizeEvent* event) {
 }
 
 void TfFont::done(int result) {
-    StorePlacement(*this, ini_, "fFont");
+    FormPosQt::Save(ini_, "fFont", *this, numbering_);
     QDialog::done(result);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FormPosQt.h"
 #include "SI_Font.h"
 #include "Tools.h"
 #include "platform/IniFile.h"
@@ -34,8 +35,10 @@ public:
     // Asks the user for a font starting from the given one; nullopt when cancelled.
     using FontChooser = std::function<std::optional<QFont>(const QFont& initial, QWidget* parent)>;
 
-    // Without a chooser the system's font dialog is used.
-    explicit TfFont(platform::IniFile& ini, QWidget* parent = nullptr, FontChooser chooser = {});
+    // Without a chooser the system's font dialog is used. The placement is stored in section
+    // "fFont" in the program's numbering.
+    explicit TfFont(platform::IniFile& ini, QWidget* parent = nullptr, FontChooser chooser = {},
+                    const FormPosQt::Numbering& numbering = FormPosQt::Shared);
 
     const Tools::FontSpec& UserFont(int index) const { return samples_[index].font; }
     QPlainTextEdit* Sample(int index) const { return samples_[index].edit; }
@@ -59,5 +62,6 @@ private:
 
     platform::IniFile& ini_;
     FontChooser chooser_;
+    const FormPosQt::Numbering& numbering_;
     std::array<TMyFont, SI_Font::PocetFontu> samples_;
 };

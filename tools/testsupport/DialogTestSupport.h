@@ -8,10 +8,14 @@
 #include "FolderPicker.h"
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QDialog>
+#include <QTimer>
 #include <QWidget>
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -45,6 +49,16 @@ inline void Click(QWidget& w, const char* name) {
     if (auto* b = Child<QAbstractButton>(w, name)) {
         b->click();
     }
+}
+
+// Runs `answer` on the modal dialog the next command opens, from inside its loop; the answer
+// ends the dialog.
+inline void OnNextModal(std::function<void(QDialog&)> answer) {
+    QTimer::singleShot(0, [answer = std::move(answer)] {
+        if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            answer(*d);
+        }
+    });
 }
 
 // Renders a window into a PNG for a look by eye, into the folder DIALOG_PICTURES names (no

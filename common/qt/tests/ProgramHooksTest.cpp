@@ -3,6 +3,10 @@
 #include "testsupport/QtApp.h"
 #include "testsupport/TempDir.h"
 
+#include <QCloseEvent>
+#include <QDialog>
+#include <QMessageBox>
+#include <QTimer>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -66,5 +70,41 @@ TEST(ProgramHooks, PrefixNamesTheFilesAndSignalsActOnTheForm) {
 
     ::raise(SIGTERM);
     QCoreApplication::processEvents();
+    EXPECT_FALSE(form.isVisible());
+}
+
+// A closing signal ends every modal loop, innermost first: a question without an escape button
+// and, below it, a dialog that refuses its close (failed checks) are ended all the same, and the
+// form closes.
+TEST(ProgramHooks, ClosingSignalEndsModalWindowsThatRefuseTheirClose) {
+    testsupport::EnsureQtApp();
+    TProgramHooks hooks("HOOKTEST_END_");
+    struct Refusing : QDialog {
+        using QDialog::QDialog;
+        void closeEvent(QCloseEvent* e) override { e->ignore(); }
+        void done(int) override {}
+    };
+    QWidget form;
+    form.show();
+    hooks.Watch(form);
+    Refusing dialog(&form);
+    int answer = -1;
+    bool rescued = false;
+    QTimer::singleShot(0, &dialog, [&] {
+        QMessageBox box(QMessageBox::Question, "t", "q", QMessageBox::Yes | QMessageBox::No,
+                        &dialog);
+        QTimer::singleShot(0, [] { ::raise(SIGTERM); });
+        // Only a program that failed to end them gets here.
+        QTimer::singleShot(5000, &box, [&] {
+            rescued = true;
+            box.hide();
+            dialog.hide();
+        });
+        answer = box.exec();
+    });
+    dialog.exec();
+    EXPECT_FALSE(rescued);
+    EXPECT_NE(answer, QMessageBox::Yes);
+    EXPECT_FALSE(dialog.isVisible());
     EXPECT_FALSE(form.isVisible());
 }
