@@ -96,11 +96,18 @@ demo_start_sisim() {
     "$sisim" --stdin <"$demo/.sisim-commands" >"$demo/sisim.out" 2>"$demo/sisim.log" &
     sim_pid=$!
     exec 3>"$demo/.sisim-commands"
+    pty=$(demo_sisim_pty "$demo/sisim.out" "the simulator")
+}
+# The pseudo-terminal a simulator printed into its output file, waited for up to 5 s; the
+# script ends with a message naming the simulator when none comes.
+demo_sisim_pty() {
     for _ in $(seq 50); do
-        grep -q '^PTY ' "$demo/sisim.out" 2>/dev/null && break
+        grep -q '^PTY ' "$1" 2>/dev/null && break
         sleep 0.1
     done
-    pty=$(sed -n 's/^PTY //p' "$demo/sisim.out")
-    [ -n "$pty" ] || { echo "$demo_name: the simulator gave no pseudo-terminal" >&2; exit 1; }
+    local found
+    found=$(sed -n 's/^PTY //p' "$1")
+    [ -n "$found" ] || { echo "$demo_name: $2 gave no pseudo-terminal" >&2; exit 1; }
+    echo "$found"
 }
 send() { echo "$1" >&3 2>/dev/null || true; }

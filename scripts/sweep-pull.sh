@@ -87,13 +87,7 @@ for ((k = 1; k <= stations; k++)); do
     sim_pids+=($!)
 done
 for ((k = 1; k <= stations; k++)); do
-    for _ in $(seq 50); do
-        grep -q '^PTY ' "$demo/sim$k.out" 2>/dev/null && break
-        sleep 0.1
-    done
-    pty=$(sed -n 's/^PTY //p' "$demo/sim$k.out")
-    [ -n "$pty" ] || { echo "$demo_name: simulator $k gave no pseudo-terminal" >&2; exit 1; }
-    ptys+=("$pty")
+    ptys+=("$(demo_sisim_pty "$demo/sim$k.out" "simulator $k")")
 done
 {
     echo "$marker"
