@@ -163,14 +163,10 @@ TEST(AdminQt, SettingsThatCannotBeStoredKeepTheFormOpen) {
         otevrena = f.isVisible();
         f.BtnZpet()->click();
     });
-    bool porty = false;
-    EXPECT_FALSE(ZobrazFormuAdmin(f, nullptr, [&porty](const TAdmin&) { porty = true; }));
+    EXPECT_FALSE(ZobrazFormuAdmin(f, nullptr, [](const TAdmin&) { FAIL(); }));
     EXPECT_TRUE(otevrena);
-    EXPECT_FALSE(porty);
     ASSERT_EQ(messages.errors.size(), 1u);
-    EXPECT_EQ(messages.errors[0].rfind("Nastavení se nepodařilo uložit: ", 0), 0u)
-        << messages.errors[0];
-    EXPECT_NE(messages.errors[0].find("Pultra.ini"), std::string::npos) << messages.errors[0];
+    EXPECT_TRUE(messages.errors[0].starts_with("Nastavení se nepodařilo uložit: "));
     EXPECT_EQ(SISam_Typ::Param.RavlinPath, "");
     Dialogs::SetMessages(nullptr);
     SISam_Typ::Param = {};
