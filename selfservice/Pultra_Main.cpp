@@ -300,10 +300,7 @@ void TPultra_Main::showEvent(QShowEvent* event) {
 }
 
 void TPultra_Main::closeEvent(QCloseEvent* event) {
-    // A closing signal that comes while the password is asked for cannot close the form itself
-    // (it is closing already) and ends the keyboard: this close then goes through for it.
-    if (!closed_ && !bezHesla_ && Prihlaseni.Uroven < SISam_Typ::UrovenAdmin && !ZadejHeslo() &&
-        !bezHesla_) {
+    if (!closed_ && !bezHesla_ && Prihlaseni.Uroven < SISam_Typ::UrovenAdmin && !ZadejHeslo()) {
         event->ignore();
         return;
     }
