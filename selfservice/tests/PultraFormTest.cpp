@@ -7,6 +7,7 @@
 #include "RavlinSam.h"
 #include "SI_Port.h"
 #include "fAdmin.h"
+#include "fInfoForma.h"
 #include "fKlavesnice.h"
 #include "fNactiCip.h"
 #include "fVyberBTN.h"
@@ -296,28 +297,54 @@ TEST_F(PultraForm, LoginThroughTheChipPromptAndAutomaticLogout) {
     EXPECT_THAT(log, ::testing::HasSubstr(";Log OUT\r\n"));
 }
 
-// A closing signal while the close button asks for the password ends the program through the
-// form's close, as main() wires it; the placement reaches Pultra.ini.
-TEST_F(PultraForm, ASignalDuringTheClosePasswordEndsTheProgram) {
-    TProgramHooks hooks("PULTRATEST_");
-    hooks.SetBeforeSignalClose([this] { form->ZavritBezHesla(); });
-    hooks.Watch(*form);
-    QTimer cekej;
-    QObject::connect(&cekej, &QTimer::timeout, [this, &cekej] {
-        if (QApplication::activeModalWidget() == klavesnice.get()) {
-            cekej.stop();
-            ::raise(SIGTERM);
+// A closing signal with any form of the kiosk open ends through the form's close, the window
+// placement stored; the close button's own password prompt among them.
+TEST_F(PultraForm, EachSignalWithEachFormOpenEndsThroughTheFormsClose) {
+    const struct {
+        const char* nazev;
+        std::function<void()> otevri;
+        std::function<QWidget*()> modalni;
+    } formy[] = {
+        {"close button's password", [this] { form->close(); },
+         [this]() -> QWidget* { return klavesnice.get(); }},
+        {"password on the clock", [this] { form->CasClick(); },
+         [this]() -> QWidget* { return klavesnice.get(); }},
+        {"chooser", [this] { form->StartovkyClick(); },
+         [this]() -> QWidget* { return vyber.get(); }},
+        {"chip prompt", [this] { form->LoginClick(); },
+         [this]() -> QWidget* { return &form->NactiCipForma(); }},
+        {"message", [this] { form->ZobrazInfoFormu("x", "", false, 0); },
+         [this]() -> QWidget* { return &form->InfoForma(); }},
+        {"administrator form", [this] { form->AdminClick(); },
+         [this]() -> QWidget* { return &form->AdminForma(); }},
+    };
+    for (const auto& f : formy) {
+        for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
+            SCOPED_TRACE(std::string(f.nazev) + " " + std::to_string(signal));
+            TearDown();
+            SetUp();
+            TProgramHooks hooks("PULTRATEST_");
+            hooks.SetBeforeSignalClose([this] { form->ZavritBezHesla(); });
+            hooks.Watch(*form);
+            bool odeslano = false;
+            QTimer cekej;
+            QObject::connect(&cekej, &QTimer::timeout, [&, signal] {
+                if (!odeslano && QApplication::activeModalWidget() == f.modalni()) {
+                    odeslano = true;
+                    ::raise(signal);
+                }
+            });
+            cekej.start(10);
+            QTimer hlidac; // never a hang: a loop still running then ends with 99
+            QObject::connect(&hlidac, &QTimer::timeout, [] { QApplication::exit(99); });
+            hlidac.start(20000);
+            QTimer::singleShot(0, form.get(), f.otevri);
+            EXPECT_EQ(QApplication::exec(), 0);
+            EXPECT_FALSE(form->isVisible());
+            platform::IniFile ini("Pultra.ini");
+            for (const char* key : {"Top", "Left", "Width", "Height", "Status"}) {
+                EXPECT_NE(ini.ReadString("Pultra_Main", key, "-"), "-") << key;
+            }
         }
-    });
-    cekej.start(10);
-    QTimer hlidac; // never a hang: a loop still running then ends with 99
-    QObject::connect(&hlidac, &QTimer::timeout, [] { QApplication::exit(99); });
-    hlidac.start(20000);
-    QTimer::singleShot(0, form.get(), [this] { form->close(); });
-    EXPECT_EQ(QApplication::exec(), 0);
-    EXPECT_FALSE(form->isVisible());
-    platform::IniFile ini("Pultra.ini");
-    for (const char* key : {"Top", "Left", "Width", "Height", "Status"}) {
-        EXPECT_NE(ini.ReadString("Pultra_Main", key, "-"), "-") << key;
     }
 }
