@@ -158,23 +158,27 @@ TfQZ_Mez::TfQZ_Mez(TVolby volby, QWidget* parent) : QMainWindow(parent), volby_(
     grid_->setSelectionMode(QAbstractItemView::NoSelection);
     grid_->viewport()->installEventFilter(this);
 
-    for (const char* name : {"Timer1", "Timer_Kresli", "TimerNacitani", "TimerDivak",
-                             "TimerPrinter", "TimerInfoRavlin"}) {
+    const struct {
+        const char* name;
+        int ms; // TimerNacitani's comes from the settings
+        void (TfQZ_Mez::*handler)();
+    } casovace[] = {
+        {"Timer1", 200, &TfQZ_Mez::Timer1Timer},
+        {"Timer_Kresli", 1000, &TfQZ_Mez::Timer_KresliTimer},
+        {"TimerNacitani", 0, &TfQZ_Mez::TimerNacitaniTimer},
+        {"TimerDivak", 4000, &TfQZ_Mez::TimerDivakTimer},
+        {"TimerPrinter", 1000, &TfQZ_Mez::TimerPrinterTimer},
+        {"TimerInfoRavlin", 20000, &TfQZ_Mez::TimerInfoRavlinTimer},
+    };
+    for (const auto& c : casovace) {
         auto* t = new QTimer(this);
-        t->setObjectName(name);
-        casovace_[name] = t;
+        t->setObjectName(c.name);
+        t->setInterval(c.ms);
+        // A handler may run a modal loop (a message box): the close waits for it.
+        connect(t, &QTimer::timeout, this,
+                [this, h = c.handler] { nested_.Run([&] { (this->*h)(); }); });
+        casovace_[c.name] = t;
     }
-    casovace_["Timer1"]->setInterval(200);
-    casovace_["Timer_Kresli"]->setInterval(1000);
-    casovace_["TimerDivak"]->setInterval(4000);
-    casovace_["TimerPrinter"]->setInterval(1000);
-    casovace_["TimerInfoRavlin"]->setInterval(20000);
-    Napoj(casovace_["Timer1"], &TfQZ_Mez::Timer1Timer);
-    Napoj(casovace_["Timer_Kresli"], &TfQZ_Mez::Timer_KresliTimer);
-    Napoj(casovace_["TimerNacitani"], &TfQZ_Mez::TimerNacitaniTimer);
-    Napoj(casovace_["TimerDivak"], &TfQZ_Mez::TimerDivakTimer);
-    Napoj(casovace_["TimerPrinter"], &TfQZ_Mez::TimerPrinterTimer);
-    Napoj(casovace_["TimerInfoRavlin"], &TfQZ_Mez::TimerInfoRavlinTimer);
 
     about_ = new TAboutBox(1, this);
     oknaKateg_ = std::make_unique<KategOkna::TOknaKateg>(komentator_.Zavod());
@@ -527,11 +531,6 @@ void TfQZ_Mez::VytvorDialogy() {
 void TfQZ_Mez::Napoj(QAction* polozka, std::function<void()> handler) {
     connect(polozka, &QAction::triggered, this,
             [this, handler = std::move(handler)] { nested_.Run(handler); });
-}
-
-void TfQZ_Mez::Napoj(QTimer* casovac, void (TfQZ_Mez::*handler)()) {
-    connect(casovac, &QTimer::timeout, this,
-            [this, handler] { nested_.Run([&] { (this->*handler)(); }); });
 }
 
 int TfQZ_Mez::Modalne(QDialog& dialog) {

@@ -138,10 +138,9 @@ private:
     void VytvorDialogy();
     // Runs a modal settings dialog with DialogOtevren set.
     int Modalne(QDialog& dialog);
-    // A menu item or a timer whose handler may run a modal loop (a dialog, a message box): the
-    // close waits for it.
+    // A menu item whose handler may run a modal loop (a dialog, a message box): the close waits
+    // for it.
     void Napoj(QAction* polozka, std::function<void()> handler);
-    void Napoj(QTimer* casovac, void (TfQZ_Mez::*handler)());
 
     TVolby volby_;
     std::unique_ptr<platform::IniFile> kategIni_;

@@ -51,7 +51,9 @@ TfNastavZobrazeni::TfNastavZobrazeni(platform::IniFile& ini, Koment::TNastaveni&
     for (int kod = 31; kod <= 255; ++kod) {
         auto* box = new QCheckBox(QString::fromStdString(VyberKateg::TitulekKontroly(kod)), this);
         box->setProperty("tag", kod);
-        box->setGeometry(30, 30, 100, 30);
+        // One cell of the layout: a box larger than that would lie over its neighbours and the
+        // switches, and take their clicks.
+        box->setGeometry(30, 30, kSirkaKodu, kVyskaKodu);
         box->hide();
         connect(box, &QCheckBox::clicked, this,
                 [this, kod](bool on) { VyberKateg::ZmenKontrolu(ini_, n_, kod, on); });
@@ -72,9 +74,7 @@ void TfNastavZobrazeni::PrekresliZobrazit() {
     for (const VyberKateg::TMistoKontroly& m : VyberKateg::RozlozKontroly(zavod_.KontrolaPouzita)) {
         QCheckBox* box = kontroly_[static_cast<size_t>(m.Kod)];
         box->setChecked(n_.KontrolaZobrazit[static_cast<size_t>(m.Kod)]);
-        // One cell of the layout: a box as large as it was made would lie over its neighbours
-        // and the switches, and take their clicks.
-        box->setGeometry(m.X, m.Y, kSirkaKodu, kVyskaKodu);
+        box->move(m.X, m.Y);
         box->show();
         dole = std::max(dole, m.Y + kVyskaKodu);
     }
