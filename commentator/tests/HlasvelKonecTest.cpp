@@ -9,6 +9,7 @@
 #include "testsupport/TempDir.h"
 
 #include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
