@@ -351,23 +351,21 @@ void TSIPort::KeepCardMessages(const std::vector<uint8_t>& bytes) {
         TSIFrameInfo info{};
         const ExtFrameResult r = rest >= 3 ? ParseExtFrameBytes(&bytes[i], rest, info)
                                            : ExtFrameResult{ExtFrameStatus::Incomplete, 0};
-        if (r.status == ExtFrameStatus::Complete && info.valid) {
-            if (removed) {
-                removedAt = i; // whatever was inserted before has left again
-                insertedAt = n;
-            } else if (inserted && insertedAt == n) {
-                insertedAt = i;
-            }
-            i += r.consumed - 1;
-        } else if (r.status == ExtFrameStatus::Incomplete && (rest < 2 || inserted || removed) &&
-                   (rest < 3 || bytes[i + 2] == CardIdLen)) {
-            // The start of a message still coming.
+        // A removal here: whatever was inserted before has left again.
+        const auto cardMessage = [&](bool insertion) {
             if (removed) {
                 removedAt = i;
                 insertedAt = n;
-            } else if (insertedAt == n) {
+            } else if (insertion && insertedAt == n) {
                 insertedAt = i;
             }
+        };
+        if (r.status == ExtFrameStatus::Complete && info.valid) {
+            cardMessage(inserted);
+            i += r.consumed - 1;
+        } else if (r.status == ExtFrameStatus::Incomplete && (rest < 2 || inserted || removed) &&
+                   (rest < 3 || bytes[i + 2] == CardIdLen)) {
+            cardMessage(true); // the start of a message still coming
             break;
         }
     }

@@ -59,9 +59,10 @@ public:
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
     const Command command = ParseCommandLine(args);
+    const bool display = HasDisplay();
     // With a display the help is a message box too; without one it goes to the terminal.
-    const bool windows = command == Command::Wizard || (command == Command::Help && HasDisplay());
-    if (command == Command::Wizard && !HasDisplay()) {
+    const bool windows = display && (command == Command::Wizard || command == Command::Help);
+    if (command == Command::Wizard && !display) {
         std::cerr << NoDisplayText << '\n';
         return 2;
     }

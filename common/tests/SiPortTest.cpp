@@ -371,12 +371,9 @@ TEST_F(SiPortTest, CardPulledJustBeforeTheFlushCostsNotTheNextRunnersCard) {
     using K = CardKind;
     const std::vector<Case> cases = {
         {K::Si5, 105, 1, 0, false, 1, true, K::Si8, 108},
-        {K::Si6, 106, 1, 300, false, 1, true, K::Si10, 110},
         {K::Si8, 108, 1, 0, false, 1, false, K::Si8, 108},
         {K::PCard, 181, 1, 300, false, 2, false, K::Si6, 106},
-        {K::Si10, 110, 1, 0, false, 1, false, K::Si8, 108},
         {K::Si10, 110, 2, 300, false, 3, false, K::Si5, 105},
-        {K::Si10, 110, 3, 0, false, 3, false, K::Si9, 109},
         {K::Si10, 110, 4, 0, false, 4, true, K::Si10, 110},
         // With no removal message the next card's own message shows that the pulled one left.
         {K::Si10, 110, 1, 0, true, 2, false, K::Si8, 108},

@@ -66,40 +66,6 @@ TEST(FontPackage, ShippedProgramCarriesTheFontAndDataFileByteForByte) {
     EXPECT_EQ(p.data.title, "VaZevo2004");
     EXPECT_TRUE(p.readMe.empty() && p.license.empty() && p.data.url.empty());
 }
-
-// The family comes from the font itself: a font whose name table cannot be read has none,
-// although fontconfig would list it under its file's name, and its package is refused.
-TEST(FontPackage, FontWithoutReadableFamilyIsADamagedEntry) {
-    const std::string font = testsupport::ReadBytes(TYPORIN_FONT);
-    struct Case {
-        const char* what;
-        std::string bytes;
-        std::optional<std::string> face;
-    };
-    const std::vector<Case> cases = {
-        {"the shipped font", font, "QZ-Davovazedi04"},
-        {"garbage from byte 2000 on", Garbled(font, 2000), std::nullopt},
-        {"no font at all", "plain text", std::nullopt},
-    };
-    testsupport::TempDir dir;
-    FontconfigStore store;
-    for (const Case& c : cases) {
-        testsupport::WriteBytes(dir / "QZ_Pikt04.TTF", c.bytes);
-        EXPECT_EQ(store.FaceName(dir / "QZ_Pikt04.TTF"), c.face) << c.what;
-
-        Package p;
-        std::string reason;
-        const bool loaded = LoadPackage(
-            MemorySource(Packed({{"QZ_Pikt04.TTF", c.bytes}, {"zembrak.dat", ShippedDataFile}})),
-            [&](const fs::path& f) { return store.FaceName(f); }, p, reason);
-        EXPECT_EQ(loaded, c.face.has_value()) << c.what;
-        if (!loaded) {
-            EXPECT_EQ(reason, "'QZ_Pikt04.TTF' is no font, or its family name cannot be read "
-                              "from the font itself")
-                << c.what;
-        }
-    }
-}
 #endif
 
 // The data file need not be the first entry read, names are matched without regard to case,

@@ -201,55 +201,6 @@ TEST_F(CardvaneEndToEnd, RavlinInfOutOfRangeKeepsTheRaceAndTheWindowSaysWhy) {
     EXPECT_EQ(ini.ReadInteger("fQZ_SI", "Etapa", -1), 1);
 }
 
-// A runner pulls his card just as a block of it comes in, and the next runner puts his in
-// 1.5 s later and holds it for 2.5 s: his card is read, whatever the pulled card's family.
-TEST_F(CardvaneEndToEnd, CardPulledAsItsBlockComesCostsNotTheNextRunnersCard) {
-    Sisim sim(dir.Path(), "sim1");
-    ASSERT_FALSE(sim.Slave().empty());
-    // A read time-out longer than the next runner waits: only the removal ends the readout.
-    WriteIni(dir / "QZ_SI.ini", Main("PodleRavlin=0\nZavod=12\nEtapa=1\n") +
-                                    "[COM1]\nZarizeni=" + sim.Slave() +
-                                    "\nRezim=1\nMaxTime=10\nPath=" + (dir / "data").string() +
-                                    "\n" + DisableUnused(2));
-    Cardvane cv(program, dir.Path(), "cardvane");
-    ASSERT_TRUE(cv.StateWhen([](State& s) { return s["COM1.state"] == "Waiting"; })) << cv.Errors();
-
-    struct Case {
-        const char* pulled;   // "<type> <number>" as sisim takes it
-        int answers;          // blocks answered before it leaves
-        size_t pulledRecords; // all its data came before it left: it is read
-        const char* next;
-        const char* nextLogged; // how sisim names the next card
-        size_t nextRecords;
-    };
-    const Case cases[] = {
-        {"si5 412345", 1, 1, "si8 2000001", "SI8 2000001", 2},
-        {"si8 2000002", 1, 0, "siac 8000001", "SI10/SI11/SIAC 8000001", 4},
-        {"siac 8000002", 2, 0, "si6 1000001", "SI6 1000001", 3},
-    };
-    const fs::path chips = dir / "data" / "C1_0012.si1";
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.pulled);
-        const uintmax_t before = SizeOf(chips);
-        // The removal message comes in two pieces, around the port's flush.
-        sim.Send(std::string("insert ") + c.pulled + "\nfault pull " + std::to_string(c.answers) +
-                 " 300\nwait 1500\ninsert " + c.next + "\nwait 2500\nremove");
-        const std::string removed = "card " + std::string(c.nextLogged) + " removed";
-        ASSERT_TRUE(Eventually([&] { return Has(sim.Log(), removed); })) << sim.Log();
-        EXPECT_TRUE(Has(sim.Log(), removed + "; acknowledged: yes"));
-        ASSERT_TRUE(cv.StateWhen([&](State& s) { return s["COM1.state"] == "Waiting"; }));
-        ASSERT_EQ(SizeOf(chips), before + (c.pulledRecords + c.nextRecords) * TCardBlockRec::Size);
-        const std::string bytes = ReadBytes(chips);
-        const std::string number = std::string(c.next).substr(std::string(c.next).find(' ') + 1);
-        const TCardBlockRec first =
-            TCardBlockRec::FromBytes(reinterpret_cast<const uint8_t*>(bytes.data()) + before +
-                                     c.pulledRecords * TCardBlockRec::Size);
-        EXPECT_EQ(first.cardNumber, std::string(8 - number.size(), ' ') + number);
-    }
-    cv.Signal(SIGTERM);
-    ASSERT_EQ(cv.WaitExit(), 0) << cv.Errors();
-}
-
 // Two reading ports, a display station and a race taken from Ravlin.inf, pictured for a
 // person to look at: the picture stays in the build tree.
 TEST_F(CardvaneEndToEnd, ScreenshotOfTheMainWindowWithTwoActivePorts) {

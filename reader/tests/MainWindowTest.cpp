@@ -227,19 +227,17 @@ TEST_F(MainWindowMenu, HiddenItemShowsTheSheetTestFormThatDrawsAndPrints) {
 }
 
 // The hidden button converts the ORIS registration list in Work.xml of the program's data
-// folder into Registration.txt beside it and says so on the ORIS label; a document it cannot
-// convert is reported there instead.
+// folder into Registration.txt beside it and says so on the ORIS label.
 TEST_F(MainWindowMenu, HiddenButtonConvertsTheRegistrationWorkFile) {
     platform::SetProgramDataDir(dir.Path());
-    const auto work = [&](const std::string& data) {
-        testsupport::WriteBytes(dir / "Work.xml",
-                                "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<ORIS>\n"
-                                "<Method>getRegistration</Method>\n<Status>OK</Status>\n" +
-                                    data + "\n</ORIS>\n");
-    };
-    work("<Data><Person id=\"Person_1\"><RegNo>ZDR8552</RegNo><UserID>502</UserID><Lic>C</Lic>"
-         "<FirstName>Eliška</FirstName><LastName>Řeháková</LastName><SI></SI><Paid>0</Paid>"
-         "<ClubID>1</ClubID><Gender>D</Gender><Born>1985</Born><Fee>400</Fee></Person></Data>");
+    testsupport::WriteBytes(
+        dir / "Work.xml",
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<ORIS>\n<Method>getRegistration</Method>\n"
+        "<Status>OK</Status>\n<Data><Person "
+        "id=\"Person_1\"><RegNo>ZDR8552</RegNo><UserID>502</UserID><Lic>C</Lic>"
+        "<FirstName>Eliška</FirstName><LastName>Řeháková</LastName><SI></SI><Paid>0</Paid>"
+        "<ClubID>1</ClubID><Gender>D</Gender><Born>1985</Born><Fee>400</Fee></Person></Data>\n</"
+        "ORIS>\n");
     const fs::path out = dir / "Registration.txt";
     {
         TfQZ_SI form;
@@ -249,13 +247,6 @@ TEST_F(MainWindowMenu, HiddenButtonConvertsTheRegistrationWorkFile) {
         EXPECT_EQ(platform::Cp1250ToUtf8(testsupport::ReadBytes(out)),
                   "ZDR8552;502;C;Eliška;Řeháková;;0;1;D;1985;400;\r\n");
         EXPECT_EQ(form.LabelInternet()->text().toStdString(), "Zpracováno : " + out.string());
-
-        fs::remove(out);
-        work("<Data><Person><RegNo>A1</RegNo><FirstName><Given>Jan</Given></FirstName>"
-             "</Person></Data>");
-        button->click();
-        EXPECT_EQ(form.LabelInternet()->text().toStdString(),
-                  "Nepodařilo se zpracovat soubor registrace");
         form.close();
     }
     platform::SetProgramDataDir({});

@@ -254,31 +254,26 @@ void Station::Send(OutFrame frame, TimePoint now, std::optional<int> pullGap) {
             " bytes; nothing more until the card is removed");
     }
     Say("tx " + frame.what + ": " + Hex(wire));
+    // A pulled card's removal goes out in a write of its own, whole or split by the pull's gap;
+    // any other frame is split only by a split fault.
+    const bool ownWrite = pullGap.has_value();
+    std::optional<int> gap;
+    std::string by = "pull";
     if (pullGap) {
-        if (*pullGap == 0) {
-            out_.push_back({now, nanoseconds(0), std::move(wire), true});
-            return;
-        }
-        const size_t half = wire.size() / 2;
-        out_.push_back(
-            {now, nanoseconds(0), {wire.begin(), wire.begin() + static_cast<long>(half)}, true});
-        out_.push_back(
-            {now, milliseconds(*pullGap), {wire.begin() + static_cast<long>(half), wire.end()}});
-        Say("fault pull: " + frame.what + " in two writes " + std::to_string(*pullGap) +
-            " ms apart");
+        gap = *pullGap > 0 ? pullGap : std::nullopt;
+    } else if (const auto f = TakeFault(FaultKind::Split)) {
+        gap = f->value;
+        by = "split";
+    }
+    if (!gap) {
+        out_.push_back({now, nanoseconds(0), std::move(wire), ownWrite});
         return;
     }
-    if (const auto f = TakeFault(FaultKind::Split)) {
-        const size_t half = wire.size() / 2;
-        out_.push_back(
-            {now, nanoseconds(0), {wire.begin(), wire.begin() + static_cast<long>(half)}});
-        out_.push_back(
-            {now, milliseconds(f->value), {wire.begin() + static_cast<long>(half), wire.end()}});
-        Say("fault split: " + frame.what + " in two writes " + std::to_string(f->value) +
-            " ms apart");
-        return;
-    }
-    out_.push_back({now, nanoseconds(0), std::move(wire)});
+    const size_t half = wire.size() / 2;
+    out_.push_back(
+        {now, nanoseconds(0), {wire.begin(), wire.begin() + static_cast<long>(half)}, ownWrite});
+    out_.push_back({now, milliseconds(*gap), {wire.begin() + static_cast<long>(half), wire.end()}});
+    Say("fault " + by + ": " + frame.what + " in two writes " + std::to_string(*gap) + " ms apart");
 }
 
 void Station::Insert(Card card, TimePoint now) {

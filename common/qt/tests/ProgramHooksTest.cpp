@@ -88,7 +88,6 @@ TEST(ProgramHooks, ClosingSignalEndsModalWindowsThatRefuseTheirClose) {
     form.show();
     hooks.Watch(form);
     Refusing dialog(&form);
-    int answer = -1;
     bool rescued = false;
     QTimer::singleShot(0, &dialog, [&] {
         QMessageBox box(QMessageBox::Question, "t", "q", QMessageBox::Yes | QMessageBox::No,
@@ -100,11 +99,10 @@ TEST(ProgramHooks, ClosingSignalEndsModalWindowsThatRefuseTheirClose) {
             box.hide();
             dialog.hide();
         });
-        answer = box.exec();
+        box.exec();
     });
     dialog.exec();
     EXPECT_FALSE(rescued);
-    EXPECT_NE(answer, QMessageBox::Yes);
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_FALSE(form.isVisible());
 }
