@@ -1,5 +1,8 @@
 #include "CteniRadku.h"
 
+#include "platform/Files.h"
+
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <string>
@@ -39,32 +42,14 @@ constexpr size_t TailBytes = 256;
 
 // Whether the file still holds, just before the position, the bytes consumed there.
 bool TailStillThere(int fd, const TStavCteni& state) {
-    if (state.Tail.empty()) {
-        return true;
-    }
     std::string now(state.Tail.size(), '\0');
-    const int64_t at = state.Position - static_cast<int64_t>(now.size());
-    size_t got = 0;
-    while (got < now.size()) {
-        const ssize_t n =
-            ::pread(fd, now.data() + got, now.size() - got, at + static_cast<int64_t>(got));
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return false;
-        }
-        got += static_cast<size_t>(n);
-    }
-    return now == state.Tail;
+    return platform::ReadAllAt(fd, now.data(), now.size(),
+                               state.Position - static_cast<int64_t>(now.size())) == now.size() &&
+           now == state.Tail;
 }
 
 void KeepTail(std::string& tail, std::string_view consumed) {
-    if (consumed.size() >= TailBytes) {
-        tail.assign(consumed.substr(consumed.size() - TailBytes));
-        return;
-    }
-    tail.append(consumed);
+    tail.append(consumed.substr(consumed.size() - std::min(consumed.size(), TailBytes)));
     if (tail.size() > TailBytes) {
         tail.erase(0, tail.size() - TailBytes);
     }

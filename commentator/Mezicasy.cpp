@@ -18,6 +18,12 @@ using Koment::Nastaveni;
 
 namespace {
 
+// A relay category's name ends in its leg, 1..4; 0 for any other name.
+int UsekKategorie(const TKateg1& k) {
+    const char c = k.Nazev.empty() ? '\0' : k.Nazev.back();
+    return c >= '1' && c <= '4' ? c - '0' : 0;
+}
+
 std::string Velka(std::string_view utf8) {
     std::string cp = platform::Utf8ToCp1250(utf8);
     for (char& c : cp) {
@@ -256,11 +262,10 @@ TZavodnik* TZavod::NajdiZavodnika(int32_t key, bool byChip) const {
 TZavodnik* TZavod::NajdiStafetu(int32_t bib, int32_t leg, double time) const {
     std::array<TZavodnik*, 5> slot{};
     for (const auto& k : Kategorie) {
-        const std::string cp = platform::Utf8ToCp1250(k->Nazev);
-        if (cp.empty() || cp.back() < '1' || cp.back() > '4') {
-            continue; // legs are 1..4; other endings fill no slot
+        const int n = UsekKategorie(*k);
+        if (n == 0) {
+            continue;
         }
-        const int n = cp.back() - '0';
         if ((leg < 1 || leg > 4 || leg == n) && slot[n] == nullptr) {
             slot[n] = k->NajdiStartCisloUsek(bib, n);
         }
@@ -791,8 +796,7 @@ int32_t TZavod::UsekCasomiry(const TMezicasRec& rec) const {
     if (z == nullptr || z->Kategorie == nullptr) {
         return 0;
     }
-    const std::string nazev = platform::Utf8ToCp1250(z->Kategorie->Nazev);
-    return nazev.back() - '0';
+    return UsekKategorie(*z->Kategorie);
 }
 
 namespace {

@@ -43,13 +43,12 @@ fs::path LocalCopy(const fs::path& dataFolder) {
     return dataFolder / ("ZavE" + Tools::StageText() + ".dat");
 }
 
-bool ExportStoji(std::string_view folder, TStavExportu& stav) {
-    const int64_t now = platform::GetClock().MonotonicMs();
-    if (!stav.Ceka || now - stav.Pohled < kZnovuPohledMs) {
-        return false;
-    }
-    stav.Pohled = now;
-    const fs::path source = platform::FromWindowsPath(ExportName(folder));
+namespace {
+
+// One look at the export: true when it stood still since the previous look; otherwise it is
+// waited for as long as it exists.
+bool Podivej(const fs::path& source, TStavExportu& stav) {
+    stav.Pohled = platform::GetClock().MonotonicMs();
     if (stav.Pohledy.IsStable(source)) {
         return true;
     }
@@ -58,18 +57,22 @@ bool ExportStoji(std::string_view folder, TStavExportu& stav) {
     return false;
 }
 
+} // namespace
+
+bool ExportStoji(std::string_view folder, TStavExportu& stav) {
+    return stav.Ceka && platform::GetClock().MonotonicMs() - stav.Pohled >= kZnovuPohledMs &&
+           Podivej(platform::FromWindowsPath(ExportName(folder)), stav);
+}
+
 bool KopirujZavodniky(std::string_view folder, const fs::path& localCopy, TStavExportu& stav,
                       const TZprava& nastavZpravu) {
     // The export's name comes from the results program: any letter case is taken.
     const fs::path source = platform::FromWindowsPath(ExportName(folder));
+    // Written since the previous look, or seen for the first time: the previous copy serves
+    // until the export stands still.
     stav.Ceka = false;
-    stav.Pohled = platform::GetClock().MonotonicMs();
-    std::error_code ec;
-    const bool stoji = stav.Pohledy.IsStable(source);
-    if (!stoji && fs::exists(source, ec)) {
-        // Written since the previous look, or seen for the first time: the previous copy
-        // serves until the export stands still.
-        stav.Ceka = true;
+    const bool stoji = Podivej(source, stav);
+    if (stav.Ceka) {
         return false;
     }
     std::string bytes;
@@ -88,6 +91,7 @@ bool KopirujZavodniky(std::string_view folder, const fs::path& localCopy, TStavE
     if (bytes.empty() || bytes.size() % Mezicasy::kVelikostZaznamu != 0) {
         return false;
     }
+    std::error_code ec;
     fs::create_directories(localCopy.parent_path(), ec);
     return platform::WriteFileAtomic(localCopy, bytes, nullptr);
 }

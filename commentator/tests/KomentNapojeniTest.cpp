@@ -205,44 +205,20 @@ TEST_F(Komentator, RelayTimerFinishKeepsItsLegAfterReload) {
     EXPECT_EQ(Splits(), live);
 }
 
-// A split file renamed over by a new one is read from its start, not from the old offset in
-// the middle of a line: no runner gets another's finish.
-TEST_F(Komentator, SplitFileReplacedUnderItIsReadFromItsStart) {
-    WriteBytes(dir / "Ravlin/exm00121.dat",
-               Export({{"H21", 500107, "1", {1}}, {"H21", 99500107, "2", {1}}}));
-    const fs::path cil = dir / "Ravlin/Koment/Cil00121.csv";
-    WriteBytes(cil, "500107;10:16:19,00;1;\r\n");
-    Enable(1, cil);
-    Nacti();
-    k->PollSources200ms();
-    WriteBytes(dir / "Ravlin/new.csv", "5017;10:16:19,00;1;\r\n99500107;10:31:00,00;1;\r\n");
-    fs::rename(dir / "Ravlin/new.csv", cil);
-    k->PollSources200ms();
-    k->ProcessPunches1s();
-    EXPECT_EQ(Splits().at(500107), Ms({16 * 60000 + 19000}));
-    EXPECT_EQ(Splits().at(99500107), Ms({31 * 60000}));
-}
-
 // A new export is looked at again every two seconds until it stood still, then loaded: the
 // race does not wait for the read interval, and is not loaded twice.
 TEST_F(Komentator, NewExportIsLoadedOnceItStoodStill) {
     const fs::path exm = dir / "Ravlin/exm00121.dat";
     WriteBytes(exm, Export({{"H21", 101, "1", {1}}}));
     k->ReloadCompetitors();
-    EXPECT_EQ(k->PocetZavodniku(), 0);
-    clock.Advance(1999);
-    k->PollSources200ms();
-    EXPECT_EQ(k->PocetZavodniku(), 0);
-    WriteBytes(exm, Export({{"H21", 101, "1", {1}}, {"H21", 102, "2", {1}}})); // still written
-    clock.Advance(1);
-    k->PollSources200ms();
-    EXPECT_EQ(k->PocetZavodniku(), 0);
-    clock.Advance(2000);
-    k->PollSources200ms();
-    EXPECT_EQ(k->PocetZavodniku(), 2);
-    EXPECT_TRUE(k->TakePrekreslitInfoAll());
-    clock.Advance(2000);
-    k->PollSources200ms();
+    for (const auto& [ms, pocet] : {std::pair{1999, 0}, {1, 0}, {2000, 2}, {2000, 2}}) {
+        if (ms == 1) { // still written when looked at again
+            WriteBytes(exm, Export({{"H21", 101, "1", {1}}, {"H21", 102, "2", {1}}}));
+        }
+        clock.Advance(ms);
+        k->PollSources200ms();
+        EXPECT_EQ(k->PocetZavodniku(), pocet) << ms;
+    }
     EXPECT_EQ(std::count_if(zpravy.begin(), zpravy.end(),
                             [](const std::string& z) { return z.starts_with("Načteno"); }),
               1);
@@ -258,9 +234,6 @@ TEST_F(Komentator, InfoBoardLineOnceTheChipIsKnown) {
     Nacti();
     k->PollSources200ms();
     k->ProcessPunches1s();
-    const std::string first = ReadBytes(dir / "InfoTab.txt");
-    EXPECT_EQ(std::count(first.begin(), first.end(), '\n'), 1);
-
     WriteBytes(exm, Export({{"H21", 101, "1", {31, 1}}, {"H21", 202, "2", {31, 1}}}));
     for (int i = 0; i < 3; ++i) {
         k->PollCompetitors();

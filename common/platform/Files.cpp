@@ -130,20 +130,41 @@ fs::path ResolveNoCase(const fs::path& path) {
     return result;
 }
 
-size_t WriteAll(int fd, std::string_view bytes, int* err) {
+namespace {
+
+// Repeats a read or write call until n bytes are done, retrying interrupted and short calls;
+// returns how many were done. Short of n, *err holds the errno of the failed call (EIO when a
+// call made no progress: for a read, the end of the file).
+template <class Io> size_t AllOf(size_t n, int* err, Io io) {
     size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) {
+    while (done < n) {
+        const ssize_t got = io(done);
+        if (got < 0 && errno == EINTR) {
             continue;
         }
-        if (n <= 0) {
-            *err = n < 0 ? errno : EIO;
+        if (got <= 0) {
+            *err = got < 0 ? errno : EIO;
             break;
         }
-        done += static_cast<size_t>(n);
+        done += static_cast<size_t>(got);
     }
     return done;
+}
+
+} // namespace
+
+size_t WriteAll(int fd, std::string_view bytes, int* err) {
+    return AllOf(bytes.size(), err, [&](size_t done) {
+        return ::write(fd, bytes.data() + done, bytes.size() - done);
+    });
+}
+
+size_t ReadAllAt(int fd, char* buffer, size_t n, int64_t at) {
+    int err = 0;
+    return AllOf(n, &err, [&](size_t done) {
+        return ::pread(fd, buffer + done, n - done,
+                       static_cast<off_t>(at + static_cast<int64_t>(done)));
+    });
 }
 
 bool ReadWholeFile(const fs::path& file, std::string& bytes, std::string* error, size_t maxBytes) {
@@ -256,17 +277,12 @@ bool AppendWhole(const fs::path& file, std::string_view bytes, std::string* erro
         ::close(fd);
         return fail(err);
     };
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t w =
-            ::pwrite(fd, bytes.data() + done, bytes.size() - done, size + static_cast<off_t>(done));
-        if (w < 0 && errno == EINTR) {
-            continue;
-        }
-        if (w <= 0) {
-            return rollBack(w < 0 ? errno : EIO);
-        }
-        done += static_cast<size_t>(w);
+    int err = 0;
+    if (AllOf(bytes.size(), &err, [&](size_t done) {
+            return ::pwrite(fd, bytes.data() + done, bytes.size() - done,
+                            size + static_cast<off_t>(done));
+        }) != bytes.size()) {
+        return rollBack(err);
     }
     // What was appended must survive a power cut: the station has already been answered.
     if (::fdatasync(fd) != 0 && errno != EINVAL) {

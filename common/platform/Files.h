@@ -34,6 +34,9 @@ std::filesystem::path ResolveNoCase(const std::filesystem::path& path);
 // Writes all bytes to fd, retrying short and interrupted writes; returns how many were written.
 // Short of all, *err holds the errno of the failed write (EIO when a write made no progress).
 size_t WriteAll(int fd, std::string_view bytes, int* err);
+// Reads n bytes at the offset, retrying short and interrupted reads; returns how many were read
+// (fewer only at the end of the file or on an error).
+size_t ReadAllAt(int fd, char* buffer, size_t n, int64_t at);
 
 // Reads a whole file; a file larger than maxBytes is refused (nothing from outside may make
 // us hold more than we expect of it).
