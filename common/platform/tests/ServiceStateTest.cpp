@@ -1,5 +1,5 @@
-#include "platform/Clock.h"
 #include "platform/ServiceState.h"
+#include "platform/Clock.h"
 
 #include <gtest/gtest.h>
 
@@ -16,9 +16,12 @@ TEST(ServiceState, TellsEachFailureOnceAndRetriesAfterItsInterval) {
         bool dueAfter;
     };
     const Step steps[] = {
-        {nullptr, 0, false, true},     {"not accepting jobs", 0, true, false},
-        {"not accepting jobs", 999, false, false}, {"not accepting jobs", 1000, false, false},
-        {"stopped", 0, true, false},   {nullptr, 1000, true, true},
+        {nullptr, 0, false, true},
+        {"not accepting jobs", 0, true, false},
+        {"not accepting jobs", 999, false, false},
+        {"not accepting jobs", 1000, false, false},
+        {"stopped", 0, true, false},
+        {nullptr, 1000, true, true},
         {"stopped", 0, true, false},
     };
     for (const Step& st : steps) {
