@@ -27,10 +27,15 @@ demo_options() {
     fi
 }
 
-# Builds what is missing; sets build_dir.
+# Builds what is missing; sets build_dir. A build another user made (root, say) is used as it
+# stands: the user running the demo cannot write into it.
 demo_build() {
-    scripts/setup.sh
     build_dir=${BUILD_DIR:-build}
+    if [ -d "$build_dir" ] && [ ! -w "$build_dir" ]; then
+        echo "$demo_name: $build_dir belongs to another user: its programs are used as they are built"
+        return
+    fi
+    scripts/setup.sh
 }
 
 # demo_require TOOL...: ends the script when a tool was not built.
