@@ -16,8 +16,8 @@ sockaddr_in address = [] {
     return a;
 }();
 char name[] = "testnet0";
-ifaddrs up = {nullptr, name, IFF_UP | IFF_RUNNING, reinterpret_cast<sockaddr*>(&address),
-              nullptr,  {},   nullptr};
+ifaddrs up = {nullptr, name,   IFF_UP | IFF_RUNNING, reinterpret_cast<sockaddr*>(&address), nullptr,
+              {},      nullptr};
 
 using GetFn = int (*)(ifaddrs**);
 using FreeFn = void (*)(ifaddrs*);
