@@ -3,16 +3,16 @@
 # option, the build, the guard of the scratch folder, the display check, the station simulator
 # and the cleanup at exit. Messages start with the calling script's name ($demo_name).
 
-# The script's usage text: lines $1 of the script itself, without the comment marks.
-demo_usage_lines=""
-usage() { sed -n "${demo_usage_lines}p" "$0" | sed 's/^# \{0,1\}//'; }
+# The script's usage text: its opening comment (after the #! line) without the comment marks.
+# Sourced from the repository root, so the script is found whichever way it was started.
+demo_script=$PWD/scripts/${0##*/}
+usage() { sed -n '2,/^[^#]/{/^#/s/^# \{0,1\}//p}' "$demo_script"; }
 
-# demo_options NAME DEFAULT_SECONDS USAGE_LINES ARGS...: sets duration from --duration.
+# demo_options NAME DEFAULT_SECONDS ARGS...: sets duration from --duration.
 demo_options() {
     demo_name=$1
     duration=$2
-    demo_usage_lines=$3
-    shift 3
+    shift 2
     while (($#)); do
         case "$1" in
         --duration) duration=${2:-}; shift 2 || { usage; exit 2; } ;;
@@ -27,10 +27,15 @@ demo_options() {
     fi
 }
 
-# Builds what is missing; sets build_dir.
+# Builds what is missing; sets build_dir. A build another user made (root, say) is used as it
+# stands: the user running the demo cannot write into it.
 demo_build() {
-    scripts/setup.sh
     build_dir=${BUILD_DIR:-build}
+    if [ -d "$build_dir" ] && [ ! -w "$build_dir" ]; then
+        echo "$demo_name: $build_dir belongs to another user: its programs are used as they are built"
+        return
+    fi
+    scripts/setup.sh
 }
 
 # demo_require TOOL...: ends the script when a tool was not built.
@@ -41,10 +46,11 @@ demo_require() {
     done
 }
 
-# demo_folder DEFAULT_DIR SETTINGS_FILE MARKER: sets demo to the scratch folder ($DEMO_DIR
-# wins) and marker to the first line that marks its settings file as this script's own.
+# demo_folder NAME SETTINGS_FILE MARKER: sets demo to the scratch folder, $DEMO_DIR, else
+# $TMPDIR/NAME-$USER (/tmp without TMPDIR): each user has a folder of their own. Sets marker to
+# the first line that marks its settings file as this script's own.
 demo_folder() {
-    demo=${DEMO_DIR:-$1}
+    demo=${DEMO_DIR:-${TMPDIR:-/tmp}/${1##*/}-$(id -un)}
     mkdir -p "$demo"
     demo=$(cd "$demo" && pwd)
     marker=$3

@@ -7,7 +7,7 @@
 #
 #   scripts/print-commentator.sh
 #
-# The scratch folder is $DEMO_DIR, else /tmp/hlasvel-print.
+# The scratch folder is $DEMO_DIR, else /tmp/hlasvel-print-$USER (under $TMPDIR if set).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -18,7 +18,7 @@ demo_build
 hlasvel=$root/$build_dir/commentator/hlasvel
 demo_require "$hlasvel"
 
-demo_folder /tmp/hlasvel-print Hlasvel.ini "; scratch folder of scripts/print-commentator.sh"
+demo_folder hlasvel-print Hlasvel.ini "; scratch folder of scripts/print-commentator.sh"
 demo_display
 
 rm -rf "$demo/bin" "$demo/print" "$demo/pdf"

@@ -10,18 +10,18 @@
 #   scripts/run-commentator.sh [--duration SECONDS]
 #
 # --duration: how long Hlasvel runs (default 30); 0 runs until the window is closed or Ctrl+C.
-# The scratch folder is $DEMO_DIR, else /tmp/hlasvel-demo.
+# The scratch folder is $DEMO_DIR, else /tmp/hlasvel-demo-$USER (under $TMPDIR if set).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 source scripts/demo-lib.sh
-demo_options run-commentator.sh 30 2,14 "$@"
+demo_options run-commentator.sh 30 "$@"
 demo_build
 hlasvel=$root/$build_dir/commentator/hlasvel
 double=$root/$build_dir/tools/ravlin/ravlinkoment
 demo_require "$hlasvel" "$double"
 
-demo_folder /tmp/hlasvel-demo Hlasvel.ini "; scratch folder of scripts/run-commentator.sh"
+demo_folder hlasvel-demo Hlasvel.ini "; scratch folder of scripts/run-commentator.sh"
 
 demo_display "No display: Hlasvel runs offscreen (no window to see; the summary follows)."
 
@@ -52,7 +52,8 @@ rv_pid=$!
 pause 1
 state=$demo/hlasvel.state
 shot=$demo/hlasvel.png
-rm -f "$state" "$shot"
+# Screenshots of an earlier run would be listed as this run's.
+rm -f "$state" "$shot" "$demo"/hlasvel-*.png
 (cd "$demo" && HLASVEL_STATE_FILE=$state HLASVEL_SCREENSHOT=$shot exec "$demo/bin/hlasvel") \
     >"$demo/hlasvel.log" 2>&1 &
 hv_pid=$!

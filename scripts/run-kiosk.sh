@@ -11,19 +11,19 @@
 #
 # --duration: how long the cards keep coming (default 30); 0 runs until Pultra is closed
 # (click the clock, type 4830, OK, then QUIT) or Ctrl+C. The folder is $DEMO_DIR, else
-# /tmp/pultra-demo.
+# /tmp/pultra-demo-$USER (under $TMPDIR if set).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 source scripts/demo-lib.sh
-demo_options run-kiosk.sh 30 2,13 "$@"
+demo_options run-kiosk.sh 30 "$@"
 demo_build
 pultra=$root/$build_dir/selfservice/pultra
 sisim=$root/$build_dir/tools/sisim/sisim
 ravlinsam=$root/$build_dir/tools/ravlin/ravlinsam
 demo_require "$pultra" "$sisim" "$ravlinsam"
 
-demo_folder /tmp/pultra-demo Pultra.ini "; scratch kiosk folder of scripts/run-kiosk.sh"
+demo_folder pultra-demo Pultra.ini "; scratch kiosk folder of scripts/run-kiosk.sh"
 
 demo_display "No display: Pultra runs offscreen (no window to see; what it shows is printed)."
 
@@ -60,6 +60,11 @@ mapfile -t cards < <(iconv -f CP1250 -t UTF-8 "$export_file" | tr -d '\r' |
 
 state=$demo/pultra.state
 rm -f "$state"
+# The logs are appended to: only what this run adds is shown at the end.
+declare -A log_start
+for log in Protokol.txt Ladeni.txt; do
+    log_start[$log]=$(stat -c %s "$demo/$log" 2>/dev/null || echo 0)
+done
 echo "Kiosk folder: $demo"
 echo "Results program's folder (the double): $ravlin"
 echo "Station simulator on $pty, mapped to COM1 in $demo/Pultra.ini"
@@ -134,9 +139,11 @@ for f in "$demo"/Data_Sam/*; do
     [ -e "$f" ] && echo "  $f: $(stat -c %s "$f") bytes"
 done
 for log in Protokol.txt Ladeni.txt; do
-    if [ -s "$demo/$log" ]; then
-        echo "Last log lines ($demo/$log):"
-        iconv -f CP1250 -t UTF-8 "$demo/$log" | tr -d '\r' | tail -n 8 | sed 's/^/  /'
+    lines=$(tail -c +$((${log_start[$log]} + 1)) "$demo/$log" 2>/dev/null |
+        iconv -f CP1250 -t UTF-8 | tr -d '\r' | tail -n 8)
+    if [ -n "$lines" ]; then
+        echo "Last log lines of this run ($demo/$log):"
+        echo "$lines" | sed 's/^/  /'
     fi
 done
 echo "Settings: $demo/Pultra.ini; Ravlin's side: $ravlin/Pultra.inf, $ravlin/Z0007/SAM/"

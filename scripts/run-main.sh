@@ -8,18 +8,18 @@
 #   scripts/run-main.sh [--duration SECONDS]
 #
 # --duration: how long the cards keep coming (default 30); 0 runs until the window is closed
-# or Ctrl+C. The event folder is $DEMO_DIR, else /tmp/cardvane-demo.
+# or Ctrl+C. The event folder is $DEMO_DIR, else /tmp/cardvane-demo-$USER (under $TMPDIR if set).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 source scripts/demo-lib.sh
-demo_options run-main.sh 30 2,12 "$@"
+demo_options run-main.sh 30 "$@"
 demo_build
 cardvane=$root/$build_dir/reader/cardvane
 sisim=$root/$build_dir/tools/sisim/sisim
 demo_require "$cardvane" "$sisim"
 
-demo_folder /tmp/cardvane-demo QZ_SI.ini "; scratch event folder of scripts/run-main.sh"
+demo_folder cardvane-demo QZ_SI.ini "; scratch event folder of scripts/run-main.sh"
 
 demo_display "No display: Cardvane runs offscreen (no window to see; the summary follows)."
 

@@ -14,7 +14,13 @@ done
 if ((${#missing[@]})); then
     echo "Installing: ${missing[*]}"
     sudo_cmd=()
-    if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
+    if [ "$(id -u)" -ne 0 ]; then
+        if ! command -v sudo >/dev/null; then
+            echo "setup.sh: installing packages needs root: run it as root once, or install sudo" >&2
+            exit 1
+        fi
+        sudo_cmd=(sudo)
+    fi
     export DEBIAN_FRONTEND=noninteractive
     "${sudo_cmd[@]}" apt-get update -qq
     "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

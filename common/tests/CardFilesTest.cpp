@@ -13,6 +13,7 @@
 #include <csignal>
 #include <filesystem>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 using Bytes = std::vector<uint8_t>;
 using sitest::RaceTest;
@@ -133,9 +134,11 @@ TEST_F(CardFilesTest, ChipDataFileGrowsByOneRunOfRecordsPerCard) {
     both.insert(both.end(), second.begin(), second.end());
     EXPECT_EQ(FileBytes(dir / "C3_0012.si1"), both);
     EXPECT_EQ(both.size(), 5 * TCardBlockRec::Size);
-    EXPECT_EQ(fs::status(dir / "C3_0012.si1").permissions() & fs::perms::all,
-              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
-                  fs::perms::others_read);
+    // Created as any new file: read-write for the owner, readable for all, less the umask.
+    const mode_t umask = ::umask(0);
+    ::umask(umask);
+    EXPECT_EQ(static_cast<mode_t>(fs::status(dir / "C3_0012.si1").permissions() & fs::perms::all),
+              0644 & ~umask);
 }
 
 TEST_F(CardFilesTest, CardIsAppendedToTheFileWhateverItsCase) {

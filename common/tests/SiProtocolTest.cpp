@@ -130,8 +130,9 @@ TEST(ParseExtFrameTest, BadMessagesAreCompleteButInvalid) {
     const Bytes good = StationFrame(CmdSi6Inserted, {0x00, 0x00, 0x30, 0x39});
     Bytes badCrc = good;
     badCrc[badCrc.size() - 2] ^= 0x01;
-    Bytes badEtx = good;
-    badEtx.back() = 0x04;
+    // The frame with its last byte, the ETX, replaced.
+    Bytes badEtx(good.begin(), good.end() - 1);
+    badEtx.push_back(0x04);
     Bytes badData = good;
     badData[6] ^= 0x80;
     // CRC and ETX right, but LEN leaves no room for the card number.
