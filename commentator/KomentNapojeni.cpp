@@ -83,7 +83,19 @@ void TKomentator::PollSources200ms() {
     zdroje_.HlidejZavodniky();
 }
 
+bool TKomentator::ZavodNacten() {
+    // Without a competitor source there is no load to wait for.
+    return !zdroje_.Zavodnici().Enabled || nacteny_ == std::pair{SI_Typ::Zavod, SI_Typ::Etapa};
+}
+
 void TKomentator::ProcessPunches1s() {
+    if (!ZavodNacten()) {
+        // Matched against another race's competitors, a punch would take a wrong split or an
+        // unknown chip, and its info-board line would be spent: it waits for the load. Its
+        // copies are written meanwhile.
+        zavod_.ZapisVystup();
+        return;
+    }
     zavod_.ZpracujMezicas();
 }
 
@@ -100,15 +112,21 @@ void TKomentator::ReplayLocalCopy() {
 }
 
 void TKomentator::NactiZavod() {
-    // What came before the reload is processed against the competitors it came for; its
-    // copies and info-board lines are written before the own copy is read back.
-    zavod_.ZpracujMezicas();
+    if (ZavodNacten()) {
+        // What came before the reload is processed against the competitors it came for; its
+        // copies and info-board lines are written before the own copy is read back.
+        zavod_.ZpracujMezicas();
+    } else {
+        // Waiting punches are all in the own copy, which is read back after this load.
+        zavod_.Nezpracovane.clear();
+    }
     TVstupniSoubor& zdroj = zdroje_.Zavodnici();
     const NacteniZavodu::TNacteni r = NacteniZavodu::NactiZavod(
         zavod_, zdroj.FileName, NacteniZavodu::LocalCopy(Slozka()), zdroj.Export,
         zdroj.DropCategories, kategIni_, napojeni_.NastavZpravu);
     if (r.Loaded) {
         pocetZavodniku_ = r.Zavodniku;
+        nacteny_ = std::pair{SI_Typ::Zavod, SI_Typ::Etapa};
     }
 }
 

@@ -19,7 +19,9 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <utility>
 
 namespace Koment {
 
@@ -68,6 +70,9 @@ public:
 private:
     std::string MezE() const;
     void NactiZavod();
+    // True once the race and stage now set have been loaded (or no competitor source is on):
+    // until then punches wait.
+    bool ZavodNacten();
     void Zprava(const std::string& text);
 
     Mezicasy::TZavod zavod_;
@@ -78,6 +83,8 @@ private:
     std::string slozka_;
     bool prekreslit_ = false;
     int32_t pocetZavodniku_ = 0;
+    // The race and stage of the last load; none before the first.
+    std::optional<std::pair<uint16_t, uint16_t>> nacteny_;
 };
 
 } // namespace Koment

@@ -962,7 +962,10 @@ void TZavod::Zpracuj(TNezprac& p) {
     if (r.Cip != 0 || r.StartCislo == 0) {
         z = NajdiZavodnika(r.Cip, true);
     } else if (Nastaveni.DruhZavodu == 2 && Nastaveni.AlgeCilZapnut && r.Kod == 29) {
-        const int32_t leg = r.Usek != 0 ? r.Usek : (r.Druh == 3 ? 255 : 0);
+        // Read back from the own copy without a leg, it is a timer finish whose team was not
+        // known when it came (a finish from any other source is refused with the timer on): it
+        // goes where the timer's finish goes live.
+        const int32_t leg = r.Usek != 0 ? r.Usek : (r.Druh == 3 || !p.Uloz ? 255 : 0);
         z = NajdiStafetu(r.StartCislo, leg, *t);
     } else {
         z = NajdiZavodnika(r.StartCislo, false);

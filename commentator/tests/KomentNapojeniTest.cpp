@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,7 @@ struct Zavodnik {
     int32_t cip;
     std::string bib;
     std::vector<uint8_t> kody;
+    double start = 0;
 };
 
 std::string Export(const std::vector<Zavodnik>& zavodnici) {
@@ -35,7 +37,7 @@ std::string Export(const std::vector<Zavodnik>& zavodnici) {
         d.Kategorie = z.kat;
         d.Cip = z.cip;
         d.StartCislo = z.bib;
-        d.CasStartu = 0;
+        d.CasStartu = z.start;
         for (size_t i = 0; i < z.kody.size(); ++i) {
             d.Kontroly[i + 1] = z.kody[i];
         }
@@ -69,6 +71,17 @@ struct Komentator : ::testing::Test, IStavovyRadek {
         fs::create_directories(dir / "Ravlin/Koment");
         Koment::Nastaveni.VytvaretInfoTab = true;
         Koment::Nastaveni.CestaInfoTab = dir.Path().string();
+        Start();
+    }
+    // An empty folder for the next case.
+    void Znovu() {
+        k.reset();
+        fs::remove_all(dir.Path());
+        fs::create_directories(dir.Path());
+        SetUp();
+    }
+    // The program started (again) on the same folders.
+    void Start() {
         k = std::make_unique<Koment::TKomentator>();
         k->Napoj(this, nullptr, nullptr);
         k->NastavSlozku(data.string());
@@ -101,6 +114,20 @@ struct Komentator : ::testing::Test, IStavovyRadek {
     std::vector<int64_t> Ms(std::vector<int64_t> v) {
         v.resize(kBodu, 0);
         return v;
+    }
+    // The export is looked at again once it stood still for two seconds: it is loaded.
+    void PoDvouSekundach() {
+        clock.Advance(2000);
+        k->PollSources200ms();
+        k->ProcessPunches1s();
+    }
+    std::vector<std::string> InfoTab() {
+        std::istringstream in(ReadBytes(dir / "InfoTab.txt"));
+        std::vector<std::string> out;
+        for (std::string line; std::getline(in, line);) {
+            out.push_back(line.substr(0, line.find(';', 9) + 1));
+        }
+        return out;
     }
 };
 
@@ -186,23 +213,38 @@ TEST_F(Komentator, RelayFinishLegFromTheRace) {
     EXPECT_EQ(Splits().at(53), Ms({30 * 60000 + 120}));
 }
 
-// A timer finish by bib alone (first protocol) keeps its runner and leg when the own copy is
-// read back after a reload, though later legs have no start time.
-TEST_F(Komentator, RelayTimerFinishKeepsItsLegAfterReload) {
-    Koment::Nastaveni.DruhZavodu = 2;
-    Koment::Nastaveni.AlgeCilZapnut = true;
-    WriteBytes(dir / "Ravlin/exm00121.dat",
-               Export({{"H1", 51, "5/1", {1}}, {"H2", 52, "5/2", {1}}, {"H3", 53, "5/3", {1}}}));
-    WriteBytes(dir / "Ravlin/Alge.txt", "*   5     10:30:00.1200\r\n");
-    Enable(5, dir / "Ravlin/Alge.txt");
-    Nacti();
-    k->PollSources200ms();
-    k->ProcessPunches1s();
-    const auto live = Splits();
-    EXPECT_EQ(live.at(53), Ms({30 * 60000 + 120}));
-    k->PollCompetitors();
-    k->ProcessPunches1s();
-    EXPECT_EQ(Splits(), live);
+// A timer finish by bib alone (first protocol) goes to the highest leg of its team, also when
+// the team became known after the punch (a late entry, an export not yet taken at the start),
+// and keeps it after a reload and a restart, though later legs have no start time.
+TEST_F(Komentator, RelayTimerFinishKeepsItsLeg) {
+    const std::vector<Zavodnik> team = {
+        {"H1", 51, "5/1", {1}}, {"H2", 52, "5/2", {1}, -100}, {"H3", 53, "5/3", {1}, -100}};
+    const std::vector<Zavodnik> other = {{"H1", 61, "6/1", {1}}};
+    for (const auto& [name, atPunch, polls] : {std::tuple{"team known", &team, 2},
+                                               {"late entry", &other, 2},
+                                               {"first start", &team, 1}}) {
+        SCOPED_TRACE(name);
+        Znovu();
+        Koment::Nastaveni.DruhZavodu = 2;
+        Koment::Nastaveni.AlgeCilZapnut = true;
+        WriteBytes(dir / "Ravlin/exm00121.dat", Export(*atPunch));
+        WriteBytes(dir / "Ravlin/Alge.txt", "*   5     10:30:00.1200\r\n");
+        for (int restart = 0; restart < 2; ++restart) {
+            Enable(5, dir / "Ravlin/Alge.txt");
+            for (int i = 0; i < polls; ++i) {
+                k->ReloadCompetitors();
+            }
+            k->PollSources200ms();
+            k->ProcessPunches1s();
+            WriteBytes(dir / "Ravlin/exm00121.dat", Export(team));
+            k->PollCompetitors();
+            PoDvouSekundach();
+            EXPECT_EQ(Splits().at(51), Ms({}));
+            EXPECT_EQ(Splits().at(53), Ms({30 * 60000 + 120}));
+            Start();
+        }
+        EXPECT_EQ(InfoTab(), std::vector<std::string>{"00:30:00;5/3;"});
+    }
 }
 
 // A new export is looked at again every two seconds until it stood still, then loaded: the
@@ -243,4 +285,46 @@ TEST_F(Komentator, InfoBoardLineOnceTheChipIsKnown) {
     const std::string info = ReadBytes(dir / "InfoTab.txt");
     EXPECT_EQ(std::count(info.begin(), info.end(), '\n'), 2);
     EXPECT_NE(info.find("00:05:00;2;1;H21;"), std::string::npos) << info;
+}
+
+// After a start and after a change of stage, punches wait until the race they came for is
+// loaded, from the export or the local copy, and are then processed once.
+TEST_F(Komentator, PunchesWaitForTheirRace) {
+    struct Case {
+        const char* name;
+        bool stageChange; // else the first start, the export not yet taken
+        bool neznameCipy;
+        std::vector<std::string> info;
+    } cases[] = {
+        {"stage changed through the link", true, false, {"00:10:00;1;"}},
+        {"first start, race running", false, true, {"00:05:00;1;", "00:06:00;2;"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Znovu();
+        Koment::Nastaveni.NeznameCipy = c.neznameCipy;
+        const fs::path mez = dir / "Ravlin/Koment/Mez1.csv";
+        Enable(1, mez);
+        if (c.stageChange) {
+            WriteBytes(dir / "Ravlin/exm00121.dat", Export({{"H21", 101, "1", {31, 1}}}));
+            Nacti();
+            // What the link does on a new stage; the main form then polls the competitors.
+            SI_Typ::Etapa = 2;
+            k->Zdroje().Zavodnici().DropCategories = true;
+            WriteBytes(dir / "Ravlin/exm00122.dat", Export({{"H21", 101, "1", {31, 1}, 30.00}}));
+            WriteBytes(mez, "101;10:40:00,00;31;0\r\n");
+            k->PollCompetitors();
+        } else {
+            WriteBytes(dir / "Ravlin/exm00121.dat",
+                       Export({{"H21", 101, "1", {31, 1}}, {"H21", 102, "2", {31, 1}}}));
+            WriteBytes(mez, "101;10:05:00,00;31;0\r\n102;10:06:00,00;31;0\r\n");
+            k->ReloadCompetitors();
+        }
+        k->PollSources200ms();
+        k->ProcessPunches1s();
+        PoDvouSekundach();
+        k->PollCompetitors();
+        k->ProcessPunches1s();
+        EXPECT_EQ(InfoTab(), c.info);
+    }
 }

@@ -274,6 +274,18 @@ TEST_F(MezicasyTest, PlacesTiesAndLosses) {
     zavod.NajdiZavodnika(4, true)->Data.Stav = 1;
     set(4, 2.00);
     EXPECT_EQ(at(4).Poradi, 999);
+    // A stage race: the overall place and loss add the earlier stages' times.
+    set(4, 0);
+    set(2, 1.20);
+    zavod.NajdiZavodnika(1, true)->Data.CasPredchozi = 10.10;
+    zavod.NajdiZavodnika(2, true)->Data.CasPredchozi = 10.00;
+    EXPECT_EQ(std::tuple(at(1).Poradi, at(1).PoradiCelkem, at(1).PocetCelkem), std::tuple(1, 2, 2));
+    EXPECT_DOUBLE_EQ(at(1).ZtrataCelkem, 0.04);
+    EXPECT_EQ(std::tuple(at(2).Poradi, at(2).PoradiCelkem), std::tuple(2, 1));
+    zavod.NajdiZavodnika(1, true)->Data.CasPredchozi = 0;
+    zavod.NajdiZavodnika(2, true)->Data.CasPredchozi = 0;
+    set(2, 0);
+    set(4, 2.00);
 
     // The info-board line of the punch that made the split.
     Nastaveni.Desetiny = false;

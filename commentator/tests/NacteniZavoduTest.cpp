@@ -87,6 +87,7 @@ TEST(NacteniZavoduText, AgeOfTheData) {
     } cases[] = {
         {true, {2026, 6, 1, 10, 3, 0, 0}, ""},
         {true, {2026, 6, 1, 10, 4, 59, 999}, ""},
+        {true, {2026, 6, 1, 10, 5, 0, 0}, " - source data are 5 minutes old"},
         {true, {2026, 6, 1, 10, 10, 0, 0}, " - source data are 10 minutes old"},
         {true, {2026, 6, 1, 11, 30, 0, 0}, " - source data are 90 minutes old"},
         {true, {2026, 6, 1, 13, 0, 0, 0}, " - source data from 1.6.2026 10:00:00"},
