@@ -15,13 +15,13 @@
 
 #include <gmock/gmock.h>
 
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QTableWidget>
 #include <QTest>
-#include <QCloseEvent>
 #include <QTimer>
 
 #include <csignal>

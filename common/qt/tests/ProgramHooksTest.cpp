@@ -3,13 +3,13 @@
 #include "testsupport/QtApp.h"
 #include "testsupport/TempDir.h"
 
-#include <QCloseEvent>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDialog>
 #include <QMessageBox>
 #include <QTimer>
-#include <QWindow>
 #include <QWidget>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -119,8 +119,8 @@ TEST(ProgramHooks, ClosingSignalDuringTheFormsOwnCloseStoresOnce) {
         int stored = 0;
         void closeEvent(QCloseEvent* e) override {
             if (!letGo) {
-                QMessageBox box(QMessageBox::Question, "t", "q",
-                                QMessageBox::Yes | QMessageBox::No, this);
+                QMessageBox box(QMessageBox::Question, "t", "q", QMessageBox::Yes | QMessageBox::No,
+                                this);
                 QTimer::singleShot(0, [] { ::raise(SIGTERM); });
                 if (box.exec() != QMessageBox::Yes || !letGo) {
                     e->ignore();
