@@ -142,6 +142,13 @@ void TfInfoForma::showEvent(QShowEvent* e) {
     }
 }
 
+void TfInfoForma::reject() {
+    if (model_.Cekani() && model_.Vysledek() == 0) {
+        return;
+    }
+    QDialog::reject();
+}
+
 void TfInfoForma::done(int r) {
     timer200_->stop();
     timer500_->stop();

@@ -42,6 +42,8 @@ public:
 protected:
     void showEvent(QShowEvent* e) override;
     void done(int r) override;
+    // Escape and the window's close: a wait ends only by its answer or its time.
+    void reject() override;
 
 private:
     void Rozmisti();

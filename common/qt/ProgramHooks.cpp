@@ -6,7 +6,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QCoreApplication>
+#include <QEvent>
 #include <QPixmap>
+#include <QPointer>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <QWidget>
@@ -83,6 +85,29 @@ void ClickNamed(const std::string& file) {
 
 } // namespace
 
+// Tells whether the form is inside its own close handler. A close the window system began
+// marks the form as closing while its handler runs (the close button's password, a question):
+// a second close() then hides the window without running the handler, so the settings would
+// never be stored. The hooks wait for the handler to return instead.
+class TProgramHooks::TCloseWatch : public QObject {
+public:
+    bool inClose = false;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override {
+        if (e->type() != QEvent::Close || inClose) {
+            return false;
+        }
+        inClose = true;
+        const QPointer<TCloseWatch> self = this;
+        watched->event(e); // the form's own handling; its verdict stays on the event
+        if (self) {
+            inClose = false;
+        }
+        return true;
+    }
+};
+
 TProgramHooks::TProgramHooks(std::string_view prefix)
     : stateFile_(EnvText(std::string(prefix) + "STATE_FILE")),
       screenshot_(EnvText(std::string(prefix) + "SCREENSHOT")),
@@ -94,6 +119,8 @@ void TProgramHooks::Watch(QWidget& form) {
     if (!signalsCaught_) {
         return;
     }
+    closeWatch_ = std::make_unique<TCloseWatch>();
+    form.installEventFilter(closeWatch_.get());
     notifier_ = std::make_unique<QSocketNotifier>(g_signalFds[0], QSocketNotifier::Read);
     QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this, &form] {
         char sig = 0;
@@ -128,7 +155,7 @@ void TProgramHooks::EndRound(QWidget& form) {
             modal->hide();
         }
     }
-    if (form.isVisible()) {
+    if (form.isVisible() && !closeWatch_->inClose) {
         form.close();
     }
     if (!form.isVisible()) {

@@ -52,6 +52,8 @@ private:
     std::string clickFile_;
     bool signalsCaught_ = false;
     std::function<void()> beforeClose_;
+    class TCloseWatch;
+    std::unique_ptr<TCloseWatch> closeWatch_;
     std::unique_ptr<QSocketNotifier> notifier_;
     std::unique_ptr<QTimer> ending_;
 };

@@ -12,13 +12,16 @@
 #include "testsupport/TempDir.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 #include "KioskQtSupport.h"
 #include "KioskTestSupport.h"
@@ -26,6 +29,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 
 namespace {
 
@@ -73,6 +77,36 @@ TEST(InfoFormQt, WaitShowsItsSecondLineAfterTwoSecondsAndClosesOnTheAnswer) {
     EXPECT_EQ(f.BtnNe()->x(), f.BtnOK()->geometry().right() + 1 + 50);
     EXPECT_EQ(f.LabelRadek1()->text(),
               QString::fromUtf8("Opravdu ODHLÁSIT závodníka ? \nD21 NOVÁKOVÁ Eva"));
+}
+
+// A wait has no buttons: Escape and every way of closing the window leave it waiting; only the
+// answer (or the time-out) ends it.
+TEST(InfoFormQt, WaitEndsOnlyByItsAnswer) {
+    const struct {
+        const char* name;
+        std::function<void(TfInfoForma&)> end;
+    } ways[] = {
+        {"Escape", [](TfInfoForma& f) { QTest::keyClick(&f, Qt::Key_Escape); }},
+        {"close()", [](TfInfoForma& f) { f.close(); }},
+        {"window system's close",
+         [](TfInfoForma& f) {
+             QCloseEvent e;
+             QCoreApplication::sendEvent(f.windowHandle(), &e);
+         }},
+    };
+    for (const auto& w : ways) {
+        SCOPED_TRACE(w.name);
+        TfInfoForma f;
+        FakeCekani c;
+        f.Nastav("... navazuji spojení s prezentací ...", "", false, 20, &c);
+        f.show();
+        w.end(f);
+        EXPECT_TRUE(f.isVisible());
+        c.odpoved = 1;
+        f.Tick200();
+        EXPECT_FALSE(f.isVisible());
+        EXPECT_EQ(f.Vysledek(), 1);
+    }
 }
 
 TEST(ChipPromptQt, TakesTheCardAReaderGivesWhileTheLookUpWaits) {

@@ -15,6 +15,7 @@
 
 #include <gmock/gmock.h>
 
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -306,6 +307,13 @@ TEST_F(PultraForm, EachSignalWithEachFormOpenEndsThroughTheFormsClose) {
         std::function<QWidget*()> modalni;
     } formy[] = {
         {"close button's password", [this] { form->close(); },
+         [this]() -> QWidget* { return klavesnice.get(); }},
+        // As a window manager closes: the event reaches the window, not QWidget::close().
+        {"window system's close",
+         [this] {
+             QCloseEvent zavri;
+             QCoreApplication::sendEvent(form->windowHandle(), &zavri);
+         },
          [this]() -> QWidget* { return klavesnice.get(); }},
         {"password on the clock", [this] { form->CasClick(); },
          [this]() -> QWidget* { return klavesnice.get(); }},
