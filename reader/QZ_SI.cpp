@@ -47,14 +47,6 @@ QString Q(const std::string& s) {
     return QString::fromStdString(s);
 }
 
-// Errors of the spooler and of the control-description sheets go through the program's message
-// dialogs: a box on a screen, standard error offscreen, where a box would stop printing until
-// someone pressed OK.
-class DialogPrintMessages : public fDefTisk::PrintMessages {
-public:
-    void ShowError(const std::string& text) override { Dialogs::Messages().Error(text); }
-};
-
 } // namespace
 
 void QZ_SI::InitApplication() {
@@ -182,7 +174,9 @@ void TfQZ_SI::CreateForms() {
     platform::IniFile& ini = *IniNastaveni;
     printBackend_ = printing::MakePrintBackend(ini, printers_);
     printStatus_ = std::make_unique<LabelPrintStatus>(infoPrint_);
-    printMessages_ = std::make_unique<DialogPrintMessages>();
+    // Errors of the spooler and of the control-description sheets: standard error offscreen, a
+    // box that does not stop printing on a screen.
+    printMessages_ = std::make_unique<MessageBoxPrintMessages>(this);
     defTisk_ =
         std::make_unique<fDefTisk::TDefTisk>(ini, *printBackend_, *printStatus_, *printMessages_);
     defTisk_->SetTiskniPiktogramy([this](const std::filesystem::path& file, std::string& error) {

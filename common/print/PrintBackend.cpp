@@ -3,6 +3,9 @@
 #include "SI_Typ.h"
 #include "platform/Paths.h"
 
+#include <cups/cups.h>
+
+#include <QDir>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
@@ -10,7 +13,11 @@
 #include <QPrinterInfo>
 
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <unistd.h>
 
 namespace printing {
 
@@ -34,6 +41,13 @@ public:
         final_ = std::move(final);
     }
 
+    // For a job of the print server: the file Qt draws to, handed to the server when the job
+    // ends, and the record of the server's failures.
+    void SetServerJob(fs::path drawn, platform::ServiceState& server) {
+        temp_ = std::move(drawn);
+        server_ = &server;
+    }
+
     bool Begin() { return painter_.begin(&printer_); }
 
     QPainter& Painter() override { return painter_; }
@@ -49,6 +63,11 @@ public:
             error = SI_Typ::LangText("Tisk se nepodařil", "Printing failed");
             Discard();
             return false;
+        }
+        if (server_ != nullptr) {
+            const bool accepted = Submit(error);
+            Discard();
+            return accepted;
         }
         if (!temp_.empty()) {
             std::error_code ec;
@@ -74,6 +93,46 @@ public:
     }
 
 private:
+    // Hands the drawn job to the print server with the options Qt itself would give it. Qt
+    // does not say when the server refuses a job, so it only draws, and a job counts as
+    // printed once the server has taken all of it.
+    bool Submit(std::string& error) {
+        const QPageLayout layout = printer_.pageLayout();
+        const bool landscape = layout.orientation() == QPageLayout::Landscape;
+        const QByteArray media = layout.pageSize().key().toLocal8Bit();
+        const char* sides = "one-sided";
+        switch (printer_.duplex()) {
+        case QPrinter::DuplexAuto:
+            sides = landscape ? "two-sided-short-edge" : "two-sided-long-edge";
+            break;
+        case QPrinter::DuplexLongSide:
+            sides = "two-sided-long-edge";
+            break;
+        case QPrinter::DuplexShortSide:
+            sides = "two-sided-short-edge";
+            break;
+        default:
+            break;
+        }
+        cups_option_t* options = nullptr;
+        int count = cupsAddOption("media", media.constData(), 0, &options);
+        count = cupsAddOption("sides", sides, count, &options);
+        if (landscape) {
+            count = cupsAddOption("landscape", "", count, &options);
+        }
+        const int job =
+            cupsPrintFile(printer_.printerName().toLocal8Bit().constData(), temp_.c_str(),
+                          printer_.docName().toLocal8Bit().constData(), count, options);
+        cupsFreeOptions(count, options);
+        if (job <= 0) {
+            server_->Failed(cupsLastErrorString());
+            error = server_->Text();
+            return false;
+        }
+        server_->Succeeded();
+        return true;
+    }
+
     void Discard() {
         if (!temp_.empty()) {
             std::error_code ec;
@@ -86,6 +145,7 @@ private:
     QPainter painter_;
     fs::path temp_;
     fs::path final_;
+    platform::ServiceState* server_ = nullptr;
 };
 
 void SetOrientation(QPrinter& printer, bool landscape) {
@@ -162,6 +222,9 @@ std::string SystemPrinterList::DefaultName() {
     return QPrinterInfo::defaultPrinterName().toStdString();
 }
 
+SystemPrintBackend::SystemPrintBackend(PrinterList& printers)
+    : printers_(printers), server_(SI_Typ::LangText("Tiskový server", "Print server"), 10'000) {}
+
 std::unique_ptr<PrintJob> SystemPrintBackend::BeginJob(const PrinterSetting& printer,
                                                        const std::string& title,
                                                        std::string& error) {
@@ -178,6 +241,21 @@ std::unique_ptr<PrintJob> SystemPrintBackend::BeginJob(const PrinterSetting& pri
     }
     p.setDocName(QString::fromStdString(title));
     SetOrientation(p, printer.landscape);
+    if (!server_.DueForTry()) {
+        error = server_.Text();
+        return nullptr;
+    }
+    // Qt draws the job into a file of ours (a name without ".pdf" keeps the printer's page),
+    // which goes to the server when the job ends.
+    std::string drawn = (QDir::tempPath() + "/tisk_XXXXXX").toStdString();
+    const int fd = ::mkstemp(drawn.data());
+    if (fd < 0) {
+        error = drawn + ": " + std::strerror(errno);
+        return nullptr;
+    }
+    ::close(fd);
+    p.setOutputFileName(QString::fromStdString(drawn));
+    job->SetServerJob(drawn, server_);
     if (!job->Begin()) {
         error = SI_Typ::LangText("Tiskárna ", "Printer ") + p.printerName().toStdString() +
                 SI_Typ::LangText(" nepřijala úlohu", " refused the job");

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/IniFile.h"
+#include "platform/ServiceState.h"
 
 #include <filesystem>
 #include <memory>
@@ -67,14 +68,18 @@ public:
                                                const std::string& title, std::string& error) = 0;
 };
 
+// A job counts as printed once the print server has taken all of it; a server that refused
+// one is tried again after an interval, and until then a job fails at once with its reason.
 class SystemPrintBackend : public PrintBackend {
 public:
-    explicit SystemPrintBackend(PrinterList& printers) : printers_(printers) {}
+    explicit SystemPrintBackend(PrinterList& printers);
     std::unique_ptr<PrintJob> BeginJob(const PrinterSetting& printer, const std::string& title,
                                        std::string& error) override;
+    const platform::ServiceState& Server() const { return server_; }
 
 private:
     PrinterList& printers_;
+    platform::ServiceState server_;
 };
 
 // Each job becomes the next numbered file Tisk0001.pdf, Tisk0002.pdf ... in a folder (A4,

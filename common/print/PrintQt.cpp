@@ -1,5 +1,6 @@
 #include "PrintQt.h"
 
+#include "Dialogs.h"
 #include "QtMessages.h"
 #include "SI_Typ.h"
 
@@ -24,7 +25,21 @@ void LabelPrintStatus::ShowPrintStatus(const std::string& text) {
 }
 
 void MessageBoxPrintMessages::ShowError(const std::string& text) {
-    TQtMessages::MakeBox(parent_, QMessageBox::Critical, text, QMessageBox::Ok)->exec();
+    if (TQtMessages::Headless()) {
+        Dialogs::Messages().Error(text);
+        return;
+    }
+    // A box that does not hold the spooler's timer: the next run goes ahead while the operator
+    // reads it. A failure whose box is still up gets no second one.
+    if (!shown_.insert(text).second) {
+        return;
+    }
+    QMessageBox* box =
+        TQtMessages::MakeBox(parent_, QMessageBox::Critical, text, QMessageBox::Ok).release();
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setModal(false);
+    QObject::connect(box, &QMessageBox::finished, box, [this, text] { shown_.erase(text); });
+    box->show();
 }
 
 bool QtPrinterSetupDialog::Run(printing::PrinterChoice& choice,

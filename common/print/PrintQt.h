@@ -3,6 +3,7 @@
 #include "PrinterMenu.h"
 #include "fDefTisk.h"
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,8 @@ private:
     QLabel* label_;
 };
 
+// Offscreen the program's message dialogs (standard error) show it; on a screen a box of its
+// own that does not wait for OK.
 class MessageBoxPrintMessages : public fDefTisk::PrintMessages {
 public:
     explicit MessageBoxPrintMessages(QWidget* parent) : parent_(parent) {}
@@ -29,6 +32,7 @@ public:
 
 private:
     QWidget* parent_;
+    std::set<std::string> shown_; // texts of the boxes up now
 };
 
 class QtPrinterSetupDialog : public printing::PrinterSetupDialog {

@@ -200,7 +200,21 @@ std::vector<TDefTisk::Candidate> TDefTisk::Look(const fs::path& folder, std::str
 }
 
 void TDefTisk::ZpracujTiskovouSlozku() {
-    if (busy_ || nastaveni.Cyklus == 0) {
+    if (busy_) {
+        return;
+    }
+    Beh();
+    // A box waits for OK and runs the window's timer meanwhile: it is shown once the run is
+    // over, so the next run goes ahead while the operator reads it.
+    while (!held_.empty()) {
+        const std::string text = std::move(held_.front());
+        held_.pop_front();
+        messages_.ShowError(text);
+    }
+}
+
+void TDefTisk::Beh() {
+    if (nastaveni.Cyklus == 0) {
         return;
     }
     const std::string folder = SlozkaTisku();
@@ -259,7 +273,7 @@ void TDefTisk::ZpracujTiskovouSlozku() {
             // again on every run.
             undeleted_[c.path] = written;
             nastaveni.Tisknout = 0;
-            messages_.ShowError(SI_Typ::LangText("Nepodařilo se smazat " + c.path.string()));
+            held_.push_back(SI_Typ::LangText("Nepodařilo se smazat " + c.path.string()));
             busy_ = false;
             return;
         }
@@ -329,7 +343,7 @@ void TDefTisk::Report(const fs::path& file, const std::string& error, bool passe
         return;
     }
     last = error;
-    messages_.ShowError(
+    held_.push_back(
         SI_Typ::LangText("Soubor se nepodařilo vytisknout: ", "The file could not be printed: ") +
         file.string() + " (" + error + ")" +
         (passedOver ? SI_Typ::LangText("; soubor bude přeskakován, dokud se nezmění",

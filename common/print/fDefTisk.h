@@ -11,6 +11,7 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -178,6 +179,8 @@ private:
     };
     // Files of the folder matching a mask, in name order, each with whether it is stable.
     std::vector<Candidate> Look(const std::filesystem::path& folder, std::string_view mask);
+    // One run; its messages are held until it is over.
+    void Beh();
     // Shows a failure once per file and cause.
     void Report(const std::filesystem::path& file, const std::string& error, bool passedOver);
     enum class Outcome { Printed, FileFailed, PrinterFailed };
@@ -195,6 +198,7 @@ private:
     TiskniPiktogramyHook piktogramy_;
 
     bool busy_ = false;
+    std::deque<std::string> held_; // messages of the run, shown when it is over
     int64_t lastRun_;
     platform::StableFileCheck stable_;
     std::set<std::filesystem::path> looked_;

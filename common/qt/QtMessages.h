@@ -22,6 +22,8 @@ public:
     static std::unique_ptr<QMessageBox> MakeBox(QWidget* parent, QMessageBox::Icon icon,
                                                 const std::string& text,
                                                 QMessageBox::StandardButtons buttons);
+    // No screen (offscreen or minimal): messages go to standard error instead of boxes.
+    static bool Headless();
 
     void SetParent(QWidget* parent) { parent_ = parent; }
     void Error(const std::string& text) override;
@@ -29,6 +31,5 @@ public:
     bool Confirm(const std::string& text) override;
 
 private:
-    static bool Headless();
     QWidget* parent_ = nullptr;
 };

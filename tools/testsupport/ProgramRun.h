@@ -14,6 +14,7 @@
 #include <signal.h>
 #include <sstream>
 #include <string>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -31,6 +32,8 @@ struct ProgramLaunch {
     std::vector<std::string> env; // added last
     bool offscreen = true;        // false: no QT_QPA_PLATFORM at all, as without a display
     bool ownOutput = false;       // standard output to <name>.out, apart from the errors
+    // Killed when the test process ends, even by SIGKILL, so a killed test leaves it not running.
+    bool endsWithTest = false;
 };
 
 // A program started offscreen in a folder, its environment's variables of its prefix replaced
@@ -109,10 +112,15 @@ public:
         const std::string errText = err_.string();
         const std::string outText = out_.string();
         const bool ownOutput = launch.ownOutput;
+        const bool endsWithTest = launch.endsWithTest;
+        const pid_t test = ::getpid();
 
         pid_ = ::fork();
         if (pid_ == 0) {
             // Only async-signal-safe calls between fork and exec.
+            if (endsWithTest && (::prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || ::getppid() != test)) {
+                ::_exit(125);
+            }
             if (::chdir(dirText.c_str()) != 0) {
                 ::_exit(126);
             }

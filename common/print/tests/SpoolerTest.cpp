@@ -13,8 +13,10 @@
 
 #include <algorithm>
 #include <chrono>
+#include <functional>
 #include <map>
 #include <regex>
+#include <utility>
 
 namespace fs = std::filesystem;
 
@@ -408,6 +410,37 @@ TEST_F(Spooler, PrinterThatCannotStartAJobLeavesTheFile) {
     EXPECT_TRUE(fs::exists(Pdf(1)));
     // No half-written file is left beside them.
     EXPECT_EQ(PdfCount(), 2U);
+}
+
+// A message box runs the window's timer while it waits for OK: the folder repaired meanwhile,
+// that file and a later one print before OK, and the failure shows one box.
+TEST_F(Spooler, NextRunGoesAheadWhileAMessageIsUp) {
+    struct Box : fDefTisk::PrintMessages {
+        std::function<void()> whileUp;
+        std::vector<std::string> shown;
+        size_t printedBeforeOk = 0;
+        void ShowError(const std::string& text) override {
+            shown.push_back(text);
+            if (auto up = std::exchange(whileUp, nullptr)) {
+                up();
+            }
+        }
+    } box;
+    testsupport::WriteBytes(td / "pdf", "not a folder");
+    Drop("a.txt", "A\r\n");
+    spooler = std::make_unique<fDefTisk::TDefTisk>(ini, backend, status, box);
+    box.whileUp = [&] {
+        fs::remove(td / "pdf");
+        Drop("b.txt", "B\r\n");
+        Cycle();
+        Cycle();
+        box.printedBeforeOk = PdfCount();
+    };
+    Cycle();
+    EXPECT_EQ(box.printedBeforeOk, 2U);
+    EXPECT_EQ(box.shown.size(), 1U);
+    EXPECT_FALSE(fs::exists(PrintDir() / "a.txt"));
+    EXPECT_FALSE(fs::exists(PrintDir() / "b.txt"));
 }
 
 TEST_F(Spooler, WaitsForTheCycleAndForFilesToStopChanging) {
