@@ -297,8 +297,9 @@ extern "C" void RemoveExtractedOnSignal(int sig) {
             ::rmdir(p);
         }
     }
-    ::signal(sig, SIG_DFL);
-    ::raise(sig);
+    // A closing signal is an ordinary end of the program, as for every program of the family.
+    (void)sig;
+    ::_exit(0);
 }
 
 void WatchForSignals() {
