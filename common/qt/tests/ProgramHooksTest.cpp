@@ -3,13 +3,11 @@
 #include "testsupport/QtApp.h"
 #include "testsupport/TempDir.h"
 
-#include <QApplication>
 #include <QCloseEvent>
 #include <QDialog>
 #include <QMessageBox>
 #include <QTimer>
 #include <QWidget>
-#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -107,53 +105,4 @@ TEST(ProgramHooks, ClosingSignalEndsModalWindowsThatRefuseTheirClose) {
     EXPECT_FALSE(rescued);
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_FALSE(form.isVisible());
-}
-
-// A closing signal while the form's own close handler asks (the close button's password, a
-// question) stores the settings once, whether the close began in the program or in the window
-// system (the event reaching the window, as a window manager's close does).
-TEST(ProgramHooks, ClosingSignalDuringTheFormsOwnCloseStoresOnce) {
-    testsupport::EnsureQtApp();
-    struct Asking : QWidget {
-        bool letGo = false;
-        int stored = 0;
-        void closeEvent(QCloseEvent* e) override {
-            if (!letGo) {
-                QMessageBox box(QMessageBox::Question, "t", "q", QMessageBox::Yes | QMessageBox::No,
-                                this);
-                QTimer::singleShot(0, [] { ::raise(SIGTERM); });
-                if (box.exec() != QMessageBox::Yes || !letGo) {
-                    e->ignore();
-                    return;
-                }
-            }
-            ++stored;
-        }
-    };
-    const struct {
-        const char* name;
-        bool windowSystem;
-    } cases[] = {{"QWidget::close", false}, {"window system", true}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        TProgramHooks hooks("HOOKTEST_ASK_");
-        Asking form;
-        form.show();
-        hooks.SetBeforeSignalClose([&] { form.letGo = true; });
-        hooks.Watch(form);
-        QTimer::singleShot(0, &form, [&] {
-            if (c.windowSystem) {
-                QCloseEvent e;
-                QCoreApplication::sendEvent(form.windowHandle(), &e);
-            } else {
-                form.close();
-            }
-        });
-        QTimer guard; // never a hang: a loop still running then ends with 99
-        QObject::connect(&guard, &QTimer::timeout, [] { QApplication::exit(99); });
-        guard.start(10000);
-        EXPECT_EQ(QApplication::exec(), 0);
-        EXPECT_FALSE(form.isVisible());
-        EXPECT_EQ(form.stored, 1);
-    }
 }
