@@ -789,7 +789,7 @@ void TSIPort::FinishWith(bool decoded) {
         SetState(StSendAck);
         WriteAck();
         lastCard = CardNumber();
-    } else {
+    } else if (!EndIfCardLeft()) {
         SetState(StDataError);
         Flush(true);
     }
@@ -805,7 +805,7 @@ void TSIPort::NextBlock(bool decoded, uint8_t block, uint16_t nextState) {
         const std::vector<uint8_t> frame = FrameReadSi8Block(block);
         SendExtCmd(frame.data(), frame.size());
         SetState(nextState);
-    } else {
+    } else if (!EndIfCardLeft()) {
         SetState(StDataError);
         Flush(true);
     }
@@ -887,7 +887,6 @@ void TSIPort::PollReadout() {
 
     if (state == StReadingData || (state >= 33 && state <= 36)) {
         ReadData(cardType == CardSi5Legacy || cardType == CardSi6Legacy);
-        EndIfCardLeft();
     }
 
     if (state == StReadingData) {
@@ -959,6 +958,12 @@ void TSIPort::PollReadout() {
         if (cardType == CardSi10 && rxLen > 136) {
             FinishWith(DecodeSi8(4));
         }
+    }
+
+    // A card that left before its last reply came: the readout ends. One whose data is whole
+    // was decoded above and is written although it has left.
+    if (state == StReadingData || (state >= 33 && state <= 36)) {
+        EndIfCardLeft();
     }
 
     if (state == StSendAck && (!port || port->OutQueue() == 0)) {

@@ -363,20 +363,27 @@ TEST_F(SiPortTest, CardPulledJustBeforeTheFlushCostsNotTheNextRunnersCard) {
         int answers;  // read commands the station answers before the card leaves
         int gap;      // ms between the halves of the removal message (0: whole)
         bool spoiled; // the removal message is lost on the line
-        int requests; // read commands the port writes for the pulled card
-        bool whole;   // all its data came before it left: it is read
+        bool together; // the removal comes in the same read as the last reply
+        int requests;  // read commands the port writes for the pulled card
+        bool whole;    // all its data came before it left: it is read
         CardKind next;
         int nextType;
     };
     using K = CardKind;
     const std::vector<Case> cases = {
-        {K::Si5, 105, 1, 0, false, 1, true, K::Si8, 108},
-        {K::Si8, 108, 1, 0, false, 1, false, K::Si8, 108},
-        {K::PCard, 181, 1, 300, false, 2, false, K::Si6, 106},
-        {K::Si10, 110, 2, 300, false, 3, false, K::Si5, 105},
-        {K::Si10, 110, 4, 0, false, 4, true, K::Si10, 110},
+        {K::Si5, 105, 1, 0, false, false, 1, true, K::Si8, 108},
+        {K::Si8, 108, 1, 0, false, false, 1, false, K::Si8, 108},
+        {K::PCard, 181, 1, 300, false, false, 2, false, K::Si6, 106},
+        {K::Si10, 110, 2, 300, false, false, 3, false, K::Si5, 105},
+        {K::Si10, 110, 4, 0, false, false, 4, true, K::Si10, 110},
         // With no removal message the next card's own message shows that the pulled one left.
-        {K::Si10, 110, 1, 0, true, 2, false, K::Si8, 108},
+        {K::Si10, 110, 1, 0, true, false, 2, false, K::Si8, 108},
+        {K::Si5, 105, 1, 0, false, true, 1, true, K::Si8, 108},
+        {K::Si6, 106, 1, 0, false, true, 1, true, K::Si5, 105},
+        {K::Si6Star, 206, 1, 0, false, true, 1, true, K::Si8, 108},
+        {K::Si8, 108, 2, 0, false, true, 2, true, K::Si10, 110},
+        {K::Si10, 110, 1, 0, false, true, 1, false, K::Si8, 108},
+        {K::Si10, 110, 4, 0, false, true, 4, true, K::Si8, 108},
     };
     sim->ArriveWhileReading();
     // The port polls every 200 ms; the ticks must not pump here.
@@ -389,7 +396,9 @@ TEST_F(SiPortTest, CardPulledJustBeforeTheFlushCostsNotTheNextRunnersCard) {
     int number = 1000000;
     for (const Case& c : cases) {
         SCOPED_TRACE(sisim::CardKindName(c.pulled) + " pulled after " + std::to_string(c.answers) +
-                     " answers, gap " + std::to_string(c.gap) + (c.spoiled ? ", spoiled" : ""));
+                     " answers, gap " + std::to_string(c.gap) + (c.spoiled ? ", spoiled" : "") +
+                     (c.together ? ", with the reply" : ""));
+        sim->joinWrites = c.together;
         const std::string before = fs::exists(DataFile()) ? DataFileBytes() : std::string();
         line->written.clear();
         bool spoil = c.spoiled; // the pulled card's removal message only

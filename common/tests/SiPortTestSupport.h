@@ -114,6 +114,9 @@ public:
     }
     void Pump() {
         Bytes out = station.TakeOutput(Now());
+        for (Bytes more; joinWrites && !(more = station.TakeOutput(Now())).empty();) {
+            out.insert(out.end(), more.begin(), more.end());
+        }
         if (tamper && !out.empty()) {
             tamper(out);
         }
@@ -133,6 +136,8 @@ public:
 
     sisim::Station station;
     std::function<void(Bytes&)> tamper;
+    // Everything due arrives in one read, also what the station sends in writes of its own.
+    bool joinWrites = false;
 
 private:
     FakeLine& line_;
