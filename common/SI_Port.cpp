@@ -299,10 +299,10 @@ void TSIPort::SetState(uint16_t newState) {
     }
 }
 
-void TSIPort::Flush(bool reset) {
+void TSIPort::Flush(bool reset, bool keepCards) {
     // A card pulled or inserted while a readout goes on must not go with the rest: its message
     // is kept for the readout and state 0 to find.
-    const bool keepMessages = (Rezim == 1 || Rezim == 2) && state != StWaiting;
+    const bool keepMessages = (Rezim == 1 || Rezim == 2) && (state != StWaiting || keepCards);
     std::vector<uint8_t> dropped;
     if (keepMessages) {
         dropped.assign(carry.begin(), carry.begin() + carryCount);
@@ -547,6 +547,9 @@ int TSIPort::ReadCardInserted() {
             }
             pending_ = false;
             if (frameInfo.valid == 0) {
+                // Noise may look like the start of a frame that takes in the real message
+                // behind it: everything after this STX is looked at again.
+                keepRest(pos + 1);
                 InfoLine("LastEI.ERR");
                 return -1;
             }
@@ -836,7 +839,8 @@ void TSIPort::PollReadout() {
         if (found == -1) {
             SetError("Ext -1");
             InfoLine("ReadFI ERR -1");
-            Flush(true);
+            // The next card's message may follow the bad one, or be on its way.
+            Flush(true, true);
         } else if (IsCardType(found)) {
             cardType = static_cast<uint32_t>(found);
             SetError("");

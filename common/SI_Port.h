@@ -115,8 +115,9 @@ public:
     void Poll();
     void SetState(uint16_t newState);
     void SetError(const std::string& text);
-    // Discards everything queued on the line; with reset back to state 0.
-    void Flush(bool reset);
+    // Discards everything queued on the line; with reset back to state 0. Card messages among
+    // it are kept during a readout, and with keepCards also while waiting.
+    void Flush(bool reset, bool keepCards = false);
     int ReadTimeout() const;
     int CardNumber() const;
 

@@ -1,23 +1,28 @@
 #!/usr/bin/env bash
-# Run by hand: does a card pulled during its readout cost the next runner his card? Cardvane
-# reads from several station simulators at once. On each, an SIAC goes in and is pulled t ms
-# later, t stepped across the whole readout; an SI8 follows 1.5 s after the pull and stays in
-# for 1.8 s. At the end it counts the SI8s never acknowledged (missed follow-up cards, which
-# must be 0), the pulled cards read all the same, and checks that the chip data files hold
-# whole cards only.
+# Run by hand: does a card pulled during its readout cost the next runner his card, or its own
+# data? Cardvane reads from several station simulators at once. On each, an SIAC goes in and is
+# pulled t ms later, t stepped across the whole readout; an SI8 follows 1.5 s after the pull
+# and stays in for 1.8 s. At the end it counts, from the simulators' logs and the chip data
+# files:
+#   - follow-up cards missed: SI8s the station never saw acknowledged (must be 0);
+#   - whole cards dropped: pulled SIACs whose every block the station had sent before the card
+#     left, yet which are in no chip data file as a whole card (must be 0);
+#   - torn cards: records in the chip data files that do not make up a whole card (must be 0).
+# It fails unless all three are 0.
 #
 #   scripts/sweep-pull.sh [--stations N] [--step MS] [--span MS] [--info]
 #
 # --stations: simulators read at once, 1 to 18 (default 6); --step: between two pull times
 # (default 10); --span: the last pull time (default 1000); --info: the ports' info windows
 # shown, which slows every read as on a race day where the raw data is watched. The folder
-# is $DEMO_DIR, else /tmp/cardvane-sweep.
+# (settings, chip data files, logs) is $DEMO_DIR, else $TMPDIR/cardvane-sweep-<user>, /tmp
+# when TMPDIR is not set; its chip data files and logs are replaced at each run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 source scripts/demo-lib.sh
 demo_name=sweep-pull.sh
-demo_usage_lines=2,14
+demo_usage_lines=2,20
 stations=6
 step=10
 span=1000
@@ -118,14 +123,14 @@ missed=$(count 'card SI8 [0-9]* removed; acknowledged: no')
 pulled_read=$(count 'card SI10/SI11/SIAC [0-9]* removed; acknowledged: yes')
 
 # Records of one card follow each other with block indices 1, 2, ...: 4 for an SIAC (format
-# 10), 2 for an SI8 (format 8).
+# 10), 2 for an SI8 (format 8). Prints "S <number>" for each whole SIAC, then the totals.
 whole=$(for f in "$demo"/C*_0001.si1; do
     [ -f "$f" ] && od -An -v -tu1 -w154 "$f"
 done | awk '
     function close_card() {
         if (n == 0) return
         want = fmt == 10 ? 4 : fmt == 8 ? 2 : 0
-        if (n == want) whole[fmt]++; else partial++
+        if (n == want) { whole[fmt]++; if (fmt == 10) print "S", card } else partial++
         n = 0
     }
     {
@@ -136,15 +141,29 @@ done | awk '
         else if (n > 0 && num == card && b == n + 1) n++
         else { close_card(); partial++ }
     }
-    END { close_card(); printf "%d %d %d\n", whole[10], whole[8], partial }')
-read -r siac_whole si8_whole partial <<<"$whole"
+    END { close_card(); printf "T %d %d %d\n", whole[10], whole[8], partial }')
+read -r _ siac_whole si8_whole partial <<<"$(grep '^T' <<<"$whole")"
 
-echo "Pulled SIACs: $pulls; acknowledged before they left: $pulled_read (a card whose last block" \
-    "came before it left is read whole, unacknowledged)"
-echo "Follow-up SI8s: $followups; missed (never acknowledged): $missed"
-echo "Chip data files: $siac_whole whole SIACs, $si8_whole whole SI8s, $partial partial cards"
+# The SIACs whose last block (6, the last the port asks for) the station sent while the card
+# was in: all their data reached Cardvane, so each must be in a chip data file.
+sent_whole=$(for f in "$demo"/sim*.log; do
+    awk '/ card SI10\/SI11\/SIAC [0-9]+ inserted/ { cur = $(NF - 1) }
+         / card .* removed/ { cur = "" }
+         / tx block 6:/ && cur != "" { print cur; cur = "" }' "$f"
+done | sort -u)
+sent_count=$(grep -c . <<<"$sent_whole" || true)
+dropped=$(comm -23 <(echo "$sent_whole" | grep . || true) \
+    <(grep '^S' <<<"$whole" | cut -d' ' -f2 | sort -u) | grep -c . || true)
+
+echo "Pulled SIACs: $pulls; acknowledged before they left: $pulled_read"
+echo "  every block sent before the card left: $sent_count (each is read whole, acknowledged" \
+    "or not); whole cards dropped (in no chip data file): $dropped"
+echo "Follow-up SI8s: $followups; missed (never acknowledged by Cardvane): $missed"
+echo "Chip data files: $siac_whole whole SIACs, $si8_whole whole SI8s, $partial torn cards" \
+    "(records that make up no whole card)"
 echo "Logs: $demo/cardvane.log, $demo/sim<n>.log"
-if [ "$missed" -ne 0 ] || [ "$partial" -ne 0 ] || [ "$followups" -ne "$pulls" ]; then
-    echo "$demo_name: follow-up cards were missed or the files hold partial cards" >&2
+if [ "$missed" -ne 0 ] || [ "$partial" -ne 0 ] || [ "$dropped" -ne 0 ] ||
+    [ "$followups" -ne "$pulls" ]; then
+    echo "$demo_name: follow-up cards missed, whole cards dropped or torn cards in the files" >&2
     exit 1
 fi

@@ -472,6 +472,43 @@ TEST_F(SiPortTest, MessagesSplitOrAfterNoiseAreWaitedForAndFound) {
     EXPECT_EQ(fs::file_size(DataFile()), (4 + 2 + 1 + 3) * TCardBlockRec::Size);
 }
 
+TEST_F(SiPortTest, NoiseOrABadFrameWhileWaitingCostsNotTheNextCard) {
+    Bytes badRemoval = ExtFrame(0xE7, {0x00, 0x01, 0x0F, 0x12, 0xD6, 0x87});
+    badRemoval[badRemoval.size() - 3] ^= 1;
+    struct Case {
+        const char* what;
+        Bytes before;
+        bool sameRead; // else the card's message comes between the read and the flush
+    };
+    const std::vector<Case> cases = {
+        {"bad-CRC removal", badRemoval, false},
+        {"02 E7 05", {0x02, 0xE7, 0x05}, true},
+        {"FF 02 F3", {0xFF, 0x02, 0xF3}, true},
+        {"02 FF", {0x02, 0xFF}, true},
+        {"valid removal", ExtFrame(0xE7, {0x00, 0x01, 0x0F, 0x12, 0xD6, 0x87}), true},
+    };
+    int acks = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        line->Feed(c.before);
+        const sisim::Card card = MakeCard(CardKind::Si8, 2012345);
+        if (c.sameRead) {
+            sim->Insert(card);
+        } else {
+            line->afterRead = [&] {
+                line->afterRead = {};
+                sim->Insert(card);
+            };
+        }
+        RunUntilWaiting();
+        EXPECT_EQ(line->Acks(), ++acks);
+        EXPECT_EQ(view.error, "");
+        sim->station.Remove(sim->Now());
+        RunUntilWaiting();
+    }
+    EXPECT_EQ(fs::file_size(DataFile()), 5 * 2 * TCardBlockRec::Size);
+}
+
 TEST_F(SiPortTest, IncompleteMessageIsDroppedAfterTheTimeOut) {
     line->Feed({0x02, 0xE8, 0x09}); // promises 15 bytes, never sends them
     for (int i = 0; i < 25; ++i) {  // 5 s
