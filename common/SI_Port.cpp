@@ -140,7 +140,7 @@ TCardNumberRec TCardNumberRec::FromBytes(const uint8_t* bytes) {
 // ---------------------------------------------------------------------------------------------
 // Port
 
-TSIPort::TSIPort(int com) : comNumber(com) {}
+TSIPort::TSIPort(int com) : comNumber(com), line_("COM" + std::to_string(com)) {}
 
 void TSIPort::InfoLine(const std::string& line) {
     if (view != nullptr) {
@@ -412,6 +412,30 @@ bool TSIPort::EndIfCardLeft() {
     SetError(SI_Typ::LangText("Čip vytažen během čtení", "Card removed during readout"));
     Flush(true);
     return true;
+}
+
+void TSIPort::LoseLine(const std::string& reason) {
+    InfoLine("Line lost: " + reason);
+    // Closed at once: a USB adapter plugged in again gets its old device name only once
+    // nobody holds the old one.
+    port.reset();
+    lineLost_ = true;
+    state = StWaiting;
+    rxLen = 0;
+    rxEscape = false;
+    carryCount = 0;
+    pending_ = false;
+    line_.Failed(reason);
+    ShowLineLost();
+}
+
+void TSIPort::ShowLineLost() {
+    SetError(SI_Typ::LangText("Stanice odpojena: ", "Station disconnected: ") + line_.Reason());
+    stateText_ = "Disconnected";
+    indicator_ = Red;
+    if (view != nullptr) {
+        view->ShowState(stateText_, indicator_);
+    }
 }
 
 void TSIPort::LogFrame(std::string_view title, const uint8_t* bytes, size_t count) {
@@ -817,6 +841,16 @@ void TSIPort::NextBlock(bool decoded, uint8_t block, uint16_t nextState) {
 void TSIPort::Poll() {
     if (DisableCOM == 1 || Rezim == 0) {
         return;
+    }
+    if (lineLost_) {
+        ReopenLine();
+        return;
+    }
+    if (port) {
+        if (const std::string gone = port->Gone(); !gone.empty()) {
+            LoseLine(gone);
+            return;
+        }
     }
     if (Rezim == 1 || Rezim == 2) {
         PollReadout();

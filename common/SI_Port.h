@@ -6,6 +6,7 @@
 #include "SI_Backup.h"
 #include "SI_Punch.h"
 #include "SiProtocol.h"
+#include "platform/ServiceState.h"
 #include "port.h"
 
 #include <array>
@@ -211,6 +212,9 @@ public:
     bool detecting = false;
     // Why the last opening of the line failed (device and reason); empty after success.
     std::string openError;
+    // The line's device has gone (a cable pulled): the port keeps its mode and panel and
+    // opens the device again once it is back.
+    bool LineLost() const { return lineLost_; }
 
     // Where the port shows itself; none is fine.
     ISIPortView* view = nullptr;
@@ -280,6 +284,12 @@ private:
     bool CardLeftMessage() const;
     // Ends the readout when the card has left; whether it did.
     bool EndIfCardLeft();
+    // Closes a line whose device has gone and says so on the panel.
+    void LoseLine(const std::string& reason);
+    void ShowLineLost();
+    // Opens a lost line's device again when the retry is due and finds the station's speed
+    // as at start; the panel says why while that fails.
+    void ReopenLine();
 
     TRgb indicator_{0, 255, 0};
     std::string stateText_ = "Waiting";
@@ -287,6 +297,8 @@ private:
     bool pending_ = false;
     int64_t pendingSince_ = 0;
     bool writeFailed_ = false;
+    bool lineLost_ = false;
+    platform::ServiceState line_;
 };
 
 namespace SI_Port {

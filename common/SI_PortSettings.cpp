@@ -42,9 +42,7 @@ std::unique_ptr<ISerialLine> OpenTPort(int com, int baud, std::string& error) {
     if (!p->Open()) {
         // The operator needs the device and the system's reason (missing adapter, no
         // permission for the serial devices, held by another program).
-        error =
-            p->name + " (" + p->device + "): " +
-            platform::ErrnoText(static_cast<int>(std::strtol(p->lastError.c_str(), nullptr, 10)));
+        error = p->ErrorText();
         return nullptr;
     }
     return p;
@@ -86,7 +84,7 @@ void ShowPanel(TSIPort& p) {
     if (p.isDisplay || p.view == nullptr) {
         return;
     }
-    p.view->SetPanelVisible(ReadingMode(p.Rezim) && LineOpen(p));
+    p.view->SetPanelVisible(ReadingMode(p.Rezim) && (LineOpen(p) || p.LineLost()));
     ShowInfoWindow(p);
     p.view->SetReadButtonVisible(p.Rezim == 3);
     p.view->SetWriteButtonVisible(false);
@@ -146,6 +144,34 @@ void Found(TSIPort& p, int protocol, int baud) {
     }
     p.UpdateCaption();
     WriteDisableCom(p, 0);
+}
+
+// The station's protocol and speed, with the line open at 38400 Bd: extended at 38400 Bd, then
+// extended and legacy at 4800 Bd. False when no station answers.
+bool ProbeStation(TSIPort& p, bool status) {
+    if (status) {
+        Status(" testuji ... " + p.PortName() + " 38400 b extend");
+    }
+    if (ProbeExtended(p, WaitExtended38400)) {
+        Found(p, ProtocolExtended, BaudFast);
+        return true;
+    }
+    if (status) {
+        Status(" testuji ... " + p.PortName() + " 38400 b");
+    }
+    p.SetRychlost(0);
+    if (ProbeExtended(p, WaitExtended4800)) {
+        Found(p, ProtocolExtended, BaudSlow);
+        return true;
+    }
+    if (status) {
+        Status(" testuji ... " + p.PortName() + " 4800 b");
+    }
+    if (ProbeLegacy(p)) {
+        Found(p, ProtocolLegacy, BaudSlow);
+        return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -343,22 +369,7 @@ void TSIPort::Detect() {
         return;
     }
 
-    Status(" testuji ... " + PortName() + " 38400 b extend");
-    if (ProbeExtended(*this, WaitExtended38400)) {
-        Found(*this, ProtocolExtended, BaudFast);
-        return;
-    }
-
-    Status(" testuji ... " + PortName() + " 38400 b");
-    SetRychlost(0);
-    if (ProbeExtended(*this, WaitExtended4800)) {
-        Found(*this, ProtocolExtended, BaudSlow);
-        return;
-    }
-
-    Status(" testuji ... " + PortName() + " 4800 b");
-    if (ProbeLegacy(*this)) {
-        Found(*this, ProtocolLegacy, BaudSlow);
+    if (ProbeStation(*this, true)) {
         return;
     }
 
@@ -366,6 +377,35 @@ void TSIPort::Detect() {
     SetMode(0);
     WriteDisableCom(*this, 0);
     UpdateCaption();
+}
+
+void TSIPort::ReopenLine() {
+    if (!line_.DueForTry()) {
+        return;
+    }
+    // The panel says why while the station is away: no dialogs.
+    const bool wasDetecting = detecting;
+    detecting = true;
+    SetRychlost(1);
+    const bool opened = LineOpen(*this);
+    if (opened && ProbeStation(*this, false)) {
+        lineLost_ = false;
+        line_.Succeeded();
+        InfoLine("Line back");
+        SetError("");
+        SetState(StWaiting);
+        ShowPanel(*this);
+        return;
+    }
+    detecting = wasDetecting;
+    const std::string reason =
+        opened ? PortName() + ": " +
+                     SI_Typ::LangText("žádná SI jednotka neodpovídá", "no SI station answers")
+               : openError;
+    port.reset();
+    if (line_.Failed(reason)) {
+        ShowLineLost();
+    }
 }
 
 void TSIPort::TestExtendMode() {
@@ -407,7 +447,8 @@ std::vector<TPanelPlace> PanelPlaces(const std::array<std::unique_ptr<TSIPort>, 
     int top = comProDisplay > 0 ? 75 : 55;
     for (int com = 1; com <= 18; ++com) {
         const TSIPort* p = ports[static_cast<size_t>(com)].get();
-        if (p == nullptr || p->DisableCOM == 1 || !LineOpen(*p) || p->Rezim == 0) {
+        if (p == nullptr || p->DisableCOM == 1 || !(LineOpen(*p) || p->LineLost()) ||
+            p->Rezim == 0) {
             continue;
         }
         if (ownTops) {

@@ -1,6 +1,9 @@
 #include "port.h"
 
+#include "platform/Files.h"
+
 #include <cerrno>
+#include <cstdlib>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/file.h>
@@ -65,6 +68,21 @@ TPort::~TPort() {
 
 void TPort::Fail(int err) {
     lastError = std::to_string(err);
+    // What a device that was unplugged, or a terminal that was hung up, answers from then on.
+    if (isOpen && goneError_ == 0 && (err == EIO || err == ENXIO || err == ENODEV)) {
+        goneError_ = err;
+    }
+}
+
+std::string TPort::Gone() const {
+    return goneError_ != 0 ? ErrorText(goneError_) : std::string();
+}
+
+std::string TPort::ErrorText(int err) const {
+    if (err == 0) {
+        err = static_cast<int>(std::strtol(lastError.c_str(), nullptr, 10));
+    }
+    return name + " (" + device + "): " + platform::ErrnoText(err);
 }
 
 bool TPort::Open() {

@@ -19,6 +19,9 @@ public:
     // Bytes waiting to be read / not yet sent; 0 when not open or on failure.
     virtual int InQueue() = 0;
     virtual int OutQueue() = 0;
+    // Why the device has gone (unplugged, hung up), in the words of a failed opening:
+    // "COM3 (/dev/ttyUSB2): Input/output error". Empty while it is there.
+    virtual std::string Gone() const { return {}; }
 };
 
 // One serial device, opened by path, raw 8N1 without flow control. Synchronous and never
@@ -42,6 +45,9 @@ public:
     int Read(uint8_t* buffer, int n) override;
     int InQueue() override;
     int OutQueue() override;
+    std::string Gone() const override;
+    // The name, the device and the system's text for err (else for lastError).
+    std::string ErrorText(int err = 0) const;
 
     std::string name;   // "COM3"
     std::string device; // the device path the COM number maps to, e.g. /dev/ttyUSB2
@@ -55,6 +61,7 @@ public:
 
 private:
     void Fail(int err);
+    int goneError_ = 0; // the error that showed the device gone
 };
 
 namespace port {

@@ -177,6 +177,54 @@ TEST_F(DetectSimTest, NoStationEndsWithinTheWaitsWithThePortOff) {
     EXPECT_THAT(messages.errors, IsEmpty());
 }
 
+// A station whose device goes (a cable pulled) is shown so on its panel with the device and the
+// system's reason, and read again once a station is back behind the same device path.
+TEST_F(DetectSimTest, StationThatVanishesIsShownAndReadAgainOnceItIsBack) {
+    struct Case {
+        const char* what;
+        const char* commands; // what the station is doing when it goes
+    };
+    const std::vector<Case> cases = {
+        {"idle", ""},
+        {"mid-readout", "insert si10 1234567\nfault silence"},
+    };
+    const fs::path link = dir / "ttySI";
+    fs::create_symlink(StartSim("extmode on"), link);
+    SimSettled("extended mode bit on");
+    TSIPort& p = Port(3, link.string(), &view);
+    p.Detect();
+    int number = 2012345;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ReadCard(p, "si8", ++number, 2);
+        sim->Send(c.commands);
+        ASSERT_TRUE(Eventually([&] {
+            p.Poll();
+            return (p.state != 0) == (*c.commands != 0);
+        }));
+        sim->StopAndPrintLog(HasFailure());
+        ASSERT_TRUE(Eventually([&] {
+            p.Poll();
+            return !view.error.empty();
+        }));
+        EXPECT_EQ(view.error, "Stanice odpojena: COM3 (" + link.string() + "): Input/output error");
+        EXPECT_EQ(view.states.back(), "Disconnected");
+        EXPECT_TRUE(view.panelVisible);
+
+        fs::remove(link);
+        fs::create_symlink(StartSim("extmode on"), link);
+        SimSettled("extended mode bit on");
+        EXPECT_TRUE(Eventually([&] {
+            p.Poll();
+            return view.error.empty();
+        })) << view.error;
+        EXPECT_EQ(view.states.back(), "Waiting");
+        EXPECT_EQ(p.Rezim, 1);
+    }
+    ReadCard(p, "si5", 412345, 1);
+    EXPECT_THAT(messages.errors, IsEmpty());
+}
+
 TEST_F(DetectSimTest, TwoPortsNeverShareALine) {
     SilentPty pty;
     ASSERT_FALSE(pty.Slave().empty());
