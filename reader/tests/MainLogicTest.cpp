@@ -113,6 +113,7 @@ TEST_F(RaceSettings, BadRavlinInfLeavesRaceAndSettingsAlone) {
         {"Zavod=12\r\nEtapa=65536\r\nStart00=10.00\r\n", "etapa 65536"},
         {"Zavod=12\r\nEtapa=2\r\nStart00=25.00\r\n", "čas startu 25 není platný"},
         {"Zavod=12\r\nEtapa=2\r\nStart00=10.75\r\n", "čas startu 10.75"},
+        {"Zavod=12\r\nEtapa=2\r\nStart00=10.60\r\n", "čas startu 10.6"},
         // Cut off while being written.
         {"Rok=2024\r\nZavod=12\r\nEtapa=2\r\n", "neúplný, chybí Start00"},
         {"Rok=20", "neúplný, chybí Zavod, Etapa, Start00"},

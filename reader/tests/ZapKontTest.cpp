@@ -55,7 +55,7 @@ TEST_F(ZapKontTest, FileNameFollowsTheNumberTyped) {
     EXPECT_EQ(SI_Typ::SouborKontroly, (dir / "Zavod" / "SI_31.bck").string());
 
     // Anything but digits names no file: it would leave the folder ("../x") or name "SI_.bck".
-    for (const char* text : {"", "  ", "3a", "../1", "-5"}) {
+    for (const char* text : {"", "  ", "3a", "../1", "-5", "3.1"}) {
         logic.CisloKontrolyChange(text);
         EXPECT_EQ(SI_Typ::SouborKontroly, "") << text;
         EXPECT_EQ(logic.VystSoubor(), "") << text;

@@ -9,6 +9,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <iconv.h>
 #include <unistd.h>
 #include <vector>
 
@@ -23,6 +24,29 @@ TEST(Cp1250, RoundTripsEveryByteAndCzechText) {
         all += static_cast<char>(b);
     }
     EXPECT_EQ(platform::Utf8ToCp1250(platform::Cp1250ToUtf8(all)), all);
+
+    // Every byte against glibc's table, both ways (the five bytes it leaves undefined only
+    // round-trip, above).
+    iconv_t cd = iconv_open("UTF-8", "CP1250");
+    ASSERT_NE(cd, reinterpret_cast<iconv_t>(-1));
+    int compared = 0;
+    for (int b = 1; b < 256; ++b) {
+        char in = static_cast<char>(b);
+        char out[8];
+        char* inp = &in;
+        char* outp = out;
+        size_t inLeft = 1;
+        size_t outLeft = sizeof out;
+        if (iconv(cd, &inp, &inLeft, &outp, &outLeft) == static_cast<size_t>(-1)) {
+            continue;
+        }
+        const std::string utf8(out, outp);
+        EXPECT_EQ(platform::Cp1250ToUtf8(std::string(1, in)), utf8) << "byte " << b;
+        EXPECT_EQ(platform::Utf8ToCp1250(utf8), std::string(1, in)) << utf8;
+        ++compared;
+    }
+    iconv_close(cd);
+    EXPECT_EQ(compared, 250);
 
     const std::string czech = "Příliš žluťoučký kůň úpěl ďábelské ódy ŠČŘŽÝÁÍÉŮÚŤĎŇ";
     const std::string bytes = platform::Utf8ToCp1250(czech);
