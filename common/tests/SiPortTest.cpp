@@ -359,10 +359,10 @@ TEST_F(SiPortTest, BadCardInsertedMessagesShowExt1) {
 TEST_F(SiPortTest, CardPulledJustBeforeTheFlushCostsNotTheNextRunnersCard) {
     struct Case {
         CardKind pulled;
-        int type;     // what the port reads it as
-        int answers;  // read commands the station answers before the card leaves
-        int gap;      // ms between the halves of the removal message (0: whole)
-        bool spoiled; // the removal message is lost on the line
+        int type;      // what the port reads it as
+        int answers;   // read commands the station answers before the card leaves
+        int gap;       // ms between the halves of the removal message (0: whole)
+        bool spoiled;  // the removal message is lost on the line
         bool together; // the removal comes in the same read as the last reply
         int requests;  // read commands the port writes for the pulled card
         bool whole;    // all its data came before it left: it is read
