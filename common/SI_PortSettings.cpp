@@ -231,6 +231,8 @@ void TSIPort::OpenPort(int mode) {
     } else {
         port.reset();
         Rezim = 0;
+        // Switched off: a lost line is no longer waited for.
+        lineLost_ = false;
     }
     ShowPanel(*this);
 }
