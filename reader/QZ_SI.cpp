@@ -582,3 +582,7 @@ std::string TfQZ_SI::StateText() const {
     }
     return s;
 }
+
+void TfQZ_SI::Zaznamenej(const std::string& line) {
+    std::cerr << "cardvane: " << line << '\n';
+}
