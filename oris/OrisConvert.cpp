@@ -5,7 +5,6 @@
 #include "platform/Files.h"
 
 #include <cctype>
-#include <cerrno>
 #include <charconv>
 #include <climits>
 #include <cmath>
@@ -363,7 +362,7 @@ bool Convert(const Prevodnik& p, const pugi::xml_document& doc, bool loaded, TPo
 // does not begin with a declaration in ASCII (UTF-16 and UTF-32 documents, which pugixml
 // recognises itself).
 std::string DeclaredEncoding(std::string_view xml) {
-    const size_t end = xml.rfind("?>", 200);
+    const size_t end = xml.find("?>");
     if (xml.rfind("<?xml", 0) != 0 || end == std::string_view::npos) {
         return {};
     }
@@ -376,6 +375,20 @@ std::string DeclaredEncoding(std::string_view xml) {
     const size_t close = decl.find(decl[quote], quote + 1);
     return close == std::string_view::npos ? std::string()
                                            : std::string(decl.substr(quote + 1, close - quote - 1));
+}
+
+// A name as XML allows it for an encoding, and short: only such a name is looked up.
+bool EncodingName(std::string_view name) {
+    if (name.empty() || name.size() > 40 ||
+        std::isalpha(static_cast<unsigned char>(name[0])) == 0) {
+        return false;
+    }
+    for (const char c : name) {
+        if (std::isalnum(static_cast<unsigned char>(c)) == 0 && c != '.' && c != '_' && c != '-') {
+            return false;
+        }
+    }
+    return true;
 }
 
 // Loads the document as UTF-8 read in the encoding it declares (UTF-8 when it declares none).
@@ -394,7 +407,8 @@ bool LoadDocument(std::string_view xml, pugi::xml_document& doc, std::string& re
         encoding = "UTF-8";
     }
     std::string utf8;
-    const iconv_t cd = ::iconv_open("UTF-8", encoding.c_str());
+    const iconv_t cd = EncodingName(encoding) ? ::iconv_open("UTF-8", encoding.c_str())
+                                              : reinterpret_cast<iconv_t>(-1);
     if (cd == reinterpret_cast<iconv_t>(-1)) {
         reason = SI_Typ::LangText("neznámé kódování ", "unknown encoding ") + encoding;
         return false;
@@ -417,8 +431,8 @@ bool LoadDocument(std::string_view xml, pugi::xml_document& doc, std::string& re
         return false;
     }
     utf8.resize(utf8.size() - outLeft);
-    return static_cast<bool>(doc.load_buffer(utf8.data(), utf8.size(), pugi::parse_default,
-                                             pugi::encoding_utf8));
+    return static_cast<bool>(
+        doc.load_buffer(utf8.data(), utf8.size(), pugi::parse_default, pugi::encoding_utf8));
 }
 
 // The converter's message, and why the document could not be read when that is known.

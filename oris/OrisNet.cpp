@@ -238,12 +238,10 @@ bool CurlDownloader::StahniSoubor(const std::string& url, const std::filesystem:
     return true;
 }
 
-
 BackgroundDownloader::BackgroundDownloader(std::unique_ptr<Downloader> inner, Wait wait)
     : inner_(std::move(inner)), wait_(std::move(wait)) {}
 
-bool BackgroundDownloader::StahniSoubor(const std::string& url,
-                                        const std::filesystem::path& file) {
+bool BackgroundDownloader::StahniSoubor(const std::string& url, const std::filesystem::path& file) {
     std::atomic<bool> finished{false};
     bool ok = false;
     std::thread worker([&] {

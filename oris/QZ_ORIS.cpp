@@ -407,8 +407,10 @@ bool TObsluhaOris::Stahni(TPozadavekOris& poz, const std::string& url,
     if (!downloaded || !fs::exists(workFile_, ec)) {
         poz.result = "ERR";
         poz.errorText = platform::Utf8Left(kDownloadFailed + url, kMaxErrorText);
-        const std::string reason = downloaded ? workFile_.string() + ": missing" // never expected
-                                              : downloader_->LastError();
+        const std::string reason =
+            downloaded ? workFile_.string() +
+                             SI_Typ::LangText(": po stažení chybí", ": missing after the download")
+                       : downloader_->LastError();
         if (server_.Failed(reason)) {
             status_.Zaznamenej(server_.Text());
         }

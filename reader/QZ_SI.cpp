@@ -195,8 +195,7 @@ void TfQZ_SI::CreateForms() {
     // up no port and no window. The pass itself stays one request at a time, in order.
     QZ_ORIS::ObsluhaParts oris;
     oris.downloader = std::make_unique<QZ_ORIS::BackgroundDownloader>(
-        std::make_unique<QZ_ORIS::CurlDownloader>(),
-        [](const std::function<bool()>& finished) {
+        std::make_unique<QZ_ORIS::CurlDownloader>(), [](const std::function<bool()>& finished) {
             QEventLoop loop;
             QTimer look;
             look.setInterval(10);
@@ -208,8 +207,8 @@ void TfQZ_SI::CreateForms() {
             look.start();
             loop.exec();
         });
-    obsluhaOris_ = std::make_unique<QZ_ORIS::TObsluhaOris>(
-        static_cast<QZ_ORIS::StatusSink&>(*this), std::move(oris));
+    obsluhaOris_ = std::make_unique<QZ_ORIS::TObsluhaOris>(static_cast<QZ_ORIS::StatusSink&>(*this),
+                                                           std::move(oris));
 
     pikt_ = new TPikt(PiktPrinterHost(), this);
 }
@@ -538,7 +537,7 @@ void TfQZ_SI::UpdatePrinterMenu(int n) {
 
 void TfQZ_SI::Zobraz(const std::string& text) {
     labelInternet_->setText(Q(text));
-    // A pass blocks the window: the label is drawn now or not at all.
+    // Conversions run inside the timer tick: the label is drawn now, not after them.
     labelInternet_->repaint();
 }
 

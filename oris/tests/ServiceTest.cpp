@@ -374,20 +374,20 @@ TEST_F(OrisService, ServerFaultsAndEncodingsAsTheAnswerTheLabelAndTheLogSayThem)
         const bool downloaded = row.reason.empty() || row.reason.rfind(convert, 0) == 0;
         if (!downloaded) {
             const std::string error = "Nepodařilo se stáhnout soubor : " + base + target;
-            EXPECT_THAT(answer, ElementsAre(Answer1("getEvent"), "Result=ERR",
-                                            "ErrorInfo=" + error, "idZavod=7001"));
+            EXPECT_THAT(answer, ElementsAre(Answer1("getEvent"), "Result=ERR", "ErrorInfo=" + error,
+                                            "idZavod=7001"));
             EXPECT_FALSE(fs::exists(Import() / "out.txt"));
             EXPECT_EQ(ReadBytes(dir / "Work.xml"), ""); // an error page is not a document
             EXPECT_THAT(sink.texts.back(), ::testing::StartsWith(error + " (Server ORIS: "));
             EXPECT_THAT(sink.texts.back(), HasSubstr(row.reason));
         } else if (!row.reason.empty()) {
-            EXPECT_THAT(answer, ElementsAre(Answer1("getEvent"), "Result=OK",
-                                            "ErrorInfo=" + row.reason, "Records=0",
-                                            "idZavod=7001"));
+            EXPECT_THAT(answer,
+                        ElementsAre(Answer1("getEvent"), "Result=OK", "ErrorInfo=" + row.reason,
+                                    "Records=0", "idZavod=7001"));
             EXPECT_FALSE(fs::exists(Import() / "out.txt"));
         } else {
-            EXPECT_THAT(answer, ElementsAre(Answer1("getEvent"), "Result=OK", "Records=1",
-                                            "idZavod=7001"));
+            EXPECT_THAT(answer,
+                        ElementsAre(Answer1("getEvent"), "Result=OK", "Records=1", "idZavod=7001"));
             const std::string out = platform::Cp1250ToUtf8(Output());
             EXPECT_THAT(out, HasSubstr("\r\nPlace=Hradec Králové\r\n"));
             EXPECT_THAT(out, HasSubstr("\r\nDirector=Jan Řehoř\r\n"));

@@ -78,9 +78,9 @@ protected:
         }
     }
     void Settings(const std::string& more, int firstPortOff = 1) {
-        WriteBytes(dir / "QZ_SI.ini", Windows("[fQZ_SI]\nPodleRavlin=1\nCestaRavlin=" +
-                                              ravlin.string() + "\n" + more +
-                                              NoComPorts(firstPortOff)));
+        WriteBytes(dir / "QZ_SI.ini",
+                   Windows("[fQZ_SI]\nPodleRavlin=1\nCestaRavlin=" + ravlin.string() + "\n" + more +
+                           NoComPorts(firstPortOff)));
     }
 
     // Cardvane with a network interface shown up, so that it asks for downloads on a machine
@@ -90,10 +90,10 @@ protected:
         const char* asan = std::getenv("ASAN_OPTIONS");
         testsupport::ProgramLaunch launch;
         launch.dropEnv = {"LD_PRELOAD=", "ASAN_OPTIONS="};
-        launch.env = {std::string("LD_PRELOAD=") + NETUP_PATH,
-                      "ASAN_OPTIONS=" +
-                          (asan != nullptr ? std::string(asan) + ":" : std::string()) +
-                          "verify_asan_link_order=0"};
+        launch.env = {
+            std::string("LD_PRELOAD=") + NETUP_PATH,
+            "ASAN_OPTIONS=" + (asan != nullptr ? std::string(asan) + ":" : std::string()) +
+                "verify_asan_link_order=0"};
         return launch;
     }
 
@@ -236,7 +236,7 @@ TEST_F(CardvaneServices, HangingOrisServerHoldsUpNeitherCardsNorTheClose) {
         server.Set(target, row.response);
         Sisim sim(dir.Path(), std::string("sim-") + row.what);
         Settings("[ORIS]\nAdresa=" + server.BaseUrl() + "\n[COM1]\nZarizeni=" + sim.Slave() +
-                 "\nRezim=1\n",
+                     "\nRezim=1\n",
                  2);
         fs::remove(chips);
         WriteBytes(import / "P0001.ori",
