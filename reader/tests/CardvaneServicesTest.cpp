@@ -213,16 +213,6 @@ TEST_F(CardvaneServices, OrisRequestsAreServedFromTheAddressInTheSettings) {
 // card: the station's cards are read while the download waits, and a closing signal then ends
 // Cardvane at once with exit 0, leaving the request unanswered for the next start.
 TEST_F(CardvaneServices, HangingOrisServerHoldsUpNeitherCardsNorTheClose) {
-    HttpServer::Response silent;
-    silent.neverAnswer = true;
-    HttpServer::Response stalling;
-    stalling.body = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<ORIS><Data>";
-    stalling.stallAfter = 20;
-    const struct {
-        const char* what;
-        HttpServer::Response response;
-        int signal;
-    } rows[] = {{"silent", silent, SIGTERM}, {"stalling", stalling, SIGHUP}};
     const std::string target = "/API/?format=xml&method=getCSOSClubList";
     const fs::path import = ravlin / "Import";
     const fs::path chips = ravlin / "Zav_2024" / "ZZ0012" / "C1_0012.si1";
@@ -230,11 +220,16 @@ TEST_F(CardvaneServices, HangingOrisServerHoldsUpNeitherCardsNorTheClose) {
     fs::create_directories(chips.parent_path());
     WriteBytes(ravlin / "Ravlin.inf",
                Windows("[Ravlin]\nRok=2024\nZavod=12\nEtapa=1\nStart00=10.00\nImport=Import\\\n"));
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.what);
+    // Silent from the start, then silent in the middle of the answer.
+    for (const int signal : {SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        HttpServer::Response hang;
+        hang.body = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<ORIS><Data>";
+        hang.neverAnswer = signal == SIGTERM;
+        hang.stallAfter = 20;
         HttpServer server;
-        server.Set(target, row.response);
-        Sisim sim(dir.Path(), std::string("sim-") + row.what);
+        server.Set(target, hang);
+        Sisim sim(dir.Path(), "sim" + std::to_string(signal));
         Settings("[ORIS]\nAdresa=" + server.BaseUrl() + "\n[COM1]\nZarizeni=" + sim.Slave() +
                      "\nRezim=1\n",
                  2);
@@ -251,7 +246,7 @@ TEST_F(CardvaneServices, HangingOrisServerHoldsUpNeitherCardsNorTheClose) {
         })) << cv.Errors();
         EXPECT_FALSE(fs::exists(import / "P0001.orr")) << "the download was over already";
 
-        cv.Signal(row.signal);
+        cv.Signal(signal);
         EXPECT_EQ(cv.WaitExit(5), 0) << cv.Errors();
         EXPECT_TRUE(fs::exists(import / "P0001.ori"));
         EXPECT_FALSE(fs::exists(import / "P0001.orr"));
