@@ -5,6 +5,7 @@
 #include "platform/Files.h"
 
 #include <cctype>
+#include <cerrno>
 #include <charconv>
 #include <climits>
 #include <cmath>
@@ -418,7 +419,15 @@ bool LoadDocument(std::string_view xml, pugi::xml_document& doc, std::string& re
     size_t inLeft = body.size();
     char* out = utf8.data();
     size_t outLeft = utf8.size();
-    const size_t done = ::iconv(cd, &in, &inLeft, &out, &outLeft);
+    size_t done = 0;
+    // A few encodings give several characters for one byte: the buffer grows as needed.
+    while ((done = ::iconv(cd, &in, &inLeft, &out, &outLeft)) == static_cast<size_t>(-1) &&
+           errno == E2BIG) {
+        const size_t used = static_cast<size_t>(out - utf8.data());
+        utf8.resize(utf8.size() * 2);
+        out = utf8.data() + used;
+        outLeft = utf8.size() - used;
+    }
     ::iconv_close(cd);
     if (done == static_cast<size_t>(-1)) {
         const size_t at = static_cast<size_t>(in - body.data()) + (xml.size() - body.size());
