@@ -1,12 +1,17 @@
 #include "OrisConvert.h"
 
+#include "SI_Typ.h"
 #include "platform/Cp1250.h"
 #include "platform/Files.h"
 
+#include <cctype>
+#include <cerrno>
 #include <charconv>
 #include <climits>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
+#include <iconv.h>
 #include <pugixml.hpp>
 
 namespace QZ_ORIS {
@@ -354,6 +359,97 @@ bool Convert(const Prevodnik& p, const pugi::xml_document& doc, bool loaded, TPo
     }
 }
 
+// The encoding the document's XML declaration names; empty when it names none or the document
+// does not begin with a declaration in ASCII (UTF-16 and UTF-32 documents, which pugixml
+// recognises itself).
+std::string DeclaredEncoding(std::string_view xml) {
+    const size_t end = xml.find("?>");
+    if (xml.rfind("<?xml", 0) != 0 || end == std::string_view::npos) {
+        return {};
+    }
+    const std::string_view decl = xml.substr(0, end);
+    const size_t key = decl.find("encoding");
+    const size_t quote = key == std::string_view::npos ? key : decl.find_first_of("\"'", key);
+    if (quote == std::string_view::npos) {
+        return {};
+    }
+    const size_t close = decl.find(decl[quote], quote + 1);
+    return close == std::string_view::npos ? std::string()
+                                           : std::string(decl.substr(quote + 1, close - quote - 1));
+}
+
+// A name as XML allows it for an encoding, and short: only such a name is looked up.
+bool EncodingName(std::string_view name) {
+    if (name.empty() || name.size() > 40 ||
+        std::isalpha(static_cast<unsigned char>(name[0])) == 0) {
+        return false;
+    }
+    for (const char c : name) {
+        if (std::isalnum(static_cast<unsigned char>(c)) == 0 && c != '.' && c != '_' && c != '-') {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Loads the document as UTF-8 read in the encoding it declares (UTF-8 when it declares none).
+// Bytes that encoding does not have are no document: `reason` then says which and where.
+bool LoadDocument(std::string_view xml, pugi::xml_document& doc, std::string& reason) {
+    std::string_view body = xml;
+    const std::string_view bom = "\xEF\xBB\xBF";
+    if (body.rfind(bom, 0) == 0) {
+        body.remove_prefix(bom.size());
+    }
+    if (body.rfind("<?xml", 0) != 0 && body.find_first_of(std::string_view("\0", 1)) < 4) {
+        return static_cast<bool>(doc.load_buffer(xml.data(), xml.size())); // UTF-16 or UTF-32
+    }
+    std::string encoding = DeclaredEncoding(body);
+    if (encoding.empty()) {
+        encoding = "UTF-8";
+    }
+    std::string utf8;
+    const iconv_t cd = EncodingName(encoding) ? ::iconv_open("UTF-8", encoding.c_str())
+                                              : reinterpret_cast<iconv_t>(-1);
+    if (cd == reinterpret_cast<iconv_t>(-1)) {
+        reason = SI_Typ::LangText("neznámé kódování ", "unknown encoding ") + encoding;
+        return false;
+    }
+    utf8.resize(body.size() * 4 + 16);
+    char* in = const_cast<char*>(body.data());
+    size_t inLeft = body.size();
+    char* out = utf8.data();
+    size_t outLeft = utf8.size();
+    size_t done = 0;
+    // A few encodings give several characters for one byte: the buffer grows as needed.
+    while ((done = ::iconv(cd, &in, &inLeft, &out, &outLeft)) == static_cast<size_t>(-1) &&
+           errno == E2BIG) {
+        const size_t used = static_cast<size_t>(out - utf8.data());
+        utf8.resize(utf8.size() * 2);
+        out = utf8.data() + used;
+        outLeft = utf8.size() - used;
+    }
+    ::iconv_close(cd);
+    if (done == static_cast<size_t>(-1)) {
+        const size_t at = static_cast<size_t>(in - body.data()) + (xml.size() - body.size());
+        char byte[8];
+        std::snprintf(byte, sizeof byte, "0x%02X", static_cast<unsigned char>(*in));
+        reason = SI_Typ::LangText("bajt ", "byte ") + byte +
+                 SI_Typ::LangText(" na pozici ", " at offset ") + std::to_string(at) +
+                 SI_Typ::LangText(" není platný v kódování ", " is not valid in the encoding ") +
+                 encoding;
+        return false;
+    }
+    utf8.resize(utf8.size() - outLeft);
+    return static_cast<bool>(
+        doc.load_buffer(utf8.data(), utf8.size(), pugi::parse_default, pugi::encoding_utf8));
+}
+
+// The converter's message, and why the document could not be read when that is known.
+std::string Message(const Prevodnik& p, const std::string& reason) {
+    return reason.empty() ? std::string(p.message)
+                          : platform::Utf8Left(std::string(p.message) + " : " + reason, 200);
+}
+
 } // namespace
 
 bool PrevedXmlOris(TPozadavekOris& poz, int mode) {
@@ -374,7 +470,10 @@ bool PrevedXmlOris(TPozadavekOris& poz, int mode) {
     }
     const int32_t recordsBefore = poz.records;
     pugi::xml_document doc;
-    const bool loaded = static_cast<bool>(doc.load_file(poz.workFile.c_str()));
+    std::string xml;
+    std::string reason;
+    const bool loaded =
+        platform::ReadWholeFile(poz.workFile, xml, nullptr) && LoadDocument(xml, doc, reason);
     Output out;
     bool ok = Convert(*p, doc, loaded, poz, out);
     if (out.started) {
@@ -389,7 +488,7 @@ bool PrevedXmlOris(TPozadavekOris& poz, int mode) {
         }
     }
     if (!ok) {
-        poz.errorText = p->message;
+        poz.errorText = Message(*p, reason);
     }
     return ok;
 }
@@ -401,12 +500,13 @@ bool PrevedXmlText(std::string_view xml, TPozadavekOris& poz, std::string& outpu
         return false;
     }
     pugi::xml_document doc;
-    const bool loaded = static_cast<bool>(doc.load_buffer(xml.data(), xml.size()));
+    std::string reason;
+    const bool loaded = LoadDocument(xml, doc, reason);
     Output out;
     const bool ok = Convert(*p, doc, loaded, poz, out);
     output = platform::Utf8ToCp1250(out.text);
     if (!ok) {
-        poz.errorText = p->message;
+        poz.errorText = Message(*p, reason);
     }
     return ok;
 }

@@ -9,6 +9,7 @@
 #include <mutex>
 #include <net/if.h>
 #include <sys/socket.h>
+#include <thread>
 
 namespace QZ_ORIS {
 
@@ -42,7 +43,35 @@ struct Sink {
     std::chrono::steady_clock::time_point lastData;
     curl_off_t lastReceived = 0;
     bool stalled = false;
+    std::string statusLine; // of the last response, "HTTP/1.1 500 Internal Server Error"
 };
+
+// Keeps the status line of the last response (after redirects, the final one's).
+size_t KeepStatusLine(char* data, size_t size, size_t count, void* userData) {
+    auto* sink = static_cast<Sink*>(userData);
+    const std::string_view line(data, size * count);
+    if (line.rfind("HTTP/", 0) == 0) {
+        sink->statusLine = line.substr(0, line.find_first_of("\r\n"));
+    }
+    return size * count;
+}
+
+// "HTTP 500 Internal Server Error": the status and the server's own words for it, if any.
+std::string HttpReason(long status, const std::string& statusLine) {
+    std::string text = "HTTP " + std::to_string(status);
+    const size_t code = statusLine.find(' ');
+    const size_t words = code == std::string::npos ? code : statusLine.find(' ', code + 1);
+    if (words != std::string::npos && words + 1 < statusLine.size()) {
+        text += statusLine.substr(words);
+    }
+    return text;
+}
+
+std::string Seconds(long ms) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%g s", static_cast<double>(ms) / 1000.0);
+    return buf;
+}
 
 size_t WriteToFile(char* data, size_t size, size_t count, void* userData) {
     auto* sink = static_cast<Sink*>(userData);
@@ -84,11 +113,25 @@ void InitCurlOnce() {
 CurlDownloader::CurlDownloader(long connectTimeoutMs, long totalTimeoutMs, long stallTimeoutMs,
                                uint64_t maxBytes)
     : connectTimeoutMs_(connectTimeoutMs), totalTimeoutMs_(totalTimeoutMs),
-      stallTimeoutMs_(stallTimeoutMs), maxBytes_(maxBytes) {}
+      stallTimeoutMs_(stallTimeoutMs), maxBytes_(maxBytes) {
+    // Here, on the thread that makes it: libcurl's set-up is not safe beside other threads.
+    InitCurlOnce();
+}
+
+void CurlDownloader::Zastav() {
+    stop_ = true;
+    std::lock_guard lock(activeMutex_);
+    if (active_ != nullptr) {
+        curl_multi_wakeup(static_cast<CURLM*>(active_));
+    }
+}
 
 bool CurlDownloader::StahniSoubor(const std::string& url, const std::filesystem::path& file) {
-    InitCurlOnce();
     lastError_.clear();
+    if (stop_) {
+        lastError_ = "download stopped";
+        return false;
+    }
     std::FILE* out = std::fopen(file.c_str(), "wb");
     if (out == nullptr) {
         lastError_ = file.string() + ": cannot be written";
@@ -110,6 +153,8 @@ bool CurlDownloader::StahniSoubor(const std::string& url, const std::filesystem:
     sink.stallTimeout = std::chrono::milliseconds(stallTimeoutMs_);
     sink.lastData = std::chrono::steady_clock::now();
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &sink);
+    curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, KeepStatusLine);
+    curl_easy_setopt(curl, CURLOPT_HEADERDATA, &sink);
     curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, WatchStall);
     curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &sink);
     curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
@@ -127,21 +172,60 @@ bool CurlDownloader::StahniSoubor(const std::string& url, const std::filesystem:
     curl_easy_setopt(curl, CURLOPT_ACCEPT_ENCODING, "");
     curl_easy_setopt(curl, CURLOPT_USERAGENT, "Cardvane");
 
-    const CURLcode code = curl_easy_perform(curl);
+    // Driven here rather than by curl_easy_perform, so that Zastav can wake it at once.
+    CURLM* multi = curl_multi_init();
+    CURLcode code = CURLE_FAILED_INIT;
+    bool stopped = false;
+    if (multi != nullptr && curl_multi_add_handle(multi, curl) == CURLM_OK) {
+        {
+            std::lock_guard lock(activeMutex_);
+            active_ = multi;
+        }
+        for (;;) {
+            int running = 0;
+            if (curl_multi_perform(multi, &running) != CURLM_OK) {
+                break;
+            }
+            if (running == 0) {
+                int left = 0;
+                while (const CURLMsg* msg = curl_multi_info_read(multi, &left)) {
+                    if (msg->msg == CURLMSG_DONE) {
+                        code = msg->data.result;
+                    }
+                }
+                break;
+            }
+            if (stop_) {
+                stopped = true;
+                break;
+            }
+            curl_multi_poll(multi, nullptr, 0, 1000, nullptr);
+        }
+        {
+            std::lock_guard lock(activeMutex_);
+            active_ = nullptr;
+        }
+        curl_multi_remove_handle(multi, curl);
+    }
+    if (multi != nullptr) {
+        curl_multi_cleanup(multi);
+    }
     long status = 0;
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
     curl_easy_cleanup(curl);
     const bool written = std::fclose(out) == 0;
 
-    if (code != CURLE_OK) {
+    if (stopped) {
+        lastError_ = "download stopped";
+    } else if (code != CURLE_OK) {
         lastError_ = errorBuffer[0] != '\0' ? errorBuffer : curl_easy_strerror(code);
         if (sink.tooLarge || code == CURLE_FILESIZE_EXCEEDED) {
-            lastError_ += " (the answer is larger than " + std::to_string(maxBytes_) + " bytes)";
+            lastError_ = "the answer is larger than " + std::to_string(maxBytes_) + " bytes";
         } else if (sink.stalled) {
-            lastError_ = "the server sent nothing for " + std::to_string(stallTimeoutMs_) + " ms";
+            lastError_ = "the server sent nothing for " + Seconds(stallTimeoutMs_);
         }
     } else if (status < 200 || status > 299) {
-        lastError_ = "HTTP " + std::to_string(status);
+        lastError_ = HttpReason(status, sink.statusLine);
     } else if (!written) {
         lastError_ = file.string() + ": cannot be written";
     }
@@ -152,6 +236,21 @@ bool CurlDownloader::StahniSoubor(const std::string& url, const std::filesystem:
         return false;
     }
     return true;
+}
+
+BackgroundDownloader::BackgroundDownloader(std::unique_ptr<Downloader> inner, Wait wait)
+    : inner_(std::move(inner)), wait_(std::move(wait)) {}
+
+bool BackgroundDownloader::StahniSoubor(const std::string& url, const std::filesystem::path& file) {
+    std::atomic<bool> finished{false};
+    bool ok = false;
+    std::thread worker([&] {
+        ok = inner_->StahniSoubor(url, file);
+        finished = true;
+    });
+    wait_([&finished] { return finished.load(); });
+    worker.join();
+    return ok;
 }
 
 } // namespace QZ_ORIS

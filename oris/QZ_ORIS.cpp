@@ -313,7 +313,8 @@ bool VystupniSoubor(std::string_view fn, const std::string& prefix, fs::path& ou
 
 TObsluhaOris::TObsluhaOris(StatusSink& status, ObsluhaParts parts)
     : status_(status), probe_(std::move(parts.probe)), downloader_(std::move(parts.downloader)),
-      clock_(parts.clock), workFile_(std::move(parts.workFile)) {
+      clock_(parts.clock), workFile_(std::move(parts.workFile)),
+      server_(SI_Typ::LangText("Server ORIS", "ORIS server")) {
     if (!probe_) {
         probe_ = std::make_unique<InterfaceProbe>();
     }
@@ -326,6 +327,11 @@ TObsluhaOris::TObsluhaOris(StatusSink& status, ObsluhaParts parts)
     if (workFile_.empty()) {
         workFile_ = platform::ProgramDataDir() / "Work.xml";
     }
+}
+
+void TObsluhaOris::Zastav() {
+    zastaveno_ = true;
+    downloader_->Zastav();
 }
 
 void TObsluhaOris::Label(const std::string& text) {
@@ -361,6 +367,9 @@ void TObsluhaOris::ProjdiPozadavkyOris() {
     std::sort(names.begin(), names.end());
 
     for (const std::string& name : names) {
+        if (zastaveno_) {
+            return;
+        }
         const fs::path file = folder / name;
         // Ravlin may still be writing it: take it once it has stayed the same for a pass.
         if (!stable_.IsStable(file)) {
@@ -371,6 +380,9 @@ void TObsluhaOris::ProjdiPozadavkyOris() {
             continue; // left in place, read again on later passes
         }
         ZpracujPozadavekOris(poz, params_);
+        if (zastaveno_) {
+            return; // not answered: served again at the next start
+        }
         std::error_code removeEc;
         fs::remove(file, removeEc);
         stable_.Forget(file);
@@ -388,10 +400,25 @@ bool TObsluhaOris::Stahni(TPozadavekOris& poz, const std::string& url,
         }
     }
     std::error_code ec;
-    if (!downloader_->StahniSoubor(url, workFile_) || !fs::exists(workFile_, ec)) {
+    const bool downloaded = downloader_->StahniSoubor(url, workFile_);
+    if (zastaveno_) {
+        return false;
+    }
+    if (!downloaded || !fs::exists(workFile_, ec)) {
         poz.result = "ERR";
         poz.errorText = platform::Utf8Left(kDownloadFailed + url, kMaxErrorText);
+        const std::string reason =
+            downloaded ? workFile_.string() +
+                             SI_Typ::LangText(": po stažení chybí", ": missing after the download")
+                       : downloader_->LastError();
+        if (server_.Failed(reason)) {
+            status_.Zaznamenej(server_.Text());
+        }
         return false;
+    }
+    if (server_.Succeeded()) {
+        status_.Zaznamenej(server_.Service() + ": " +
+                           SI_Typ::LangText("opět odpovídá", "answers again"));
     }
     Label("Staženo : " + url);
     return true;
@@ -471,13 +498,18 @@ void TObsluhaOris::ZpracujPozadavekOris(TPozadavekOris& poz, const TParamyOris& 
         }
     }
 
+    if (zastaveno_) {
+        return;
+    }
     std::string answerError;
     if (!ZapisOdpovedOris(poz, *clock_, &answerError)) {
         Label("Nelze zapsat odpověď : " + answerError);
         return;
     }
     if (!poz.errorText.empty()) {
-        Label(poz.errorText);
+        // The answer keeps the text the results program knows; the operator learns why.
+        const bool download = poz.errorText.rfind(kDownloadFailed, 0) == 0 && server_.Failing();
+        Label(download ? poz.errorText + " (" + server_.Text() + ")" : poz.errorText);
     }
 }
 

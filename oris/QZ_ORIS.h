@@ -3,6 +3,7 @@
 #include "OrisNet.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
+#include "platform/ServiceState.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -81,8 +82,10 @@ int64_t WholeNumber(std::string_view text);
 class StatusSink {
 public:
     virtual ~StatusSink() = default;
-    // Shows the text at once (the service blocks the window while it runs).
+    // Shows the text at once.
     virtual void Zobraz(const std::string& text) = 0;
+    // One line for the program's log.
+    virtual void Zaznamenej(const std::string& line) = 0;
 };
 
 // The pieces the service works with; empty ones get the real ones.
@@ -94,7 +97,8 @@ struct ObsluhaParts {
 };
 
 // Serves the request folder. The main window calls ProjdiPozadavkyOris from its one-second
-// timer, with the timer stopped while the pass runs.
+// timer, with the timer stopped while the pass runs. A failed download is answered as the
+// results program knows it; the reason goes to the label, and to the log once per failure.
 class TObsluhaOris {
 public:
     TObsluhaOris(StatusSink& status, ObsluhaParts parts = {});
@@ -103,6 +107,10 @@ public:
     void ProjdiPozadavkyOris();
     // Serves one parsed request with the parameters read with it; always writes the answer.
     void ZpracujPozadavekOris(TPozadavekOris& poz, const TParamyOris& params);
+
+    // The program is closing: a download under way ends at once, and the request it served
+    // is left unanswered in place for the next start, as is every later one.
+    void Zastav();
 
     const std::filesystem::path& WorkFile() const { return workFile_; }
 
@@ -118,6 +126,8 @@ private:
     platform::StableFileCheck stable_;
     TParamyOris params_;
     std::string label_;
+    platform::ServiceState server_;
+    bool zastaveno_ = false;
 };
 
 } // namespace QZ_ORIS

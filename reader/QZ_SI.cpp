@@ -22,6 +22,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QEventLoop>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -190,8 +191,24 @@ void TfQZ_SI::CreateForms() {
         });
     };
 
-    obsluhaOris_ =
-        std::make_unique<QZ_ORIS::TObsluhaOris>(static_cast<QZ_ORIS::StatusSink&>(*this));
+    // Downloads run on a thread of their own while this loop turns: a server that hangs holds
+    // up no port and no window. The pass itself stays one request at a time, in order.
+    QZ_ORIS::ObsluhaParts oris;
+    oris.downloader = std::make_unique<QZ_ORIS::BackgroundDownloader>(
+        std::make_unique<QZ_ORIS::CurlDownloader>(), [](const std::function<bool()>& finished) {
+            QEventLoop loop;
+            QTimer look;
+            look.setInterval(10);
+            QObject::connect(&look, &QTimer::timeout, &loop, [&] {
+                if (finished()) {
+                    loop.quit();
+                }
+            });
+            look.start();
+            loop.exec();
+        });
+    obsluhaOris_ = std::make_unique<QZ_ORIS::TObsluhaOris>(static_cast<QZ_ORIS::StatusSink&>(*this),
+                                                           std::move(oris));
 
     pikt_ = new TPikt(PiktPrinterHost(), this);
 }
@@ -340,6 +357,10 @@ void TfQZ_SI::ReleasePorts() {
 }
 
 void TfQZ_SI::closeEvent(QCloseEvent* event) {
+    if (obsluhaOris_) {
+        // A download under way ends now, so that the close it holds up follows at once.
+        obsluhaOris_->Zastav();
+    }
     if (nested_.Defer(event)) {
         return;
     }
@@ -516,7 +537,7 @@ void TfQZ_SI::UpdatePrinterMenu(int n) {
 
 void TfQZ_SI::Zobraz(const std::string& text) {
     labelInternet_->setText(Q(text));
-    // A pass blocks the window: the label is drawn now or not at all.
+    // Conversions run inside the timer tick: the label is drawn now, not after them.
     labelInternet_->repaint();
 }
 
@@ -581,4 +602,8 @@ std::string TfQZ_SI::StateText() const {
         }
     }
     return s;
+}
+
+void TfQZ_SI::Zaznamenej(const std::string& line) {
+    std::cerr << "cardvane: " << line << '\n';
 }

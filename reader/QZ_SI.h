@@ -122,6 +122,7 @@ private:
 
     // LabelInternet, for the ORIS service.
     void Zobraz(const std::string& text) override;
+    void Zaznamenej(const std::string& line) override;
 
     QScrollArea* scroll_ = nullptr;
     QWidget* content_ = nullptr;

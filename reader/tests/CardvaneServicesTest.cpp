@@ -7,6 +7,7 @@
 #if defined(SISIM_PATH) && defined(CARDVANE_PATH)
 
 #include "PiktTestRecords.h"
+#include "SI_Port.h"
 #include "platform/Cp1250.h"
 #include "testsupport/HttpServer.h"
 #include "testsupport/PrintTestSupport.h"
@@ -24,6 +25,7 @@
 #include <vector>
 
 using namespace cardvanetest;
+using testsupport::HttpServer;
 using testsupport::ReadBytes;
 using testsupport::WriteBytes;
 using State = std::map<std::string, std::string>;
@@ -44,9 +46,10 @@ std::string Windows(const std::string& utf8Lines) {
     return platform::Utf8ToCp1250(text);
 }
 
-std::string NoComPorts() {
+// The ports from `from` on are off: only those the test gives a device are probed.
+std::string NoComPorts(int from = 1) {
     std::string s = "[DisableCOM]\n";
-    for (int n = 1; n <= 9; ++n) {
+    for (int n = from; n <= 9; ++n) {
         s += "COM" + std::to_string(n) + "=1\n";
     }
     return s;
@@ -74,9 +77,24 @@ protected:
             std::cerr << "---- cardvane.err\n" << ReadBytes(dir / "cardvane.err");
         }
     }
-    void Settings(const std::string& more) {
-        WriteBytes(dir / "QZ_SI.ini", Windows("[fQZ_SI]\nPodleRavlin=1\nCestaRavlin=" +
-                                              ravlin.string() + "\n" + more + NoComPorts()));
+    void Settings(const std::string& more, int firstPortOff = 1) {
+        WriteBytes(dir / "QZ_SI.ini",
+                   Windows("[fQZ_SI]\nPodleRavlin=1\nCestaRavlin=" + ravlin.string() + "\n" + more +
+                           NoComPorts(firstPortOff)));
+    }
+
+    // Cardvane with a network interface shown up, so that it asks for downloads on a machine
+    // with the loopback only.
+    static testsupport::ProgramLaunch NetworkUp() {
+        // The sanitizers' runtime would object to a library loaded before it.
+        const char* asan = std::getenv("ASAN_OPTIONS");
+        testsupport::ProgramLaunch launch;
+        launch.dropEnv = {"LD_PRELOAD=", "ASAN_OPTIONS="};
+        launch.env = {
+            std::string("LD_PRELOAD=") + NETUP_PATH,
+            "ASAN_OPTIONS=" + (asan != nullptr ? std::string(asan) + ":" : std::string()) +
+                "verify_asan_link_order=0"};
+        return launch;
     }
 
     testsupport::TempDir dir;
@@ -164,14 +182,7 @@ TEST_F(CardvaneServices, OrisRequestsAreServedFromTheAddressInTheSettings) {
     WriteBytes(import / "P0001.ori",
                Windows("#ORIS#01.06.2026#09:58:00#getCSOSClubList#\nFN=Kluby.txt\n"));
 
-    // The sanitizers' runtime would object to a library loaded before it.
-    const char* asan = std::getenv("ASAN_OPTIONS");
-    testsupport::ProgramLaunch launch;
-    launch.dropEnv = {"LD_PRELOAD=", "ASAN_OPTIONS="};
-    launch.env = {std::string("LD_PRELOAD=") + NETUP_PATH,
-                  "ASAN_OPTIONS=" + (asan != nullptr ? std::string(asan) + ":" : std::string()) +
-                      "verify_asan_link_order=0"};
-    Cardvane cv(program, dir.Path(), "cardvane", launch);
+    Cardvane cv(program, dir.Path(), "cardvane", NetworkUp());
     ASSERT_TRUE(Eventually([&] { return !fs::exists(import / "P0001.ori"); }, 15)) << cv.Errors();
     const std::string answer = ReadBytes(import / "P0001.orr");
     EXPECT_TRUE(answer.rfind("#ORIS#", 0) == 0 && Has(answer, "#getCSOSClubList#\r\n")) << answer;
@@ -196,6 +207,50 @@ TEST_F(CardvaneServices, OrisRequestsAreServedFromTheAddressInTheSettings) {
 
     cv.Signal(SIGTERM);
     EXPECT_EQ(cv.WaitExit(), 0) << cv.Errors();
+}
+
+// An ORIS server that hangs, silent from the start or in the middle of its answer, holds up no
+// card: the station's cards are read while the download waits, and a closing signal then ends
+// Cardvane at once with exit 0, leaving the request unanswered for the next start.
+TEST_F(CardvaneServices, HangingOrisServerHoldsUpNeitherCardsNorTheClose) {
+    const std::string target = "/API/?format=xml&method=getCSOSClubList";
+    const fs::path import = ravlin / "Import";
+    const fs::path chips = ravlin / "Zav_2024" / "ZZ0012" / "C1_0012.si1";
+    fs::create_directories(import);
+    fs::create_directories(chips.parent_path());
+    WriteBytes(ravlin / "Ravlin.inf",
+               Windows("[Ravlin]\nRok=2024\nZavod=12\nEtapa=1\nStart00=10.00\nImport=Import\\\n"));
+    // Silent from the start, then silent in the middle of the answer.
+    for (const int signal : {SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        HttpServer::Response hang;
+        hang.body = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<ORIS><Data>";
+        hang.neverAnswer = signal == SIGTERM;
+        hang.stallAfter = 20;
+        HttpServer server;
+        server.Set(target, hang);
+        Sisim sim(dir.Path(), "sim" + std::to_string(signal));
+        Settings("[ORIS]\nAdresa=" + server.BaseUrl() + "\n[COM1]\nZarizeni=" + sim.Slave() +
+                     "\nRezim=1\n",
+                 2);
+        fs::remove(chips);
+        WriteBytes(import / "P0001.ori",
+                   Windows("#ORIS#01.06.2026#09:58:00#getCSOSClubList#\nFN=Kluby.txt\n"));
+
+        Cardvane cv(program, dir.Path(), "cardvane", NetworkUp());
+        ASSERT_TRUE(Eventually([&] { return !server.Requests().empty(); })) << cv.Errors();
+        sim.Send("insert si10 8123456");
+        ASSERT_TRUE(Eventually([&] {
+            std::error_code ec;
+            return fs::file_size(chips, ec) == 4 * TCardBlockRec::Size;
+        })) << cv.Errors();
+        EXPECT_FALSE(fs::exists(import / "P0001.orr")) << "the download was over already";
+
+        cv.Signal(signal);
+        EXPECT_EQ(cv.WaitExit(5), 0) << cv.Errors();
+        EXPECT_TRUE(fs::exists(import / "P0001.ori"));
+        EXPECT_FALSE(fs::exists(import / "P0001.orr"));
+    }
 }
 
 #endif

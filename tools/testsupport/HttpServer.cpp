@@ -135,6 +135,26 @@ void HttpServer::Serve() {
 }
 
 void HttpServer::Handle(int fd) {
+    Response early;
+    {
+        std::lock_guard lock(mutex_);
+        early = default_;
+    }
+    if (early.beforeRequest) {
+        SendAll(fd, "HTTP/1.1 " + std::to_string(early.status) + " " + Reason(early.status) +
+                        "\r\nConnection: close\r\n\r\n" + early.body);
+        ::shutdown(fd, SHUT_WR);
+        // Until the client gives up: closing with its bytes unread would reset the connection
+        // before it has read the answer.
+        for (pollfd p{fd, POLLIN, 0}; ::poll(&p, 1, 2000) > 0;) {
+            char buf[4096];
+            if (::recv(fd, buf, sizeof buf, 0) <= 0) {
+                break;
+            }
+        }
+        ::close(fd);
+        return;
+    }
     // Read the request head; a client that sends nothing for 5 s is dropped.
     std::string head;
     while (head.find("\r\n\r\n") == std::string::npos && head.size() < 65536) {
@@ -177,6 +197,12 @@ void HttpServer::Handle(int fd) {
         reply += "Location: " + r.location + "\r\n";
     }
     reply += "\r\n";
+    if (r.closeAfter < r.body.size()) {
+        SendAll(fd, reply + r.body.substr(0, r.closeAfter));
+        ::shutdown(fd, SHUT_WR);
+        ::close(fd);
+        return;
+    }
     if (r.stallAfter < r.body.size()) {
         SendAll(fd, reply + r.body.substr(0, r.stallAfter));
         silent_.push_back(fd);

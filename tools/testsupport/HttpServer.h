@@ -24,8 +24,14 @@ public:
         // Send the head and only this many bytes of the body, then keep silent until the
         // server stops (a server that stalls in the middle of an answer).
         size_t stallAfter = SIZE_MAX;
+        // Send the head and only this many bytes of the body, then close the connection (a
+        // server that goes away in the middle of an answer).
+        size_t closeAfter = SIZE_MAX;
         // Without Content-Length the body ends when the connection closes.
         bool withLength = true;
+        // Only for the default response: sent as soon as a client connects, before its
+        // request (what a client that expects TLS takes for a broken handshake).
+        bool beforeRequest = false;
     };
 
     HttpServer();
