@@ -127,10 +127,11 @@ std::vector<TRadek> RadkyKategorie(std::string_view kategorie) {
             out.push_back({z, false});
         }
     }
-    std::stable_sort(out.begin(), out.end(), [](const TRadek& a, const TRadek& b) {
+    const Pultra::TRazeniJmen razeni;
+    std::stable_sort(out.begin(), out.end(), [&razeni](const TRadek& a, const TRadek& b) {
         const int64_t sa = Setiny(a.zavodnik.Start);
         const int64_t sb = Setiny(b.zavodnik.Start);
-        return sa != sb ? sa < sb : a.zavodnik.Jmeno < b.zavodnik.Jmeno;
+        return sa != sb ? sa < sb : razeni(a.zavodnik.Jmeno, b.zavodnik.Jmeno);
     });
     return out;
 }
@@ -143,8 +144,9 @@ std::vector<TRadek> RadkyOddilu(std::string_view oddil) {
             out.push_back({z, false});
         }
     }
-    std::stable_sort(out.begin(), out.end(), [](const TRadek& a, const TRadek& b) {
-        return a.zavodnik.Jmeno < b.zavodnik.Jmeno;
+    const Pultra::TRazeniJmen razeni;
+    std::stable_sort(out.begin(), out.end(), [&razeni](const TRadek& a, const TRadek& b) {
+        return razeni(a.zavodnik.Jmeno, b.zavodnik.Jmeno);
     });
     return out;
 }

@@ -8,6 +8,8 @@
 #include "platform/Files.h"
 #include "platform/Paths.h"
 
+#include <QCollator>
+#include <QLocale>
 #include <QString>
 
 #include <algorithm>
@@ -371,6 +373,12 @@ std::string Nadpis(int rezim, const std::string& klic) {
     }
 }
 
+TRazeniJmen::TRazeniJmen() : razeni_(std::make_shared<QCollator>(QLocale().collation())) {}
+
+bool TRazeniJmen::operator()(const std::string& a, const std::string& b) const {
+    return razeni_->compare(QString::fromStdString(a), QString::fromStdString(b)) < 0;
+}
+
 void SeznamProGrid(int rezim, const std::string& klic) {
     const std::string k = VelkaPismena(klic);
     SeznamInfoGrid.clear();
@@ -398,9 +406,9 @@ void SeznamProGrid(int rezim, const std::string& klic) {
             SeznamInfoGrid.push_back({z, false});
         }
     }
-    auto jmeno = [](const TZavodnik& a, const TZavodnik& b) {
-        return QString::fromStdString(a.Jmeno).localeAwareCompare(QString::fromStdString(b.Jmeno)) <
-               0;
+    const TRazeniJmen razeni;
+    auto jmeno = [&razeni](const TZavodnik& a, const TZavodnik& b) {
+        return razeni(a.Jmeno, b.Jmeno);
     };
     std::stable_sort(SeznamInfoGrid.begin(), SeznamInfoGrid.end(),
                      [&](const TPolozkaInfoGrid& pa, const TPolozkaInfoGrid& pb) {
