@@ -83,7 +83,7 @@ TCteniInf::Vysledek TCteniInf::Nacti(const std::string& ravlinPath) {
     const fs::path folder = platform::ResolveNoCase(platform::FromWindowsPath(ravlinPath));
     const std::optional<fs::path> file = platform::FindNoCase(folder, "Pultra.inf");
     if (!file) {
-        chyba_ = "Nenalezen soubor " + (folder / "Pultra.inf").string();
+        chyba_ = LangText("Nenalezen soubor ", "File not found ") + (folder / "Pultra.inf").string();
         pohled_.reset();
         return Vysledek::Chyba;
     }
@@ -219,6 +219,18 @@ std::string Popisek(int tag) {
 std::string NapovedaOdhlaseni() {
     return LangText("Po provedení všech změn se\rnezapomeň odhlásit - LOGOUT",
                     "After completing all changes\rdo not forget LOGOUT");
+}
+
+std::string DetekceText(int port) {
+    const std::string com = " COM " + std::to_string(port);
+    return LangText(" detekuji ..." + com +
+                        " v případě \"zatuhnutí\" násilně ukončete program a spusťte znovu",
+                    " detecting ..." + com +
+                        " should the program \"freeze\", kill it and start it again");
+}
+
+std::string TitulekNactiCipu() {
+    return LangText("Vlož svůj čip do SI jednotky", "Insert your SI card into SI reader");
 }
 
 std::string CasText() {

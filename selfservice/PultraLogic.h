@@ -119,6 +119,10 @@ void NovyZavod();
 
 std::string Popisek(int tag);
 std::string NapovedaOdhlaseni();
+// The system line while the station on a port is detected.
+std::string DetekceText(int port);
+// The chip prompt's caption.
+std::string TitulekNactiCipu();
 // The clock's text.
 std::string CasText();
 

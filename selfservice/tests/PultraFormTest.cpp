@@ -187,7 +187,7 @@ TEST_F(PultraForm, PasswordClosingLanguageAndANewCom) {
     form->PoNastaveniAdmin();
     EXPECT_EQ(SISam_Proc::MaxID, 0);
     EXPECT_EQ(SISam_Typ::Prihlaseni.Uroven, SISam_Typ::UrovenOdhlasen);
-    EXPECT_THAT(form->SystemLine()->text().toStdString(), ::testing::HasSubstr("Nenalezen soubor"));
+    EXPECT_THAT(form->SystemLine()->text().toStdString(), ::testing::HasSubstr("File not found"));
 
     // Not the administrator: closing asks for the password.
     Napis("1");
