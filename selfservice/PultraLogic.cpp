@@ -83,7 +83,8 @@ TCteniInf::Vysledek TCteniInf::Nacti(const std::string& ravlinPath) {
     const fs::path folder = platform::ResolveNoCase(platform::FromWindowsPath(ravlinPath));
     const std::optional<fs::path> file = platform::FindNoCase(folder, "Pultra.inf");
     if (!file) {
-        chyba_ = LangText("Nenalezen soubor ", "File not found ") + (folder / "Pultra.inf").string();
+        chyba_ =
+            LangText("Nenalezen soubor ", "File not found ") + (folder / "Pultra.inf").string();
         pohled_.reset();
         return Vysledek::Chyba;
     }
@@ -223,10 +224,9 @@ std::string NapovedaOdhlaseni() {
 
 std::string DetekceText(int port) {
     const std::string com = " COM " + std::to_string(port);
-    return LangText(" detekuji ..." + com +
-                        " v případě \"zatuhnutí\" násilně ukončete program a spusťte znovu",
-                    " detecting ..." + com +
-                        " should the program \"freeze\", kill it and start it again");
+    return LangText(
+        " detekuji ..." + com + " v případě \"zatuhnutí\" násilně ukončete program a spusťte znovu",
+        " detecting ..." + com + " should the program \"freeze\", kill it and start it again");
 }
 
 std::string TitulekNactiCipu() {

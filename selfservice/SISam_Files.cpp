@@ -107,7 +107,8 @@ void Smazat(const fs::path& soubor, bool poCteni) {
     if (!poCteni) {
         Protokol(LogChyba, "nelze Smazat " + jmeno);
     }
-    Dialogs::Messages().Error(SI_Typ::LangText("Nepodařilo se smazat ", "Could not delete ") + jmeno);
+    Dialogs::Messages().Error(SI_Typ::LangText("Nepodařilo se smazat ", "Could not delete ") +
+                              jmeno);
 }
 
 bool NactiSoubor(const fs::path& soubor, std::string& bytes) {
@@ -457,8 +458,8 @@ int ZpracujVstupniSoubory(std::string_view maska, std::string_view guid, std::st
         if (cteni == Cteni::Nelze) {
             if (guid.empty()) {
                 odmitnute += (odmitnute.empty() ? "" : "\n") +
-                             (SI_Typ::LangText("Export odmítnut ", "Export refused ") +
-                              TedText() + " : " + g_procNecitelny);
+                             (SI_Typ::LangText("Export odmítnut ", "Export refused ") + TedText() +
+                              " : " + g_procNecitelny);
             }
             continue; // kept for the next poll, neither applied nor refused
         }
@@ -508,8 +509,7 @@ std::string ZapisPozadavek(const TPozadavek& p, std::string* chyba) {
             text += p.Radek2 + "\r\n";
         }
     } else {
-        return selhal(
-            SI_Typ::LangText("neznámý typ požadavku ", "unknown request type ") + p.Typ);
+        return selhal(SI_Typ::LangText("neznámý typ požadavku ", "unknown request type ") + p.Typ);
     }
     const std::string bytes = platform::Utf8ToCp1250(text);
 
@@ -536,8 +536,8 @@ std::string ZapisPozadavek(const TPozadavek& p, std::string* chyba) {
         }
     }
     ::unlink(tmp->c_str());
-    return selhal(base.string() + SI_Typ::LangText(": žádné volné jméno požadavku",
-                                                   ": no free request name"));
+    return selhal(base.string() +
+                  SI_Typ::LangText(": žádné volné jméno požadavku", ": no free request name"));
 }
 
 void ResetFiles() {

@@ -55,7 +55,8 @@ int ComZIndexu(int index) {
 }
 
 std::string InfoObrazovky(int sirka, int vyska) {
-    return SI_Typ::LangText("Obrazovka ", "Screen ") + std::to_string(sirka) + " x " + std::to_string(vyska);
+    return SI_Typ::LangText("Obrazovka ", "Screen ") + std::to_string(sirka) + " x " +
+           std::to_string(vyska);
 }
 
 bool Uloz(platform::IniFile& ini, const THodnoty& h, const std::optional<Tools::FontSpec>& font) {

@@ -347,8 +347,7 @@ TEST_F(PultraForm, EachSignalWithEachFormOpenEndsThroughTheFormsClose) {
              EXPECT_TRUE(platform::ListByMask(sam->SamDir(), "P*.poz").empty());
              EXPECT_THAT(protokol(), ::testing::HasSubstr("Pozadavek nevyzvednut, smazan "));
          }},
-        {"wait for a change taken", zmenaCipu,
-         [this]() -> QWidget* { return &form->InfoForma(); },
+        {"wait for a change taken", zmenaCipu, [this]() -> QWidget* { return &form->InfoForma(); },
          [this] {
              sam->silent = true;
              ASSERT_EQ(sam->Poll(), 1);

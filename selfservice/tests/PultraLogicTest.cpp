@@ -3,8 +3,8 @@
 
 #include "PultraLogic.h"
 #include "KioskTestSupport.h"
-#include "PrihlaseniLogic.h"
 #include "Prezentace.h"
+#include "PrihlaseniLogic.h"
 #include "SI_Port.h"
 #include "testsupport/TempDir.h"
 
