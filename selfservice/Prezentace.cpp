@@ -127,10 +127,11 @@ std::vector<TRadek> RadkyKategorie(std::string_view kategorie) {
             out.push_back({z, false});
         }
     }
-    std::stable_sort(out.begin(), out.end(), [](const TRadek& a, const TRadek& b) {
+    const Pultra::TRazeniJmen razeni;
+    std::stable_sort(out.begin(), out.end(), [&razeni](const TRadek& a, const TRadek& b) {
         const int64_t sa = Setiny(a.zavodnik.Start);
         const int64_t sb = Setiny(b.zavodnik.Start);
-        return sa != sb ? sa < sb : a.zavodnik.Jmeno < b.zavodnik.Jmeno;
+        return sa != sb ? sa < sb : razeni(a.zavodnik.Jmeno, b.zavodnik.Jmeno);
     });
     return out;
 }
@@ -143,8 +144,9 @@ std::vector<TRadek> RadkyOddilu(std::string_view oddil) {
             out.push_back({z, false});
         }
     }
-    std::stable_sort(out.begin(), out.end(), [](const TRadek& a, const TRadek& b) {
-        return a.zavodnik.Jmeno < b.zavodnik.Jmeno;
+    const Pultra::TRazeniJmen razeni;
+    std::stable_sort(out.begin(), out.end(), [&razeni](const TRadek& a, const TRadek& b) {
+        return razeni(a.zavodnik.Jmeno, b.zavodnik.Jmeno);
     });
     return out;
 }
@@ -233,9 +235,7 @@ int TPrezentace::Cekej(const std::string& text) {
     return r;
 }
 
-void TPrezentace::Zpozdeny(const std::string& popis) {
-    // A request Ravlin has not taken yet is withdrawn, so no change is made that the user was
-    // told failed. One already taken may still be answered: that answer is applied later.
+bool TPrezentace::Stahni() {
     const fs::path slozka = SISam_Proc::SlozkaSAM();
     for (const fs::path& soubor : platform::ListByMask(slozka.empty() ? "." : slozka, "P*.poz")) {
         SISam_Proc::THlavicka h;
@@ -245,8 +245,17 @@ void TPrezentace::Zpozdeny(const std::string& popis) {
             SISam_Proc::Protokol(SISam_Proc::LogTimeout,
                                  "Pozadavek nevyzvednut, smazan " + soubor.string());
             SISam_Proc::OcekavaneOdpovedi.erase(VelkaPismena(guid_));
-            return;
+            return true;
         }
+    }
+    return false;
+}
+
+void TPrezentace::Zpozdeny(const std::string& popis) {
+    // A request Ravlin has not taken yet is withdrawn, so no change is made that the user was
+    // told failed. One already taken may still be answered: that answer is applied later.
+    if (Stahni()) {
+        return;
     }
     pozdni_.push_back({guid_, popis, ocekavani_});
     while (pozdni_.size() > kPozdnichNejvyse) {
@@ -280,6 +289,12 @@ void TPrezentace::ZpracujPozdniOdpovedi() {
                                                          " " + p.guid + " " + chyba);
     }
     SISam_Proc::OcekavaneOdpovedi.erase(VelkaPismena(p.guid));
+}
+
+bool TPrezentace::Preruseno(int r) {
+    // Only the program's end closes the wait without its answer or time-out: a request nobody
+    // has taken is withdrawn with it; one taken ends undefined.
+    return r == VysledekNic && !guid_.empty() && Stahni();
 }
 
 bool TPrezentace::StaleTyz() const {
@@ -317,7 +332,7 @@ int TPrezentace::ZpracujDotaz(const std::string& text, const std::string& data,
         SISam_Proc::Protokol(SISam_Proc::LogTimeout, "Pozadavek TimeOut : " + popis);
         Zpozdeny("READ " + popis);
         CasVyprsel();
-    } else {
+    } else if (!Preruseno(r)) {
         SISam_Proc::Protokol(SISam_Proc::LogChyba, "Pozadavek " + popis);
         SISam_Proc::Protokol(SISam_Proc::LogChyba, "Pozadavek - nedefinovaný výsledek");
     }
@@ -354,7 +369,7 @@ int TPrezentace::ZpracujPozadavek(const std::string& text, const std::string& ty
         SISam_Proc::Protokol(SISam_Proc::LogTimeout, "Pozadavek TimeOut : " + popis);
         Zpozdeny(popis);
         CasVyprsel();
-    } else {
+    } else if (!Preruseno(r)) {
         SISam_Proc::Protokol(SISam_Proc::LogChyba, "Pozadavek " + popis);
         SISam_Proc::Protokol(SISam_Proc::LogChyba, "Pozadavek - nedefinovaný výsledek");
     }

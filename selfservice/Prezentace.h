@@ -181,7 +181,11 @@ private:
     // The user who started the flow is still logged in.
     bool StaleTyz() const;
     void Reset() const;
+    // Withdraws the pending request while Ravlin has not taken it; true when it did.
+    bool Stahni();
     void Zpozdeny(const std::string& popis);
+    // The wait ended early (result r): an untaken request is withdrawn (true).
+    bool Preruseno(int r);
     void CasVyprsel();
 
     struct TPozdni {

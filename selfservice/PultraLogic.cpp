@@ -8,6 +8,8 @@
 #include "platform/Files.h"
 #include "platform/Paths.h"
 
+#include <QCollator>
+#include <QLocale>
 #include <QString>
 
 #include <algorithm>
@@ -81,7 +83,8 @@ TCteniInf::Vysledek TCteniInf::Nacti(const std::string& ravlinPath) {
     const fs::path folder = platform::ResolveNoCase(platform::FromWindowsPath(ravlinPath));
     const std::optional<fs::path> file = platform::FindNoCase(folder, "Pultra.inf");
     if (!file) {
-        chyba_ = "Nenalezen soubor " + (folder / "Pultra.inf").string();
+        chyba_ =
+            LangText("Nenalezen soubor ", "File not found ") + (folder / "Pultra.inf").string();
         pohled_.reset();
         return Vysledek::Chyba;
     }
@@ -217,6 +220,17 @@ std::string Popisek(int tag) {
 std::string NapovedaOdhlaseni() {
     return LangText("Po provedení všech změn se\rnezapomeň odhlásit - LOGOUT",
                     "After completing all changes\rdo not forget LOGOUT");
+}
+
+std::string DetekceText(int port) {
+    const std::string com = " COM " + std::to_string(port);
+    return LangText(
+        " detekuji ..." + com + " v případě \"zatuhnutí\" násilně ukončete program a spusťte znovu",
+        " detecting ..." + com + " should the program \"freeze\", kill it and start it again");
+}
+
+std::string TitulekNactiCipu() {
+    return LangText("Vlož svůj čip do SI jednotky", "Insert your SI card into SI reader");
 }
 
 std::string CasText() {
@@ -371,6 +385,12 @@ std::string Nadpis(int rezim, const std::string& klic) {
     }
 }
 
+TRazeniJmen::TRazeniJmen() : razeni_(std::make_shared<QCollator>(QLocale().collation())) {}
+
+bool TRazeniJmen::operator()(const std::string& a, const std::string& b) const {
+    return razeni_->compare(QString::fromStdString(a), QString::fromStdString(b)) < 0;
+}
+
 void SeznamProGrid(int rezim, const std::string& klic) {
     const std::string k = VelkaPismena(klic);
     SeznamInfoGrid.clear();
@@ -398,9 +418,9 @@ void SeznamProGrid(int rezim, const std::string& klic) {
             SeznamInfoGrid.push_back({z, false});
         }
     }
-    auto jmeno = [](const TZavodnik& a, const TZavodnik& b) {
-        return QString::fromStdString(a.Jmeno).localeAwareCompare(QString::fromStdString(b.Jmeno)) <
-               0;
+    const TRazeniJmen razeni;
+    auto jmeno = [&razeni](const TZavodnik& a, const TZavodnik& b) {
+        return razeni(a.Jmeno, b.Jmeno);
     };
     std::stable_sort(SeznamInfoGrid.begin(), SeznamInfoGrid.end(),
                      [&](const TPolozkaInfoGrid& pa, const TPolozkaInfoGrid& pb) {

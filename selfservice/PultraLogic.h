@@ -11,9 +11,12 @@
 #include <bitset>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
+
+class QCollator;
 
 namespace Pultra {
 
@@ -116,6 +119,10 @@ void NovyZavod();
 
 std::string Popisek(int tag);
 std::string NapovedaOdhlaseni();
+// The system line while the station on a port is detected.
+std::string DetekceText(int port);
+// The chip prompt's caption.
+std::string TitulekNactiCipu();
 // The clock's text.
 std::string CasText();
 
@@ -158,6 +165,17 @@ std::string ResultStatusText(int status, int sirka, bool mala);
 // "5.1 km / 120 m / 14 k" of a category; empty when it knows none of them.
 std::string InfoKategorie(const std::string& kategorie);
 std::string Nadpis(int rezim, const std::string& klic);
+
+// Orders runners' names as the locale compares them, case-sensitive (Czech: Č after C, before
+// D): every list of runners the kiosk shows, the grid's and the desk's, sorts by it.
+class TRazeniJmen {
+public:
+    TRazeniJmen(); // the default locale's collation as it is now
+    bool operator()(const std::string& a, const std::string& b) const;
+
+private:
+    std::shared_ptr<const QCollator> razeni_;
+};
 
 // Fills SISam_Typ::SeznamInfoGrid with the rows of a view, sorted. Category and club keys
 // ignore letter case.

@@ -419,8 +419,7 @@ void TPultra_Main::Detekce() {
         if (p == nullptr) {
             continue;
         }
-        system_->setText(Q(" detekuji ... COM " + std::to_string(n) +
-                           " v případě \"zatuhnutí\" násilně ukončete program a spusťte znovu"));
+        system_->setText(Q(Pultra::DetekceText(n)));
         system_->repaint();
         Tools::WaitMs(100);
         p->Detect();

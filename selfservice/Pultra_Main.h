@@ -112,6 +112,7 @@ public:
     TfInfoForma& InfoForma() const { return *infoForma_; }
     TNactiCip& NactiCipForma() const { return *nactiCip_; }
     TAdmin& AdminForma() const { return *admin_; }
+    Prezentace::TPrezentace& Desk() const { return *desk_; }
     const PrihlaseniLogic::TOdpocet& Odpocet() const { return odpocet_; }
 
 protected:

@@ -4,6 +4,7 @@
 
 #include "Dialogs.h"
 #include "QZ_CSV.h"
+#include "SI_Typ.h"
 #include "Tools.h"
 #include "platform/Clock.h"
 #include "platform/Cp1250.h"
@@ -106,7 +107,8 @@ void Smazat(const fs::path& soubor, bool poCteni) {
     if (!poCteni) {
         Protokol(LogChyba, "nelze Smazat " + jmeno);
     }
-    Dialogs::Messages().Error("Nepodařilo se smazat " + jmeno);
+    Dialogs::Messages().Error(SI_Typ::LangText("Nepodařilo se smazat ", "Could not delete ") +
+                              jmeno);
 }
 
 bool NactiSoubor(const fs::path& soubor, std::string& bytes) {
@@ -114,6 +116,12 @@ bool NactiSoubor(const fs::path& soubor, std::string& bytes) {
     if (platform::ReadWholeFile(soubor, bytes, &chyba, kMaxSoubor)) {
         g_necitelne.erase(soubor);
         return true;
+    }
+    std::error_code ec;
+    if (fs::file_size(soubor, ec) > kMaxSoubor && !ec) {
+        // The kiosk's own limit, said in the kiosk's language.
+        chyba = soubor.string() + SI_Typ::LangText(": větší než ", ": larger than ") +
+                std::to_string(kMaxSoubor) + SI_Typ::LangText(" bajtů", " bytes");
     }
     // Tried again at every poll, written into the log once.
     Protokol(g_necitelne.insert(soubor).second ? LogChyba : LogTrace, "Nelze číst " + chyba);
@@ -220,7 +228,8 @@ Cteni NactiZavodnikyText(std::string_view bytes) {
     }
     const bool cely = h.Param == "ALL";
     if (cely && CasZavodniku == h.Cas) {
-        StavDat = "Data Zav : Read " + TedText() + " data z " + h.Cas + " beze změny ";
+        StavDat = "Data Zav : Read " + TedText() + SI_Typ::LangText(" data z ", " data of ") +
+                  h.Cas + SI_Typ::LangText(" beze změny ", " unchanged ");
         return Cteni::Precteno;
     }
     // The valid lines, and per slot the last line that gave it (a later line replaces).
@@ -292,7 +301,8 @@ Cteni NactiZavodnikyText(std::string_view bytes) {
     ++VerzeDat;
     SetridKategorie();
     SetridOddily();
-    StavDat = "Data Zav : Read " + TedText() + " data z " + CasZavodniku.value_or("");
+    StavDat = "Data Zav : Read " + TedText() + SI_Typ::LangText(" data z ", " data of ") +
+              CasZavodniku.value_or("");
     return Cteni::Precteno;
 }
 
@@ -448,7 +458,8 @@ int ZpracujVstupniSoubory(std::string_view maska, std::string_view guid, std::st
         if (cteni == Cteni::Nelze) {
             if (guid.empty()) {
                 odmitnute += (odmitnute.empty() ? "" : "\n") +
-                             ("Export odmítnut " + TedText() + " : " + g_procNecitelny);
+                             (SI_Typ::LangText("Export odmítnut ", "Export refused ") + TedText() +
+                              " : " + g_procNecitelny);
             }
             continue; // kept for the next poll, neither applied nor refused
         }
@@ -475,7 +486,8 @@ std::string JmenoPozadavku(int hodina, int minuta, int sekunda, int milisekunda)
 std::string ZapisPozadavek(const TPozadavek& p, std::string* chyba) {
     const auto selhal = [chyba](const std::string& proc) {
         Protokol(LogChyba, "ZapisPozadavek : " + proc);
-        Dialogs::Messages().Error("Požadavek nelze zapsat: " + proc);
+        Dialogs::Messages().Error(
+            SI_Typ::LangText("Požadavek nelze zapsat: ", "Request cannot be written: ") + proc);
         if (chyba != nullptr) {
             *chyba = proc;
         }
@@ -483,7 +495,7 @@ std::string ZapisPozadavek(const TPozadavek& p, std::string* chyba) {
     };
     const std::string guid = Pocitac().NovyGuid();
     if (guid.empty()) {
-        return selhal("nelze vytvořit GUID");
+        return selhal(SI_Typ::LangText("nelze vytvořit GUID", "cannot create a GUID"));
     }
     const platform::WallTime ted = platform::GetClock().Now();
     const std::string pocitac = Pocitac().JmenoPocitace();
@@ -497,7 +509,7 @@ std::string ZapisPozadavek(const TPozadavek& p, std::string* chyba) {
             text += p.Radek2 + "\r\n";
         }
     } else {
-        return selhal("neznámý typ požadavku " + p.Typ);
+        return selhal(SI_Typ::LangText("neznámý typ požadavku ", "unknown request type ") + p.Typ);
     }
     const std::string bytes = platform::Utf8ToCp1250(text);
 
@@ -524,7 +536,8 @@ std::string ZapisPozadavek(const TPozadavek& p, std::string* chyba) {
         }
     }
     ::unlink(tmp->c_str());
-    return selhal(base.string() + ": no free request name");
+    return selhal(base.string() +
+                  SI_Typ::LangText(": žádné volné jméno požadavku", ": no free request name"));
 }
 
 void ResetFiles() {

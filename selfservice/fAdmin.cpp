@@ -78,6 +78,11 @@ TAdmin::TAdmin(platform::IniFile& ini, QWidget* parent, IFolderPicker* picker,
 }
 
 void TAdmin::Aktivuj() {
+    btnCesta_->setText(
+        QString::fromStdString(SI_Typ::LangText("Vyber cestu Ravlin", "Choose the Ravlin folder")));
+    log_->setText(QString::fromStdString(SI_Typ::LangText("Ladicí protokol", "Debug log")));
+    btnFont_->setText(QString::fromStdString(SI_Typ::LangText("Font pro grid", "Grid font")));
+    zpet_->setText(QString::fromStdString(SI_Typ::LangText("Zpět", "Cancel")));
     potvrzeno_ = false;
     zmeneny_.reset();
     font_.reset();

@@ -1,6 +1,7 @@
 #include "fAdminLogic.h"
 
 #include "SISam_Typ.h"
+#include "SI_Typ.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
 
@@ -22,15 +23,16 @@ std::vector<std::string> Porty() {
 std::string Vyhodnoceni(const std::string& slozka) {
     const std::string_view t = Tools::Trim(slozka);
     if (t.empty()) {
-        return "Cesta není zadána";
+        return SI_Typ::LangText("Cesta není zadána", "No folder given");
     }
     const fs::path cesta = platform::ResolveNoCase(platform::FromWindowsPath(t));
     std::error_code ec;
     if (!fs::is_directory(cesta, ec)) {
-        return "Cesta neexistuje";
+        return SI_Typ::LangText("Cesta neexistuje", "The folder does not exist");
     }
     if (!platform::FindNoCase(cesta, "Pultra.inf")) {
-        return "V zadaném adresáři neexistuje soubor Pultra.inf";
+        return SI_Typ::LangText("V zadaném adresáři neexistuje soubor Pultra.inf",
+                                "The folder holds no Pultra.inf");
     }
     return {};
 }
@@ -53,7 +55,8 @@ int ComZIndexu(int index) {
 }
 
 std::string InfoObrazovky(int sirka, int vyska) {
-    return "Obrazovka " + std::to_string(sirka) + " x " + std::to_string(vyska);
+    return SI_Typ::LangText("Obrazovka ", "Screen ") + std::to_string(sirka) + " x " +
+           std::to_string(vyska);
 }
 
 bool Uloz(platform::IniFile& ini, const THodnoty& h, const std::optional<Tools::FontSpec>& font) {

@@ -1,5 +1,6 @@
 #include "fNactiCip.h"
 
+#include "PultraLogic.h"
 #include "SISam_Proc.h"
 #include "SI_Typ.h"
 
@@ -12,7 +13,6 @@
 
 TNactiCip::TNactiCip(QWidget* parent) : QDialog(parent) {
     setObjectName("NactiCip");
-    setWindowTitle(QString::fromUtf8("Vlož svůj čip do SI jednotky"));
     QFont f = font();
     f.setPixelSize(28);
     f.setBold(true);
@@ -40,6 +40,7 @@ void TNactiCip::Nastav(const std::string& prompt, int sekundy) {
     prompt_->setText(QString::fromStdString(prompt));
     progress_->setRange(0, std::max(model_.Maximum(), 1));
     progress_->setValue(0);
+    setWindowTitle(QString::fromStdString(Pultra::TitulekNactiCipu()));
     zpet_->setText(QString::fromStdString(SI_Typ::LangText("zpět", "cancel")));
 }
 

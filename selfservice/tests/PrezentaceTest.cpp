@@ -13,8 +13,9 @@ using namespace Prezentace;
 namespace {
 
 // How the double meets the WRITE request: it makes the change, refuses it, stays silent, or
-// answers without making it (the header alone, or another runner's line).
-enum class Ravlin { Prijme, Odmitne, Mlci, JenHlavicka, JinyZavodnik };
+// answers without making it (the header alone, another runner's line, or the named runners as
+// they stand: the old card, the old start, not vacant).
+enum class Ravlin { Prijme, Odmitne, Mlci, JenHlavicka, JinyZavodnik, BezZmeny };
 
 // Answers the desk's dialogs from a script; a wait runs the wait form's model on the fake
 // clock, with the double taking requests every 500 ms. The double switches to the fault under
@@ -90,6 +91,7 @@ public:
                 ravlin.silent = rezim == Ravlin::Mlci;
                 ravlin.headerOnly = rezim == Ravlin::JenHlavicka;
                 ravlin.otherRunner = rezim == Ravlin::JinyZavodnik;
+                ravlin.unchanged = rezim == Ravlin::BezZmeny;
             }
         }
     }
@@ -151,7 +153,7 @@ protected:
         fs::create_directories(sam);
         ravlin.refuse.clear();
         ravlin.silent = false;
-        ravlin.headerOnly = ravlin.otherRunner = false;
+        ravlin.headerOnly = ravlin.otherRunner = ravlin.unchanged = false;
         ravlin.delayMs = 0;
         SI_Typ::Start00 = 10.00;
         SISam_Typ::Param.Uroven = {0, 2, 2, 2, 2, 0};
@@ -304,7 +306,7 @@ TEST_F(Desk, EveryChangeAcceptedRefusedTimedOutOrAnsweredWithoutIt) {
     };
     for (const Pripad& p : pripady) {
         for (Ravlin rezim : {Ravlin::Prijme, Ravlin::Odmitne, Ravlin::Mlci, Ravlin::JenHlavicka,
-                             Ravlin::JinyZavodnik}) {
+                             Ravlin::JinyZavodnik, Ravlin::BezZmeny}) {
             SCOPED_TRACE(std::string(p.nazev) + " " + std::to_string(int(rezim)));
             TearDown();
             fs::remove("Protokol.txt");

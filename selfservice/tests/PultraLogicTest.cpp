@@ -3,11 +3,14 @@
 
 #include "PultraLogic.h"
 #include "KioskTestSupport.h"
+#include "Prezentace.h"
 #include "PrihlaseniLogic.h"
 #include "SI_Port.h"
 #include "testsupport/TempDir.h"
 
 #include <gmock/gmock.h>
+
+#include <QLocale>
 
 #include <chrono>
 
@@ -238,6 +241,31 @@ TEST_F(PultraLogic, GridListsFilterSortAndFillCells) {
     EXPECT_EQ(ResultStatusText(2, 6, true), " vzdal");
     EXPECT_EQ(ResultStatusText(9, 0, false), "O.K.");
     EXPECT_THAT(SirkySloupcu(RezimKlub, 1015), ElementsAre(0, 120, 380, 120, 180, 180));
+
+    // Czech names in the Czech order, in the grid and in the desk's lists alike.
+    NovyZavod();
+    Nahraj({"1;H21;ŽÁK Jan;1;DAA;1;10.00;0;0;0;0;;", "2;H21;ČERNÁ Eva;2;DAA;2;10.00;0;0;0;0;;",
+            "3;H21;ŠVEC Ivo;3;DAA;3;10.00;0;0;0;0;;", "4;H21;ZEMAN Petr;4;DAA;4;10.00;0;0;0;0;;",
+            "5;H21;ŘEHÁK Jiří;5;DAA;5;10.00;0;0;0;0;;", "6;H21;CÍSAŘ Aleš;6;DAA;6;10.00;0;0;0;0;;",
+            "7;H21;RYBA Jan;7;DAA;7;10.00;0;0;0;0;;", "8;H21;SVOBODA Jan;8;DAA;8;10.00;0;0;0;0;;"});
+    const QLocale puvodni;
+    QLocale::setDefault(QLocale(QLocale::Czech, QLocale::Czechia));
+    const std::vector<int32_t> cesky = {6, 2, 7, 5, 8, 3, 4, 1};
+    for (int rezim : {RezimKlub, RezimStartovka}) {
+        SeznamProGrid(rezim, rezim == RezimKlub ? "DAA" : "H21");
+        std::vector<int32_t> grid;
+        for (const auto& r : SISam_Typ::SeznamInfoGrid) {
+            grid.push_back(r.Zavodnik.ID);
+        }
+        EXPECT_EQ(grid, cesky) << rezim;
+        std::vector<int32_t> desk;
+        for (const auto& r : rezim == RezimKlub ? Prezentace::RadkyOddilu("DAA")
+                                                : Prezentace::RadkyKategorie("H21")) {
+            desk.push_back(r.zavodnik.ID);
+        }
+        EXPECT_EQ(desk, cesky) << rezim;
+    }
+    QLocale::setDefault(puvodni);
 }
 
 TEST_F(PultraLogic, PagingAndDragStayWithinTheRows) {

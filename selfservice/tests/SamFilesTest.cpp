@@ -1,7 +1,10 @@
 // Exports, answers and requests in the SAM folder.
 #include "KioskTestSupport.h"
+#include "PultraLogic.h"
+#include "fAdminLogic.h"
 
 #include <algorithm>
+#include <functional>
 #include <regex>
 #include <sstream>
 #include <unistd.h>
@@ -257,6 +260,84 @@ TEST_F(SamFiles, RequestNamesAndBytes) {
         EXPECT_NE(e.path().filename().string().front(), '.'); // no temporary left behind
     }
     EXPECT_EQ(soubory, 3u);
+}
+
+// What the kiosk shows outside its screen captions, in Czech and in English.
+TEST_F(SamFiles, EveryTextShownInBothLanguages) {
+    const std::string velky = (sam / "Zavodnik.csv").string();
+    const struct {
+        const char* nazev;
+        std::function<std::string()> text;
+        std::string cesky, anglicky;
+    } texty[] = {
+        {"export too large",
+         [this] {
+             const auto f = Put("Zavodnik.csv", {"#SAM#WRITE#ZAVODNIK#ALL##RAVLIN#08:00:00##"});
+             EXPECT_EQ(::truncate(f.c_str(), 17 << 20), 0);
+             fs::last_write_time(f, fs::file_time_type::clock::now() - std::chrono::seconds(10));
+             Poll("*.csv");
+             Poll("*.csv");
+             return StavDat;
+         },
+         "Export odmítnut 12:34:56 : " + velky + ": větší než 16777216 bajtů",
+         "Export refused 12:34:56 : " + velky + ": larger than 16777216 bytes"},
+        {"export unchanged",
+         [this] {
+             for (int i = 0; i < 2; ++i) {
+                 Put("Zavodnik.csv", {"#SAM#WRITE#ZAVODNIK#ALL##RAVLIN#08:00:00##"});
+                 Poll("*.csv");
+             }
+             return StavDat;
+         },
+         "Data Zav : Read 12:34:56 data z 08:00:00 beze změny ",
+         "Data Zav : Read 12:34:56 data of 08:00:00 unchanged "},
+        {"request without GUID",
+         [this] {
+             ZapisPozadavek({"READ", "ZAVODNIK", "KATEG", "H21", "", ""});
+             return messages.errors.back();
+         },
+         "Požadavek nelze zapsat: nelze vytvořit GUID",
+         "Request cannot be written: cannot create a GUID"},
+        {"unknown request",
+         [this] {
+             pocitac.guidy = {"{A}"};
+             ZapisPozadavek({"Rename", "", "", "", "1;H21;X;1;A;1;1.00;", ""});
+             return messages.errors.back();
+         },
+         "Požadavek nelze zapsat: neznámý typ požadavku Rename",
+         "Request cannot be written: unknown request type Rename"},
+        {"detection", [] { return Pultra::DetekceText(3); },
+         " detekuji ... COM 3 v případě \"zatuhnutí\" násilně ukončete program a spusťte znovu",
+         " detecting ... COM 3 should the program \"freeze\", kill it and start it again"},
+        {"chip prompt", [] { return Pultra::TitulekNactiCipu(); }, "Vlož svůj čip do SI jednotky",
+         "Insert your SI card into SI reader"},
+        {"no race file",
+         [this] {
+             Pultra::TCteniInf cteni;
+             cteni.Nacti(tmp.Path().string());
+             return cteni.ChybaText();
+         },
+         "Nenalezen soubor " + (tmp.Path() / "Pultra.inf").string(),
+         "File not found " + (tmp.Path() / "Pultra.inf").string()},
+        {"no folder", [] { return Admin::Vyhodnoceni(" "); }, "Cesta není zadána",
+         "No folder given"},
+        {"folder missing", [this] { return Admin::Vyhodnoceni((tmp / "nic").string()); },
+         "Cesta neexistuje", "The folder does not exist"},
+        {"folder without race file", [this] { return Admin::Vyhodnoceni(tmp.Path().string()); },
+         "V zadaném adresáři neexistuje soubor Pultra.inf", "The folder holds no Pultra.inf"},
+        {"screen", [] { return Admin::InfoObrazovky(1280, 1024); }, "Obrazovka 1280 x 1024",
+         "Screen 1280 x 1024"},
+    };
+    for (const auto& t : texty) {
+        for (int16_t jazyk : {0, 1}) {
+            SCOPED_TRACE(std::string(t.nazev) + " " + std::to_string(jazyk));
+            TearDown();
+            fs::remove_all(sam);
+            SetUp();
+            SI_Typ::Language = jazyk;
+            EXPECT_EQ(t.text(), jazyk == 0 ? t.cesky : t.anglicky);
+        }
+    }
 }
 
 } // namespace

@@ -250,7 +250,7 @@ void RavlinSam::Answer(const fs::path& request, const std::string& bytes) {
         Write(answer, Header("WRITE", type, "", "ERR", comp, guid) + "ERR=" + error + "\r\n", due);
         return;
     }
-    if (headerOnly || otherRunner) {
+    if (headerOnly || otherRunner || unchanged) {
         std::string out = Header("WRITE", type, "", "", comp, guid);
         const auto other =
             std::find_if(runners.begin(), runners.end(), [&changed](const Runner& r) {
@@ -258,6 +258,10 @@ void RavlinSam::Answer(const fs::path& request, const std::string& bytes) {
             });
         if (otherRunner && other != runners.end()) {
             out += RunnerLine(*other) + "\r\n";
+        }
+        for (size_t i = 0; unchanged && i < changed.size() && i < (type == "ChangeTime" ? 2u : 1u);
+             ++i) {
+            out += RunnerLine(*changed[i]) + "\r\n";
         }
         events.push_back("not applied " + type + " " + guid);
         Write(answer, out, due);

@@ -84,10 +84,11 @@ public:
     std::string refuse;      // non-empty: changes are refused with ERR=<text>
     bool silent = false;     // requests are taken and deleted, never answered
     bool slowWrites = false; // files are written in two halves, one per poll
-    // Changes not made though answered as if: the header alone, or a line of a runner the
-    // request did not name.
+    // Changes not made though answered as if: the header alone, a line of a runner the
+    // request did not name, or the named runners' lines as they stand.
     bool headerOnly = false;
     bool otherRunner = false;
+    bool unchanged = false;
 
     // A small race of a few categories and clubs.
     void SampleRace();
