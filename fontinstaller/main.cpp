@@ -126,7 +126,7 @@ int main(int argc, char** argv) {
         self.IsOpen()
             ? LoadPackage(
                   self, [&store](const std::filesystem::path& f) { return store.FaceName(f); },
-                  package, reason)
+                  package, reason, FontIsWhole)
             : (reason = self.OpenError(), false);
     extracting.reset();
     if (!loaded) {

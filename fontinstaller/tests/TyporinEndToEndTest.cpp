@@ -142,22 +142,37 @@ TEST_F(Typorin, CommandLineInstallsExtractsAndExplains) {
 }
 
 // A font whose family cannot be read from the font itself (fontconfig would list it under its
-// file's name) is a damaged package: nothing installed, the package error with the reason.
-TEST_F(Typorin, FontWithoutReadableFamilyIsAPackageError) {
+// file's name), whose checksums do not add up or whose glyphs cannot be loaded is a damaged
+// package: nothing installed, the package error with the reason.
+TEST_F(Typorin, DamagedFontIsAPackageError) {
+    using typorintest::GarbledTable;
+    const std::string font = ReadBytes(TYPORIN_FONT);
+    std::string adjusted = font;
+    adjusted[typorintest::Word(font, typorintest::TableRecord(font, "head") + 8) + 11] ^= 1;
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {typorintest::Garbled(font, 2000),
+         "is no font, or its family name cannot be read from the font itself"},
+        {GarbledTable(font, "glyf", false),
+         "is a damaged font: the checksum of its table 'glyf' does not add up"},
+        {adjusted, "is a damaged font: its whole-file checksum does not add up"},
+        {GarbledTable(font, "glyf", true), "is a damaged font: glyph 0 cannot be loaded"},
+    };
     const fs::path program = dir / "bin" / "typorin";
     fs::create_directories(program.parent_path());
-    WriteBytes(program,
-               ReadBytes(TYPORIN_IMAGE) +
-                   typorin::PackEntries(
-                       {{"QZ_Pikt04.TTF", typorintest::Garbled(ReadBytes(TYPORIN_FONT), 2000)},
-                        {"zembrak.dat", typorin::DataFileBytes("VaZevo2004")}}));
-    fs::permissions(program, fs::perms::owner_all);
-    EXPECT_EQ(Run(program, {"/I"}), 1);
-    EXPECT_TRUE(Has(Err(), "Glyvora Error: This Glyvora contains no fonts.\n'QZ_Pikt04.TTF' is no "
-                           "font, or its family name cannot be read from the font itself"))
-        << Err();
-    EXPECT_FALSE(fs::exists(installed));
-    EXPECT_TRUE(TempIsEmpty());
+    for (const auto& [bytes, reason] : cases) {
+        fs::remove(installed);
+        WriteBytes(program, ReadBytes(TYPORIN_IMAGE) +
+                                typorin::PackEntries(
+                                    {{"QZ_Pikt04.TTF", bytes},
+                                     {"zembrak.dat", typorin::DataFileBytes("VaZevo2004")}}));
+        fs::permissions(program, fs::perms::owner_all);
+        EXPECT_EQ(Run(program, {"/I"}), 1) << reason;
+        EXPECT_TRUE(
+            Has(Err(), "Glyvora Error: This Glyvora contains no fonts.\n'QZ_Pikt04.TTF' " + reason))
+            << Err();
+        EXPECT_FALSE(fs::exists(installed));
+        EXPECT_TRUE(TempIsEmpty());
+    }
 }
 
 // A font folder that cannot be made fails with the copy text and the reason (root passes
