@@ -8,8 +8,6 @@
 
 #include "testsupport/TempDir.h"
 
-#include <algorithm>
-#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <set>
@@ -64,54 +62,13 @@ inline std::string Garbled(std::string font, size_t from) {
     return font;
 }
 
-// The sum of a font's bytes as big-endian 32-bit words, the last one padded with zeros.
-inline uint32_t WordSum(const std::string& bytes, size_t from = 0,
-                        size_t length = std::string::npos) {
-    length = std::min(length, bytes.size() - from);
-    uint32_t sum = 0;
-    for (size_t i = 0; i < length; ++i) {
-        sum += static_cast<uint32_t>(static_cast<unsigned char>(bytes[from + i]))
-               << (24 - 8 * (i % 4));
+// Where a table of a real font starts (its tag's first place is its directory record).
+inline size_t TableAt(const std::string& font, const char* tag) {
+    size_t offset = 0;
+    for (size_t i = font.find(tag) + 8; i < font.find(tag) + 12; ++i) {
+        offset = offset << 8 | static_cast<unsigned char>(font[i]);
     }
-    return sum;
-}
-
-inline uint32_t Word(const std::string& b, size_t at) {
-    return WordSum(b, at, 4);
-}
-
-inline void PutWord(std::string& b, size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i) {
-        b[at + i] = static_cast<char>(v >> (24 - 8 * i));
-    }
-}
-
-// The place of a table's record in a font's table directory.
-inline size_t TableRecord(const std::string& font, std::string_view tag) {
-    const size_t tables = Word(font, 4) >> 16;
-    for (size_t i = 0, at = 12; i < tables; ++i, at += 16) {
-        if (font.compare(at, 4, tag) == 0) {
-            return at;
-        }
-    }
-    return std::string::npos;
-}
-
-// A real font with garbage in one table, its checksums left as they were or written anew.
-inline std::string GarbledTable(std::string font, std::string_view tag, bool resum) {
-    const size_t record = TableRecord(font, tag);
-    const size_t from = Word(font, record + 8);
-    const size_t end = from + Word(font, record + 12);
-    font = Garbled(font, from).substr(0, end) + font.substr(end);
-    if (resum) {
-        const size_t head = Word(font, TableRecord(font, "head") + 8);
-        PutWord(font, head + 8, 0);
-        for (size_t at = 12; at < 12 + 16 * (Word(font, 4) >> 16); at += 16) {
-            PutWord(font, at + 4, WordSum(font, Word(font, at + 8), Word(font, at + 12)));
-        }
-        PutWord(font, head + 8, 0xB1B0AFBA - WordSum(font));
-    }
-    return font;
+    return offset;
 }
 
 // A program image followed by a package of the given files.
