@@ -462,7 +462,7 @@ bool ReadText(const Package& package, const std::string& name, const char* what,
 } // namespace
 
 bool LoadPackage(const PackageSource& source, const FaceNameOf& faceName, Package& package,
-                 std::string& reason) {
+                 std::string& reason, const FontCheck& whole) {
     std::vector<PayloadEntry> entries;
     if (!ReadDirectory(source, entries, reason)) {
         return false;
@@ -504,10 +504,16 @@ bool LoadPackage(const PackageSource& source, const FaceNameOf& faceName, Packag
         if (!IsFontName(entries[i].name)) {
             continue;
         }
-        const auto face = faceName(package.folder.Path() / entries[i].name);
+        const fs::path file = package.folder.Path() / entries[i].name;
+        const auto face = faceName(file);
         if (!face || face->empty()) {
             reason = Quoted(entries[i].name) +
                      " is no font, or its family name cannot be read from the font itself";
+            return false;
+        }
+        std::string damage;
+        if (whole && !whole(file, damage)) {
+            reason = Quoted(entries[i].name) + " is a damaged font: " + damage;
             return false;
         }
         package.fonts.push_back({entries[i].name, *face, entries[i].size});

@@ -145,9 +145,13 @@ struct Package {
 // cannot be read from it (a damaged entry).
 using FaceNameOf = std::function<std::optional<std::string>(const std::filesystem::path&)>;
 
+// Whether a font file is whole; false with the reason (a damaged entry).
+using FontCheck = std::function<bool(const std::filesystem::path&, std::string&)>;
+
 // Reads the directory, extracts every entry, reads zembrak.dat, the read-me and licence texts,
-// and checks that every font of the package is a font. False with the reason of the failure.
+// and checks that every font of the package is a font, and whole when a check is given. False
+// with the reason of the failure.
 bool LoadPackage(const PackageSource& source, const FaceNameOf& faceName, Package& package,
-                 std::string& reason);
+                 std::string& reason, const FontCheck& whole = {});
 
 } // namespace typorin

@@ -163,6 +163,112 @@ std::optional<std::string> FontconfigStore::FaceName(const fs::path& file) {
     return face;
 }
 
+namespace {
+
+// A font's bytes as big-endian 32-bit words, the last one padded with zeros, summed.
+uint32_t WordSum(std::string_view bytes) {
+    uint32_t sum = 0;
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        sum += static_cast<uint32_t>(static_cast<unsigned char>(bytes[i])) << (24 - 8 * (i % 4));
+    }
+    return sum;
+}
+
+uint32_t Word(std::string_view bytes, size_t at) {
+    return WordSum(bytes.substr(at, 4));
+}
+
+// A table tag for a message; a damaged directory may hold any bytes.
+std::string TagText(std::string_view tag) {
+    std::string out;
+    for (const char c : tag) {
+        out += c >= 0x20 && c < 0x7F ? c : '?';
+    }
+    return "'" + out + "'";
+}
+
+bool ChecksumsAddUp(std::string bytes, std::string& reason) {
+    const uint32_t version = bytes.size() >= 12 ? Word(bytes, 0) : 0;
+    // 1.0 and 'true' (TrueType outlines), 'OTTO' (CFF outlines); a collection holds several.
+    if (version != 0x00010000 && version != 0x74727565 && version != 0x4F54544F) {
+        reason = "it is not one TrueType or OpenType font";
+        return false;
+    }
+    const size_t tables = Word(bytes, 4) >> 16;
+    if (12 + 16 * tables > bytes.size()) {
+        reason = "its table directory reaches outside the file";
+        return false;
+    }
+    size_t adjustment = std::string::npos;
+    for (size_t at = 12; at < 12 + 16 * tables; at += 16) {
+        const uint32_t offset = Word(bytes, at + 8);
+        const uint32_t length = Word(bytes, at + 12);
+        if (offset > bytes.size() || length > bytes.size() - offset) {
+            reason = "its table " + TagText(bytes.substr(at, 4)) + " reaches outside the file";
+            return false;
+        }
+        if (bytes.compare(at, 4, "head") == 0 && length >= 12) {
+            adjustment = offset + 8;
+        }
+    }
+    if (adjustment == std::string::npos) {
+        reason = "it has no head table";
+        return false;
+    }
+    // The checksums are taken with the whole-file checksum's own field as zero.
+    const uint32_t stored = Word(bytes, adjustment);
+    bytes.replace(adjustment, 4, 4, '\0');
+    const std::string_view all = bytes;
+    for (size_t at = 12; at < 12 + 16 * tables; at += 16) {
+        if (WordSum(all.substr(Word(all, at + 8), Word(all, at + 12))) != Word(all, at + 4)) {
+            reason = "the checksum of its table " + TagText(all.substr(at, 4)) + " does not add up";
+            return false;
+        }
+    }
+    if (0xB1B0AFBA - WordSum(all) != stored) {
+        reason = "its whole-file checksum does not add up";
+        return false;
+    }
+    return true;
+}
+
+bool GlyphsLoad(const std::string& bytes, std::string& reason) {
+    FT_Library library = nullptr;
+    if (const FT_Error e = FT_Init_FreeType(&library); e != 0) {
+        reason = "FreeType cannot be started (error " + std::to_string(e) + ")";
+        return false;
+    }
+    FT_Face face = nullptr;
+    FT_Error e = FT_New_Memory_Face(library, reinterpret_cast<const FT_Byte*>(bytes.data()),
+                                    static_cast<FT_Long>(bytes.size()), 0, &face);
+    if (e != 0) {
+        reason = "FreeType cannot open it (error " + std::to_string(e) + ")";
+    }
+    for (FT_Long g = 0; e == 0 && g < face->num_glyphs; ++g) {
+        if ((e = FT_Load_Glyph(face, static_cast<FT_UInt>(g), FT_LOAD_NO_SCALE)) != 0) {
+            reason = "glyph " + std::to_string(g) + " cannot be loaded (FreeType error " +
+                     std::to_string(e) + ")";
+        }
+    }
+    if (face != nullptr) {
+        FT_Done_Face(face);
+    }
+    FT_Done_FreeType(library);
+    return e == 0;
+}
+
+} // namespace
+
+bool FontIsWhole(const fs::path& file, std::string& reason) {
+    std::string bytes;
+    return platform::ReadWholeFile(file, bytes, &reason, 256u << 20) &&
+           FontBytesAreWhole(bytes, reason);
+}
+
+bool FontBytesAreWhole(const std::string& bytes, std::string& reason) {
+    return ChecksumsAddUp(bytes, reason) && GlyphsLoad(bytes, reason);
+}
+
 bool FontconfigStore::CopyFont(const fs::path& src, const fs::path& dest, std::string& reason) {
     return CopyFileAtomic(src, dest, reason);
 }

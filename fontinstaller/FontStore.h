@@ -36,6 +36,11 @@ bool AddFavorite(const std::filesystem::path& folder, const std::string& title,
 double RoundTo(double number, int digits);
 std::string SizeText(unsigned long long bytes);
 
+// Whether a font file is whole: one TrueType or OpenType font whose every table checksum and
+// whose whole-file checksum add up, and whose every glyph FreeType loads. False with the reason.
+bool FontIsWhole(const std::filesystem::path& file, std::string& reason);
+bool FontBytesAreWhole(const std::string& bytes, std::string& reason);
+
 // The font system, faked in tests.
 class FontStore {
 public:

@@ -53,6 +53,7 @@ InstallResult InstallFonts(const InstallRequest& r, FontStore& store, InstallVie
     bool yesToAll = r.silent; // silent mode answers Yes to All, within one family
     bool noToAll = false;
     std::vector<bool> copied(r.fonts.size(), false);
+    std::vector<std::string> existing(r.fonts.size()); // family of a file kept in place
     for (size_t i = 0; i < r.fonts.size(); ++i) {
         if (!Checked(r, i)) {
             continue;
@@ -62,14 +63,18 @@ InstallResult InstallFonts(const InstallRequest& r, FontStore& store, InstallVie
         const fs::path dest = r.fontFolder / font.file;
         view.Status("Copying " + font.face);
         bool copy = true;
+        // A file there that is no font, or whose family cannot be read, is no installed
+        // font: it is replaced without a prompt, as a file of a name the font system does not
+        // know.
         if (fs::symlink_status(dest, ec).type() != fs::file_type::not_found) {
-            const std::string existingFace = store.FaceName(dest).value_or("");
+            existing[i] = store.FaceName(dest).value_or("");
+        }
+        if (!existing[i].empty()) {
+            const std::string& existingFace = existing[i];
             if (r.silent) {
                 if (existingFace != font.face) {
-                    return fail(dest.string() + " is already there and holds " +
-                                (existingFace.empty() ? std::string("no font")
-                                                      : "the font family " + existingFace) +
-                                ", not " + font.face + "; it is left as it is.");
+                    return fail(dest.string() + " is already there and holds the font family " +
+                                existingFace + ", not " + font.face + "; it is left as it is.");
                 }
             } else if (noToAll) {
                 copy = false;
@@ -112,7 +117,12 @@ InstallResult InstallFonts(const InstallRequest& r, FontStore& store, InstallVie
         }
         view.Status("Regestering " + r.fonts[i].face);
         const fs::path dest = r.fontFolder / r.fonts[i].file;
-        if (copied[i] && !store.Listed(r.fonts[i].face, dest)) {
+        // Only a font the font system lists is installed, also one kept by the prompt.
+        if (!store.Listed(r.fonts[i].face, dest)) {
+            if (!copied[i] && existing[i] != r.fonts[i].face) {
+                return fail(dest.string() + " was kept and holds the font family " + existing[i] +
+                            ", not " + r.fonts[i].face + ".");
+            }
             return fail("The font system does not list " + r.fonts[i].face + " at " +
                         dest.string() + ".");
         }

@@ -13,6 +13,9 @@
 #include <QApplication>
 #include <QMessageBox>
 
+#include <xcb/xcb.h>
+
+#include <algorithm>
 #include <cstdlib>
 #include <iostream>
 #include <memory>
@@ -36,11 +39,50 @@ std::string Terminal(std::string text) {
     return text;
 }
 
+std::string Env(const char* name) {
+    const char* v = std::getenv(name);
+    return v != nullptr ? v : "";
+}
+
+// Whether the X server of DISPLAY takes a connection: Qt aborts on one it cannot open. The
+// connection stays open while the program runs: a server without other clients resets when
+// the last one leaves, and would turn Qt away meanwhile.
+bool XServerAnswers() {
+    static std::unique_ptr<xcb_connection_t, void (*)(xcb_connection_t*)> probe(nullptr,
+                                                                                xcb_disconnect);
+    if (!probe && !Env("DISPLAY").empty()) {
+        probe.reset(xcb_connect(nullptr, nullptr));
+    }
+    return probe && xcb_connection_has_error(probe.get()) == 0;
+}
+
+// Whether someone can see the windows and answer a box, decided before Qt is started. Qt takes
+// the first platform of its list (QT_QPA_PLATFORM, else X, after Wayland in a Wayland session)
+// that starts: one without a screen (offscreen, minimal) always starts and nobody sees it; X
+// starts only when its server answers.
 bool HasDisplay() {
-    for (const char* v : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
-        const char* s = std::getenv(v);
-        if (s != nullptr && *s != '\0') {
-            return true;
+    std::string platforms = Env("QT_QPA_PLATFORM");
+    if (platforms.empty()) {
+        platforms = Env("XDG_SESSION_TYPE") == "wayland" ? "wayland;xcb" : "xcb";
+    }
+    for (size_t start = 0; start <= platforms.size();) {
+        const size_t end = std::min(platforms.find(';', start), platforms.size());
+        const std::string entry = platforms.substr(start, end - start);
+        const std::string name = entry.substr(0, entry.find(':'));
+        start = end + 1;
+        if (name == "offscreen" || name.rfind("minimal", 0) == 0) {
+            return false;
+        }
+        if (name == "xcb") {
+            if (XServerAnswers()) {
+                return true;
+            }
+        } else if (name == "wayland") {
+            if (!Env("WAYLAND_DISPLAY").empty()) {
+                return true;
+            }
+        } else if (!name.empty()) {
+            return true; // a screen of its own (eglfs, linuxfb, vnc)
         }
     }
     return false;
@@ -84,7 +126,7 @@ int main(int argc, char** argv) {
         self.IsOpen()
             ? LoadPackage(
                   self, [&store](const std::filesystem::path& f) { return store.FaceName(f); },
-                  package, reason)
+                  package, reason, FontIsWhole)
             : (reason = self.OpenError(), false);
     extracting.reset();
     if (!loaded) {

@@ -1,6 +1,7 @@
 // The font package read from any bytes: the directory walk stays inside the file and yields
-// only plain, distinct names; the data file parser takes any bytes.
+// only plain, distinct names; the data file parser and the font check take any bytes.
 #include "FontPackage.h"
+#include "FontStore.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -25,6 +26,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             }
         }
     } else if (reason.empty()) {
+        std::abort();
+    }
+    if (!typorin::FontBytesAreWhole(input, reason) && reason.empty()) {
         std::abort();
     }
     typorin::PackageData parsed;

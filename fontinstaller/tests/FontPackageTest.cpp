@@ -56,7 +56,8 @@ TEST(FontPackage, ShippedProgramCarriesTheFontAndDataFileByteForByte) {
     Package p;
     std::string reason;
     ASSERT_TRUE(LoadPackage(
-        FileSource(TYPORIN_PATH), [&](const fs::path& f) { return store.FaceName(f); }, p, reason))
+        FileSource(TYPORIN_PATH), [&](const fs::path& f) { return store.FaceName(f); }, p, reason,
+        FontIsWhole))
         << reason;
     EXPECT_EQ(p.fileList, (std::vector<std::string>{"zembrak.dat", "QZ_Pikt04.TTF"}));
     ASSERT_EQ(p.fonts.size(), 1u);

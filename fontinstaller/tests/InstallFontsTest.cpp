@@ -53,10 +53,10 @@ protected:
             r.fonts.push_back({file, families[i], 65232});
         }
     }
-    // An installed font file of that name.
+    // An installed file of that name: a font of the family, or an empty file without one.
     void Existing(const std::string& file, const std::string& family) {
         fs::create_directories(r.fontFolder);
-        WriteBytes(r.fontFolder / file, FakeFont(family));
+        WriteBytes(r.fontFolder / file, family.empty() ? "" : FakeFont(family));
     }
     std::string Installed(const std::string& file) { return ReadBytes(r.fontFolder / file); }
     InstallResult Run() { return InstallFonts(r, store, view); }
@@ -88,7 +88,8 @@ TEST_F(InstallFontsTest, FreshInstallCopiesRefreshesAndFinishes) {
     EXPECT_TRUE(view.questions.empty());
 }
 
-// An existing file of the same name always asks; each answer, and the close box as Yes.
+// An existing font of the same name always asks; each answer, and the close box as Yes. A file
+// that is no font is replaced without a prompt, and a kept file of another family is no success.
 TEST_F(InstallFontsTest, ExistingFileAsksAndEachAnswerIsKept) {
     struct Case {
         std::vector<std::string> families;
@@ -96,6 +97,8 @@ TEST_F(InstallFontsTest, ExistingFileAsksAndEachAnswerIsKept) {
         std::deque<ReplaceAnswer> answers;
         size_t prompts;
         std::vector<bool> replaced;
+        bool silent = false;
+        bool ok = true;
     };
     using A = ReplaceAnswer;
     const std::vector<Case> cases = {
@@ -106,6 +109,9 @@ TEST_F(InstallFontsTest, ExistingFileAsksAndEachAnswerIsKept) {
         {{"F", "G"}, {"F", "G"}, {A::NoToAll}, 1, {false, false}},
         {{"F", "G"}, {"F", "G"}, {A::YesToAll}, 1, {true, true}},
         {{"F", "G"}, {"F", "G"}, {A::No, A::Yes}, 2, {false, true}},
+        {{"F"}, {""}, {}, 0, {true}},
+        {{"F"}, {""}, {}, 0, {true}, true},
+        {{"F"}, {"Other"}, {A::No}, 1, {false}, false, false},
     };
     for (size_t c = 0; c < cases.size(); ++c) {
         const Case& k = cases[c];
@@ -116,7 +122,13 @@ TEST_F(InstallFontsTest, ExistingFileAsksAndEachAnswerIsKept) {
             Existing(r.fonts[i].file, k.existing[i]);
         }
         view.answers = k.answers;
-        EXPECT_TRUE(Run().ok) << c;
+        r.silent = k.silent;
+        const InstallResult res = Run();
+        EXPECT_EQ(res.ok, k.ok) << c << ": " << res.text;
+        EXPECT_EQ(res.text.find("A.TTF was kept and holds the font family Other, not F.") !=
+                      std::string::npos,
+                  !k.ok)
+            << c;
         EXPECT_EQ(view.questions.size(), k.prompts) << c;
         for (size_t i = 0; i < k.replaced.size(); ++i) {
             EXPECT_EQ(Installed(r.fonts[i].file),

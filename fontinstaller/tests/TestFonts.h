@@ -62,6 +62,15 @@ inline std::string Garbled(std::string font, size_t from) {
     return font;
 }
 
+// Where a table of a real font starts (its tag's first place is its directory record).
+inline size_t TableAt(const std::string& font, const char* tag) {
+    size_t offset = 0;
+    for (size_t i = font.find(tag) + 8; i < font.find(tag) + 12; ++i) {
+        offset = offset << 8 | static_cast<unsigned char>(font[i]);
+    }
+    return offset;
+}
+
 // A program image followed by a package of the given files.
 inline std::string Packed(const std::vector<typorin::PackFile>& files) {
     return "\x7f"
