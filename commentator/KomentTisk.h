@@ -24,7 +24,7 @@ public:
 
     fDefTisk::TDefTisk& Spooler() { return *spooler_; }
     printing::PrintBackend& Backend() { return *backend_; }
-    // One spooler run; InfoPrint is emptied afterwards.
+    // One spooler run; InfoPrint then shows why it failed, or is emptied.
     void Timer1s() { spooler_->TimerPrinterTimer(); }
     // Printer set-up: the printer and orientation for the rest of this run (not stored);
     // false when cancelled.

@@ -490,11 +490,13 @@ void TfQZ_Mez::VyberVOkne(const std::string& kategorie, const std::string& cip, 
 }
 
 void TfQZ_Mez::TimerPrinterTimer() {
-    // One spooler run while printing is on; it empties InfoPrint after the run.
+    // One spooler run while printing is on; after the run InfoPrint shows why it failed, or is
+    // empty.
     if (tisk_->Spooler().nastaveni.Tisknout == 1) {
         tisk_->Timer1s();
+    } else {
+        InfoPrint->clear();
     }
-    InfoPrint->clear();
 }
 
 void TfQZ_Mez::VytvorDialogy() {
@@ -688,6 +690,7 @@ std::string TfQZ_Mez::StateText() const {
     s << "MyInfo=" << MyInfo->text().toStdString() << "\n";
     s << "MyInfo2=" << MyInfo2->text().toStdString() << "\n";
     s << "ErrorInfo=" << ErrorInfo->text().toStdString() << "\n";
+    s << "InfoPrint=" << InfoPrint->text().toStdString() << "\n";
     s << "InfoVCili=" << InfoVCili->text().toStdString() << "\n";
     s << "Competitors=" << komentator_.PocetZavodniku() << "\n";
     s << "Rows=" << infoAll_.PocetRadku() - 1 << "\n";

@@ -177,6 +177,15 @@ int PdfNumber(const std::string& name) {
     return n;
 }
 
+// The print server's reason when it does not answer; empty when it does (with or without
+// printers).
+std::string ServerFailure() {
+    cups_dest_t* dests = nullptr;
+    const int count = cupsGetDests2(CUPS_HTTP_DEFAULT, &dests);
+    cupsFreeDests(count, dests);
+    return count == 0 && cupsLastError() >= IPP_STATUS_ERROR_INTERNAL ? cupsLastErrorString() : "";
+}
+
 } // namespace
 
 PrinterSetting ReadPrinterSetting(platform::IniFile& ini, int n) {
@@ -236,6 +245,12 @@ std::unique_ptr<PrintJob> SystemPrintBackend::BeginJob(const PrinterSetting& pri
         p.setPrinterName(QString::fromStdString(names[chosen]));
     }
     if ((chosen < 0 && printers_.DefaultName().empty()) || !p.isValid()) {
+        // No printer because the server did not answer: its own reason, as for a refused job.
+        if (const std::string reason = ServerFailure(); !reason.empty()) {
+            server_.Failed(reason);
+            error = server_.Text();
+            return nullptr;
+        }
         error = SI_Typ::LangText("Není k dispozici žádná tiskárna", "No printer is available");
         return nullptr;
     }

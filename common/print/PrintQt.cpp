@@ -11,6 +11,8 @@
 #include <QLabel>
 #include <QRadioButton>
 
+#include <iostream>
+
 namespace {
 
 QString Q(const std::string& s) {
@@ -29,6 +31,7 @@ void MessageBoxPrintMessages::ShowError(const std::string& text) {
         Dialogs::Messages().Error(text);
         return;
     }
+    std::cerr << "Error: " << text << '\n'; // logged as offscreen, where no box shows
     // A box that does not hold the spooler's timer: the next run goes ahead while the operator
     // reads it. A failure whose box is still up gets no second one.
     if (!shown_.insert(text).second) {

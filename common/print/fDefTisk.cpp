@@ -157,7 +157,7 @@ std::string TDefTisk::SlozkaTisku() const {
 void TDefTisk::TimerPrinterTimer() {
     if (nastaveni.Tisknout == 1) {
         ZpracujTiskovouSlozku();
-        status_.ShowPrintStatus("");
+        status_.ShowPrintStatus(selhani_); // empty unless the last run failed
     }
 }
 
@@ -226,6 +226,7 @@ void TDefTisk::Beh() {
     if (Tools::TimeDiffSec(lastRun_, Tools::Stamp()) < nastaveni.Cyklus) {
         return;
     }
+    selhani_.clear();
     std::vector<Candidate> texts;
     std::vector<Candidate> pikts;
     for (Candidate& c : files) {
@@ -337,18 +338,20 @@ void TDefTisk::PassOver(const fs::path& file) {
 }
 
 void TDefTisk::Report(const fs::path& file, const std::string& error, bool passedOver) {
-    // Shown once per file and cause, however often the file is tried again.
+    selhani_ =
+        SI_Typ::LangText("Soubor se nepodařilo vytisknout: ", "The file could not be printed: ") +
+        file.string() + " (" + error + ")";
+    // Shown once per file and cause, however often the file is tried again; the status line
+    // shows it after every run that failed.
     std::string& last = reported_[file];
     if (last == error) {
         return;
     }
     last = error;
-    held_.push_back(
-        SI_Typ::LangText("Soubor se nepodařilo vytisknout: ", "The file could not be printed: ") +
-        file.string() + " (" + error + ")" +
-        (passedOver ? SI_Typ::LangText("; soubor bude přeskakován, dokud se nezmění",
-                                       "; the file is passed over until it changes")
-                    : std::string()));
+    held_.push_back(selhani_ +
+                    (passedOver ? SI_Typ::LangText("; soubor bude přeskakován, dokud se nezmění",
+                                                   "; the file is passed over until it changes")
+                                : std::string()));
 }
 
 PrinterTag TDefTisk::CtiTiskarnuSouboru(const fs::path& file) {

@@ -126,7 +126,8 @@ public:
 
     Nastaveni nastaveni;
 
-    // The main window's 5 s timer: one run while printing is on, then InfoPrint is cleared.
+    // The main window's 5 s timer: one run while printing is on, then InfoPrint shows why the
+    // last run failed, or is cleared.
     void TimerPrinterTimer();
     // One run: nothing while busy, with Cyklus 0, or before Cyklus seconds since the last run.
     void ZpracujTiskovouSlozku();
@@ -199,6 +200,7 @@ private:
 
     bool busy_ = false;
     std::deque<std::string> held_; // messages of the run, shown when it is over
+    std::string selhani_;          // the last run's failure, for the status line
     int64_t lastRun_;
     platform::StableFileCheck stable_;
     std::set<std::filesystem::path> looked_;

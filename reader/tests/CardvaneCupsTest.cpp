@@ -1,7 +1,7 @@
 // Printing through a real print server: a private print server with a queue as the default
 // destination, and the real cardvane and hlasvel printing a ticket from their print folders on
 // the system printer (no PDF folder set), as they would on race day. A ticket the server did not
-// take stays for the next run, and the server's reason is shown.
+// take stays for the next run, and the server's reason is shown on the status line and logged.
 
 #include "CardvaneProgram.h"
 
@@ -23,15 +23,23 @@ namespace {
 
 constexpr const char* Queue = "Tiskarna_PDF";
 
-// The program with its print folder holding `ticket`; printing on, every second, no printer
-// setting (so the default printer).
+enum class Fault { None, Rejecting, StoppedMidJob };
+
+void WriteTicket(const fs::path& ticket) {
+    WriteBytes(ticket, platform::Utf8ToCp1250("Mezičasy 1234567\r\nDvořák Jiří\r\n"));
+}
+
+// The program with its print folder (holding `ticket` when `now`); printing on, every second, no
+// printer setting (so the default printer).
 std::unique_ptr<testsupport::OffscreenProgram> StartWithTicket(bool hlasvel, const fs::path& dir,
                                                                const printtest::PrivateCups& cups,
-                                                               fs::path& ticket) {
+                                                               fs::path& ticket, bool now) {
     const fs::path printDir = dir / "print";
     fs::create_directories(printDir);
     ticket = printDir / "tisk.txt";
-    WriteBytes(ticket, platform::Utf8ToCp1250("Mezičasy 1234567\r\nDvořák Jiří\r\n"));
+    if (now) {
+        WriteTicket(ticket);
+    }
     testsupport::ProgramLaunch launch;
     launch.dropEnv = {"CUPS_", "HOME=", "LPDEST=", "PRINTER="};
     launch.env = cups.ClientEnv();
@@ -60,12 +68,15 @@ TEST(CardvaneCups, TicketPrintsOnTheDefaultPrinterOfARealPrintServer) {
     const struct {
         const char* name;
         bool hlasvel;
-        const char* fault; // a client command that breaks the queue before the ticket
+        Fault fault;
+        const char* shown; // in the message and on the status line while the server fails
     } cases[] = {
-        {"cardvane", false, ""},
-        {"hlasvel", true, ""},
-        {"cardvane, queue rejecting jobs", false, "cupsreject"},
-        {"hlasvel, queue rejecting jobs", true, "cupsreject"},
+        {"cardvane", false, Fault::None, ""},
+        {"hlasvel", true, Fault::None, ""},
+        {"cardvane, queue rejecting jobs", false, Fault::Rejecting, "not accepting jobs"},
+        {"hlasvel, queue rejecting jobs", true, Fault::Rejecting, "not accepting jobs"},
+        {"cardvane, server stopped mid-job", false, Fault::StoppedMidJob, "Tiskový server: "},
+        {"hlasvel, server stopped mid-job", true, Fault::StoppedMidJob, "Tiskový server: "},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -77,20 +88,36 @@ TEST(CardvaneCups, TicketPrintsOnTheDefaultPrinterOfARealPrintServer) {
         ASSERT_EQ(cups.Client("lpstat -d"),
                   std::string("system default destination: ") + Queue + "\n")
             << log();
-        if (*c.fault != '\0') {
-            cups.Client(std::string(c.fault) + " " + Queue);
+        if (c.fault == Fault::Rejecting) {
+            cups.Client(std::string("cupsreject ") + Queue);
         }
         fs::path ticket;
-        auto program = StartWithTicket(c.hlasvel, dir.Path(), cups, ticket);
-        if (*c.fault != '\0') {
-            // The ticket stays and the server's own words are shown; once the queue takes
-            // jobs again, the next run prints it.
-            EXPECT_TRUE(Eventually([&] {
-                return program->Errors().find("not accepting jobs") != std::string::npos;
-            })) << program->Errors()
-                << log();
+        auto program =
+            StartWithTicket(c.hlasvel, dir.Path(), cups, ticket, c.fault != Fault::StoppedMidJob);
+        if (c.fault == Fault::StoppedMidJob) {
+            // The server stops while the program waits for its answer in the ticket's run.
+            ASSERT_TRUE(program->StateWhen([](auto&) { return true; }));
+            cups.Freeze();
+            WriteTicket(ticket);
+            ASSERT_TRUE(Eventually([&] { return cups.ClientWaiting(); })) << program->Errors();
+            cups.Stop();
+        }
+        if (c.fault != Fault::None) {
+            // The ticket stays and the server's own words are shown and logged; once the
+            // server takes jobs again, the next run prints it.
+            const char* status = c.hlasvel ? "InfoPrint" : "infoprint";
+            EXPECT_TRUE(program->StateWhen([&](auto& s) {
+                return s[status].find(c.shown) != std::string::npos;
+            })) << program->State()[status]
+                << "\n"
+                << program->Errors() << log();
+            EXPECT_NE(program->Errors().find(c.shown), std::string::npos) << program->Errors();
             EXPECT_TRUE(fs::exists(ticket));
-            cups.Client(std::string("cupsaccept ") + Queue);
+            if (c.fault == Fault::Rejecting) {
+                cups.Client(std::string("cupsaccept ") + Queue);
+            } else {
+                ASSERT_TRUE(cups.Start()) << log();
+            }
         }
         EXPECT_TRUE(Eventually([&] { return !fs::exists(ticket); }, 40))
             << program->Errors() << log();

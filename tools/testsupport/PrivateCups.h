@@ -18,6 +18,7 @@
 #include <poll.h>
 #include <pwd.h>
 #include <signal.h>
+#include <sstream>
 #include <string>
 #include <sys/socket.h>
 #include <thread>
@@ -90,11 +91,29 @@ public:
             return server_->Running() && Client("lpstat -r").find("scheduler is running") == 0;
         });
     }
+    // Ends the server, a frozen one too.
     void Stop() {
         if (server_) {
             server_->Signal(SIGTERM);
+            server_->Signal(SIGCONT);
             server_->WaitExit(); // and killed by its own end if it is still running
         }
+    }
+    // The server stops answering, as a busy or hung one does, until Stop().
+    void Freeze() { server_->Signal(SIGSTOP); }
+    // A client waits on the server: its connection is not taken yet, or its request not read
+    // (receive queue of the server's socket, socket statistics of iproute2).
+    bool ClientWaiting() const {
+        std::istringstream table(Run("ss -xanH src '" + Socket() + "'"));
+        for (std::string line; std::getline(table, line);) {
+            std::istringstream fields(line);
+            std::string netid, state;
+            long queued = 0;
+            if (fields >> netid >> state >> queued && queued > 0) {
+                return true;
+            }
+        }
+        return false;
     }
 
     // A queue that keeps what it gets, made the default destination.
