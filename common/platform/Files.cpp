@@ -1,8 +1,10 @@
 #include "platform/Files.h"
 
+#include "platform/Clock.h"
 #include "platform/Cp1250.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -316,23 +318,162 @@ bool RenameNoReplace(const fs::path& from, const fs::path& to) {
     return true;
 }
 
-bool StableFileCheck::IsStable(const fs::path& file) {
+namespace {
+
+FileLook LookOf(const struct stat& st) {
+    return FileLook{static_cast<uintmax_t>(st.st_size),
+                    int64_t{st.st_mtim.tv_sec} * 1'000'000'000 + st.st_mtim.tv_nsec,
+                    static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
+}
+
+bool EndsWithLineEnd(const fs::path& file, uintmax_t size) {
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    char last = 0;
+    const bool read = size > 0 && ReadAllAt(fd, &last, 1, static_cast<int64_t>(size - 1)) == 1;
+    ::close(fd);
+    return read && (last == '\n' || last == '\r');
+}
+
+bool SameKey(const std::string& a, const std::string& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) ==
+               std::tolower(static_cast<unsigned char>(y));
+    });
+}
+
+} // namespace
+
+std::optional<FileLook> LookAt(const fs::path& file) {
     struct stat st {};
     if (::stat(file.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        return std::nullopt;
+    }
+    return LookOf(st);
+}
+
+std::optional<FileLook> LookAt(int fd) {
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        return std::nullopt;
+    }
+    return LookOf(st);
+}
+
+bool RemoveIfUnchanged(const fs::path& file, const FileLook& read) {
+    const auto now = LookAt(file);
+    if (!now) {
+        return true;
+    }
+    if (!(*now == read)) {
+        return false;
+    }
+    return ::unlink(file.c_str()) == 0 || errno == ENOENT;
+}
+
+bool StableFileCheck::IsStable(const fs::path& file) {
+    const auto look = LookAt(file);
+    if (!look) {
         seen_.erase(file);
         return false;
     }
-    const Look now{static_cast<uintmax_t>(st.st_size),
-                   int64_t{st.st_mtim.tv_sec} * 1'000'000'000 + st.st_mtim.tv_nsec,
-                   static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
+    const int64_t nowMs = GetClock().MonotonicMs();
     const auto it = seen_.find(file);
-    const bool stable = it != seen_.end() && it->second == now;
-    seen_[file] = now;
-    return stable;
+    if (it == seen_.end() || !(it->second.look == *look)) {
+        seen_[file] = Seen{*look, nowMs, false};
+        return false;
+    }
+    Seen& seen = it->second;
+    int64_t quietMs = kQuietMs;
+    if (ends_ == Ends::LineEnd && !EndsWithLineEnd(file, look->size)) {
+        quietMs = kCutLineMs;
+    }
+    seen.stable = look->size > 0 && nowMs - seen.sinceMs >= quietMs;
+    return seen.stable;
+}
+
+bool StableFileCheck::IsNew(const fs::path& file) {
+    if (!IsStable(file)) {
+        return false;
+    }
+    const auto it = taken_.find(file);
+    return it == taken_.end() || !(it->second == seen_[file].look);
+}
+
+std::optional<FileLook> StableFileCheck::StableLook(const fs::path& file) const {
+    const auto it = seen_.find(file);
+    if (it == seen_.end() || !it->second.stable) {
+        return std::nullopt;
+    }
+    return it->second.look;
+}
+
+void StableFileCheck::MarkTaken(const fs::path& file) {
+    if (const auto look = StableLook(file)) {
+        taken_[file] = *look;
+    }
+}
+
+bool StableFileCheck::ReadStable(const fs::path& file, std::string& bytes, std::string* error,
+                                 size_t maxBytes) {
+    bytes.clear();
+    const auto look = StableLook(file);
+    if (!look) {
+        if (error) {
+            *error = file.string() + ": not yet complete";
+        }
+        return false;
+    }
+    std::string read;
+    if (!ReadWholeFile(file, read, error, maxBytes)) {
+        return false;
+    }
+    const auto after = LookAt(file);
+    if (!after || !(*after == *look) || read.size() != look->size) {
+        // Changed while (or since) it was judged: the next look judges it afresh.
+        seen_.erase(file);
+        if (error) {
+            *error = file.string() + ": changed while being read";
+        }
+        return false;
+    }
+    bytes = std::move(read);
+    return true;
+}
+
+bool StableFileCheck::RemoveTaken(const fs::path& file) {
+    const auto look = StableLook(file);
+    const bool removed = look && RemoveIfUnchanged(file, *look);
+    Forget(file);
+    return removed;
 }
 
 void StableFileCheck::Forget(const fs::path& file) {
     seen_.erase(file);
+    taken_.erase(file);
+}
+
+std::string KeptKeys::Missing(const std::vector<std::string>& keys,
+                              const std::vector<std::string>& required) const {
+    const auto in = [](const std::vector<std::string>& list, const std::string& key) {
+        return std::any_of(list.begin(), list.end(),
+                           [&](const std::string& k) { return SameKey(k, key); });
+    };
+    std::vector<std::string> missing;
+    for (const auto* list : {&required, &keys_}) {
+        for (const std::string& key : *list) {
+            if (!in(keys, key) && !in(missing, key)) {
+                missing.push_back(key);
+            }
+        }
+    }
+    std::string text;
+    for (const std::string& key : missing) {
+        text += " " + key;
+    }
+    return text;
 }
 
 } // namespace platform

@@ -60,25 +60,82 @@ bool RenameNoReplace(const std::filesystem::path& from, const std::filesystem::p
 // record, and the data is on disk before the call reports success.
 bool AppendWhole(const std::filesystem::path& file, std::string_view bytes, std::string* error);
 
-// A file another program drops for us is taken only once its size, modification time and
-// identity (device and inode: another file renamed over it is another file) are unchanged
-// since the previous look: Linux lets us open a file its writer has not finished.
+// How a file looked at one look: its identity (device and inode: another file renamed over it
+// is another file), size and modification time.
+struct FileLook {
+    uintmax_t size = 0;
+    int64_t mtimeNs = 0;
+    uint64_t device = 0;
+    uint64_t inode = 0;
+    bool operator==(const FileLook&) const = default;
+};
+// The look of a regular file; nothing for a missing file or anything else.
+std::optional<FileLook> LookAt(const std::filesystem::path& file);
+std::optional<FileLook> LookAt(int fd);
+
+// Deletes a file consumed after use only while it is still the file that was read: a file
+// renamed over the name or rewritten in place since is left for the next look. True when the
+// file read is gone (removed now, or by someone else).
+bool RemoveIfUnchanged(const std::filesystem::path& file, const FileLook& read);
+
+// A file another program drops for us is taken only when it is not empty and has kept its
+// identity, size and modification time since a look at least a quiet period ago, whatever the
+// caller's poll interval: Linux lets us open a file its writer has not finished. Where every
+// line of the format ends with a line end, a file whose last byte is none is waited for
+// longer (a writer paused mid-line), but not for ever. No rule can tell a paused writer from
+// a finished one for certain, so a file that changes after it was taken is taken again.
 class StableFileCheck {
 public:
-    // True when the file exists and looked the same at the previous call for it.
+    static constexpr int64_t kQuietMs = 2000;
+    static constexpr int64_t kCutLineMs = 10000;
+    enum class Ends { Any, LineEnd };
+
+    explicit StableFileCheck(Ends ends = Ends::Any) : ends_(ends) {}
+
+    // True when the file may be read now. The look it judged is StableLook's.
     bool IsStable(const std::filesystem::path& file);
+    // Stable, and not the file marked taken under this name (or none was): a file that changed
+    // after it was taken is taken again as a new file, even with its old stamp inside.
+    bool IsNew(const std::filesystem::path& file);
+    // The look IsStable judged stable at its last call for the file.
+    std::optional<FileLook> StableLook(const std::filesystem::path& file) const;
+    // Remembers the stable look as the one taken (after reading it).
+    void MarkTaken(const std::filesystem::path& file);
+    // Reads a stable file whole; false (and nothing read) when what was read is not the file
+    // judged stable, so a file changed since the look waits for the next one.
+    bool ReadStable(const std::filesystem::path& file, std::string& bytes, std::string* error,
+                    size_t maxBytes = SIZE_MAX);
+    // Deletes the file taken at the last stable look, only while it is still that file
+    // (RemoveIfUnchanged), and forgets it.
+    bool RemoveTaken(const std::filesystem::path& file);
     // Forgets a file (after it was taken and removed).
     void Forget(const std::filesystem::path& file);
 
 private:
-    struct Look {
-        uintmax_t size = 0;
-        int64_t mtimeNs = 0;
-        uint64_t device = 0;
-        uint64_t inode = 0;
-        bool operator==(const Look&) const = default;
+    struct Seen {
+        FileLook look;
+        int64_t sinceMs = 0; // when the file was first seen looking like this
+        bool stable = false;
     };
-    std::map<std::filesystem::path, Look> seen_;
+    Ends ends_;
+    std::map<std::filesystem::path, Seen> seen_;
+    std::map<std::filesystem::path, FileLook> taken_;
+};
+
+// The keys of a settings-like file taken before: a new file that lacks one of them, or one
+// the format requires, is refused as incomplete (its writer has not finished it), while a
+// complete one is taken and its keys remembered.
+class KeptKeys {
+public:
+    // The missing keys, each after a space; empty when the file is complete.
+    std::string Missing(const std::vector<std::string>& keys,
+                        const std::vector<std::string>& required = {}) const;
+    void Remember(std::vector<std::string> keys) { keys_ = std::move(keys); }
+    const std::vector<std::string>& Keys() const { return keys_; }
+    void Forget() { keys_.clear(); }
+
+private:
+    std::vector<std::string> keys_;
 };
 
 } // namespace platform

@@ -133,27 +133,182 @@ TEST(Files, MasksMatchAsOnWindowsAndListInNameOrder) {
     EXPECT_TRUE(platform::ListByMask(dir / "missing", "*").empty());
 }
 
-TEST(Files, StableCheckWaitsForUnchangedSizeAndTime) {
-    TempDir dir;
-    const fs::path f = dir / "print.txt";
-    platform::StableFileCheck check;
-    EXPECT_FALSE(check.IsStable(f)); // missing
-    WriteBytes(f, "half");
-    EXPECT_FALSE(check.IsStable(f)); // first look
-    EXPECT_TRUE(check.IsStable(f));
-    WriteBytes(f, "half and the rest");
-    EXPECT_FALSE(check.IsStable(f)); // grew since the last look
-    EXPECT_TRUE(check.IsStable(f));
-    check.Forget(f);
-    EXPECT_FALSE(check.IsStable(f));
+// Each row drives one dropped file through writes, waits and looks; a wrong guess must cost
+// nothing: taken too early means taken again, never lost or deleted unread.
+TEST(Files, DroppedFileIsTakenWhenQuietTakenAgainWhenChangedAndDeletedOnlyAsRead) {
+    enum Op {
+        Write,
+        Append,
+        RenameOver,
+        Wait,
+        Stable,
+        NotStable,
+        New,
+        NotNew,
+        Take,
+        Read,
+        Remove,
+        Kept
+    };
+    struct Step {
+        Op op;
+        std::string text = {};
+    };
+    struct Row {
+        const char* name;
+        platform::StableFileCheck::Ends ends;
+        std::vector<Step> steps;
+    };
+    using E = platform::StableFileCheck::Ends;
+    const std::vector<Row> rows = {
+        {"missing", E::Any, {{NotStable}, {Wait, "3000"}, {NotStable}}},
+        {"quiet for the whole period, however often looked at",
+         E::Any,
+         {{Write, "a\n"}, {NotStable}, {Wait, "1000"}, {NotStable}, {Wait, "1000"}, {Stable}}},
+        {"half written with a pause longer than the poll interval",
+         E::Any,
+         {{Write, "a\n"},
+          {NotStable},
+          {Wait, "1500"},
+          {Append, "b\n"},
+          {NotStable},
+          {Wait, "1500"},
+          {NotStable},
+          {Wait, "500"},
+          {Stable}}},
+        {"empty, and empty then filled",
+         E::Any,
+         {{Write, ""},
+          {NotStable},
+          {Wait, "5000"},
+          {NotStable},
+          {Write, "a\n"},
+          {NotStable},
+          {Wait, "2000"},
+          {Stable}}},
+        {"last line cut waits longer, not for ever",
+         E::LineEnd,
+         {{Write, "a\nb"}, {NotStable}, {Wait, "5000"}, {NotStable}, {Wait, "5000"}, {Stable}}},
+        {"renamed over with the same size and time is another file",
+         E::Any,
+         {{Write, "abc"},
+          {NotStable},
+          {Wait, "2000"},
+          {Stable},
+          {RenameOver, "ABC"},
+          {NotStable},
+          {Wait, "2000"},
+          {Stable}}},
+        {"rewritten in place after it was taken is taken again",
+         E::Any,
+         {{Write, "1-20\n"},
+          {NotStable},
+          {Wait, "2000"},
+          {New},
+          {Take},
+          {NotNew},
+          {Append, "21-40\n"},
+          {NotNew},
+          {Wait, "2000"},
+          {New},
+          {Take},
+          {Wait, "2000"},
+          {NotNew}}},
+        {"deleted after use while still the file read",
+         E::Any,
+         {{Write, "t\n"}, {NotStable}, {Wait, "2000"}, {Stable}, {Read, "t\n"}, {Remove, "1"}}},
+        {"a new ticket renamed over the name while the old one printed stays",
+         E::Any,
+         {{Write, "old\n"},
+          {NotStable},
+          {Wait, "2000"},
+          {Stable},
+          {Read, "old\n"},
+          {RenameOver, "new\n"},
+          {Remove, "0"},
+          {Kept, "new\n"}}},
+        {"written in place while being read is not read",
+         E::Any,
+         {{Write, "old\n"},
+          {NotStable},
+          {Wait, "2000"},
+          {Stable},
+          {Append, "more\n"},
+          {Read, ""},
+          {Remove, "0"},
+          {Kept, "old\nmore\n"}}},
+    };
+    platform::FakeClock clock;
+    platform::SetClock(&clock);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        TempDir dir;
+        const fs::path f = dir / "drop.txt";
+        platform::StableFileCheck check(row.ends);
+        int64_t mtime = 0; // every write lands in the same second: size and identity must tell
+        for (const Step& step : row.steps) {
+            switch (step.op) {
+            case Write:
+            case Append: {
+                const int fd = ::open(
+                    f.c_str(), O_WRONLY | O_CREAT | (step.op == Write ? O_TRUNC : O_APPEND), 0644);
+                ASSERT_GE(fd, 0);
+                ASSERT_EQ(::write(fd, step.text.data(), step.text.size()),
+                          static_cast<ssize_t>(step.text.size()));
+                ::close(fd);
+                break;
+            }
+            case RenameOver:
+                WriteBytes(dir / "new.tmp", step.text);
+                fs::rename(dir / "new.tmp", f);
+                break;
+            case Wait:
+                clock.Advance(std::stoll(step.text));
+                break;
+            case Stable:
+            case NotStable:
+                EXPECT_EQ(check.IsStable(f), step.op == Stable);
+                break;
+            case New:
+            case NotNew:
+                EXPECT_EQ(check.IsNew(f), step.op == New);
+                break;
+            case Take:
+                check.MarkTaken(f);
+                break;
+            case Read: {
+                std::string bytes;
+                EXPECT_EQ(check.ReadStable(f, bytes, nullptr), !step.text.empty());
+                EXPECT_EQ(bytes, step.text);
+                break;
+            }
+            case Remove:
+                EXPECT_EQ(check.RemoveTaken(f), step.text == "1");
+                EXPECT_EQ(fs::exists(f), step.text != "1");
+                break;
+            case Kept:
+                EXPECT_EQ(ReadBytes(f), step.text);
+                break;
+            }
+            if (fs::exists(f)) {
+                const auto t = fs::last_write_time(f);
+                if (mtime == 0) {
+                    mtime = t.time_since_epoch().count();
+                }
+                fs::last_write_time(f, decltype(t)(decltype(t)::duration(mtime)));
+            }
+        }
+    }
+    platform::SetClock(nullptr);
+}
 
-    // Another file renamed over it, of the same size and time, is another file.
-    EXPECT_TRUE(check.IsStable(f));
-    WriteBytes(dir / "new.txt", "HALF AND THE REST");
-    fs::last_write_time(dir / "new.txt", fs::last_write_time(f));
-    fs::rename(dir / "new.txt", f);
-    EXPECT_FALSE(check.IsStable(f));
-    EXPECT_TRUE(check.IsStable(f));
+TEST(Files, SettingsFileLackingAKeptOrRequiredKeyIsIncomplete) {
+    platform::KeptKeys kept;
+    EXPECT_EQ(kept.Missing({"Rok"}, {"Zavod", "Etapa"}), " Zavod Etapa");
+    EXPECT_EQ(kept.Missing({"rok", "ZAVOD", "Etapa"}, {"Zavod", "Etapa"}), "");
+    kept.Remember({"Rok", "Zavod", "Etapa", "Start00"});
+    EXPECT_EQ(kept.Missing({"Rok", "Zavod", "Etapa"}, {"Zavod"}), " Start00");
+    EXPECT_EQ(kept.Missing({"start00", "Rok", "Zavod", "Etapa", "New"}), "");
 }
 
 TEST(Files, AtomicWriteReplacesWholeFileOrReportsWhy) {
