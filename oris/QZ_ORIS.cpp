@@ -371,7 +371,7 @@ void TObsluhaOris::ProjdiPozadavkyOris() {
             return;
         }
         const fs::path file = folder / name;
-        // Ravlin may still be writing it: take it once it has stayed the same for a pass.
+        // Ravlin may still be writing it: take it once it has stood still for a while.
         if (!stable_.IsStable(file)) {
             continue;
         }
@@ -383,9 +383,8 @@ void TObsluhaOris::ProjdiPozadavkyOris() {
         if (zastaveno_) {
             return; // not answered: served again at the next start
         }
-        std::error_code removeEc;
-        fs::remove(file, removeEc);
-        stable_.Forget(file);
+        // A request written anew under the name meanwhile is left to be answered in its turn.
+        (void)stable_.RemoveTaken(file);
     }
 }
 

@@ -123,7 +123,8 @@ private:
     std::unique_ptr<Downloader> downloader_;
     platform::Clock* clock_;
     std::filesystem::path workFile_;
-    platform::StableFileCheck stable_;
+    // Every line of a request ends with a line end: a request cut mid-line is waited for.
+    platform::StableFileCheck stable_{platform::StableFileCheck::Ends::LineEnd};
     TParamyOris params_;
     std::string label_;
     platform::ServiceState server_;

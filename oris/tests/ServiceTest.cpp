@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <chrono>
 #include <fcntl.h>
+#include <functional>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -67,7 +68,11 @@ public:
 class SilentDownloader : public QZ_ORIS::Downloader {
 public:
     std::vector<uintmax_t> sizesSeen;
+    std::function<void()> during;
     bool StahniSoubor(const std::string&, const fs::path& file) override {
+        if (during) {
+            std::exchange(during, nullptr)();
+        }
         std::error_code ec;
         sizesSeen.push_back(fs::exists(file, ec) ? fs::file_size(file, ec) : 999);
         return true;
@@ -104,9 +109,13 @@ protected:
         SI_Typ::IniNastaveni = std::make_unique<platform::IniFile>("");
         SI_Typ::IniNastaveni->WriteString("ORIS", "Adresa", server.BaseUrl() + "/");
         clock.SetWall({2026, 6, 1, 10, 0, 0, 0});
+        platform::SetClock(&clock);
         MakeService(std::make_unique<QZ_ORIS::CurlDownloader>(2000, 1500));
     }
-    void TearDown() override { SI_Typ::ResetGlobals(); }
+    void TearDown() override {
+        platform::SetClock(nullptr);
+        SI_Typ::ResetGlobals();
+    }
 
     void MakeService(std::unique_ptr<QZ_ORIS::Downloader> downloader) {
         auto p = std::make_unique<SwitchProbe>();
@@ -121,6 +130,14 @@ protected:
 
     fs::path Import() const { return dir.Path() / "Ravlin" / "Import"; }
 
+    // A pass over the requests, two seconds after the previous one (the wall clock stays, so
+    // every answer carries the same time).
+    void Pass(int64_t afterMs = platform::StableFileCheck::kQuietMs) {
+        clock.Advance(afterMs);
+        clock.SetWall({2026, 6, 1, 10, 0, 0, 0});
+        service->ProjdiPozadavkyOris();
+    }
+
     // Drops a request, lets it stay unchanged for one pass, serves it on the next; returns
     // the answer's lines.
     std::vector<std::string> Serve(const std::string& request,
@@ -128,10 +145,10 @@ protected:
         std::error_code ec;
         fs::remove(Import() / (name.substr(0, name.size() - 4) + ".orr"), ec);
         WriteBytes(Import() / name, Cp(request));
-        service->ProjdiPozadavkyOris();
+        Pass();
         EXPECT_FALSE(fs::exists(Import() / (name.substr(0, name.size() - 4) + ".orr")))
             << "served before it was seen unchanged";
-        service->ProjdiPozadavkyOris();
+        Pass();
         EXPECT_FALSE(fs::exists(Import() / name)) << "request not deleted";
         return Lines(ReadBytes(Import() / (name.substr(0, name.size() - 4) + ".orr")));
     }
@@ -530,9 +547,9 @@ TEST_F(OrisService, BadRequestsStayUnansweredAndOthersAreServedInOrder) {
     WriteBytes(Import() / "P3.ori", Header("TestCardvane"));
     WriteBytes(Import() / "Q4.ori", Header("TestCardvane"));
     fs::create_directories(Import() / "P5.ori");
-    service->ProjdiPozadavkyOris();
-    service->ProjdiPozadavkyOris();
-    service->ProjdiPozadavkyOris();
+    Pass();
+    Pass();
+    Pass();
     EXPECT_TRUE(fs::exists(Import() / "P1.ori"));
     EXPECT_FALSE(fs::exists(Import() / "P1.orr"));
     EXPECT_TRUE(fs::exists(Import() / "p2.orr"));
@@ -542,15 +559,47 @@ TEST_F(OrisService, BadRequestsStayUnansweredAndOthersAreServedInOrder) {
     EXPECT_FALSE(fs::exists(Import() / "Q4.orr"));
 }
 
-TEST_F(OrisService, RequestStillBeingWrittenWaitsUntilItStaysTheSame) {
-    WriteBytes(Import() / "P1.ori", "#ORIS#01.06");
-    service->ProjdiPozadavkyOris();
-    WriteBytes(Import() / "P1.ori", Header("TestCardvane"));
-    service->ProjdiPozadavkyOris();
-    EXPECT_TRUE(fs::exists(Import() / "P1.ori"));
-    service->ProjdiPozadavkyOris();
+// A request is answered once it is whole: a writer pausing longer than a pass, mid-line or
+// before the first byte, is waited for; a request written anew under the name while the one
+// before is answered is answered in its turn, never deleted unanswered.
+TEST_F(OrisService, RequestStillBeingWrittenIsWaitedForAndAnsweredWhole) {
+    struct Row {
+        const char* what;
+        std::string first;
+        int64_t pauseMs;
+    };
+    const std::string cut = "#ORIS#01.06.2026#09:58:00#TestCard";
+    for (const Row& row : std::vector<Row>{{"cut mid-line, 0.5 s", "#ORIS#01.06", 500},
+                                           {"cut in the method, 2.5 s", cut, 2500},
+                                           {"cut in the method, 5 s", cut, 5000},
+                                           {"empty, 3.5 s", "", 3500}}) {
+        SCOPED_TRACE(row.what);
+        WriteBytes(Import() / "P1.ori", row.first);
+        Pass();
+        Pass(row.pauseMs);
+        EXPECT_FALSE(fs::exists(Import() / "P1.orr"));
+        WriteBytes(Import() / "P1.ori", Header("TestCardvane"));
+        Pass();
+        Pass();
+        EXPECT_FALSE(fs::exists(Import() / "P1.ori"));
+        EXPECT_EQ(Lines(ReadBytes(Import() / "P1.orr")).at(1), "Result=OK");
+        fs::remove(Import() / "P1.orr");
+    }
+    auto renaming = std::make_unique<SilentDownloader>();
+    renaming->during = [&] {
+        WriteBytes(Import() / "new.tmp", Header("TestCardvane"));
+        fs::rename(Import() / "new.tmp", Import() / "P1.ori");
+    };
+    MakeService(std::move(renaming));
+    SCOPED_TRACE("renamed over while answered");
+    WriteBytes(Import() / "P1.ori", Header("getCSOSClubList") + "FN=out.txt\r\n");
+    Pass();
+    Pass();
+    ASSERT_TRUE(fs::exists(Import() / "P1.ori"));
+    Pass();
+    Pass();
     EXPECT_FALSE(fs::exists(Import() / "P1.ori"));
-    EXPECT_TRUE(fs::exists(Import() / "P1.orr"));
+    EXPECT_EQ(Lines(ReadBytes(Import() / "P1.orr")).at(0), Answer1("TestCardvane"));
 }
 
 TEST_F(OrisService, ImportWithoutSeparatorIsANamePrefixInRavlinsFolder) {
@@ -559,8 +608,8 @@ TEST_F(OrisService, ImportWithoutSeparatorIsANamePrefixInRavlinsFolder) {
     server.Set(kApi + "getCSOSClubList", Reply(200, kClubList));
     WriteBytes(ravlin / "ImportP7.ori", Header("getCSOSClubList") + "FN=out.txt\r\n");
     WriteBytes(Import() / "P8.ori", Header("TestCardvane"));
-    service->ProjdiPozadavkyOris();
-    service->ProjdiPozadavkyOris();
+    Pass();
+    Pass();
     EXPECT_TRUE(fs::exists(ravlin / "ImportP7.orr"));
     EXPECT_EQ(ReadBytes(ravlin / "Importout.txt"), Cp(kClubListOut));
     EXPECT_TRUE(fs::exists(Import() / "P8.ori"));
@@ -573,8 +622,8 @@ TEST_F(OrisService, AnswerTakesThePlaceOfAnEarlierOneWholeNeverRewritingIt) {
     const int reader = ::open((Import() / "P1.orr").c_str(), O_RDONLY | O_CLOEXEC);
     ASSERT_GE(reader, 0);
     WriteBytes(Import() / "P1.ori", Header("TestCardvane"));
-    service->ProjdiPozadavkyOris();
-    service->ProjdiPozadavkyOris();
+    Pass();
+    Pass();
     std::string seen(200, '\0');
     const ssize_t n = ::pread(reader, seen.data(), seen.size(), 0);
     ::close(reader);
@@ -590,8 +639,8 @@ TEST_F(OrisService, RequestLargerThanAnyRequestIsNotTaken) {
         request += "Zkratka=ABC\r\n";
     }
     WriteBytes(Import() / "P1.ori", request);
-    service->ProjdiPozadavkyOris();
-    service->ProjdiPozadavkyOris();
+    Pass();
+    Pass();
     EXPECT_TRUE(fs::exists(Import() / "P1.ori"));
     EXPECT_FALSE(fs::exists(Import() / "P1.orr"));
     EXPECT_TRUE(server.Requests().empty());
@@ -600,8 +649,8 @@ TEST_F(OrisService, RequestLargerThanAnyRequestIsNotTaken) {
 TEST_F(OrisService, NoRavlinFolderNoPolling) {
     SI_Typ::CestaRavlin = "  ";
     WriteBytes(Import() / "P1.ori", Header("TestCardvane"));
-    service->ProjdiPozadavkyOris();
-    service->ProjdiPozadavkyOris();
+    Pass();
+    Pass();
     EXPECT_TRUE(fs::exists(Import() / "P1.ori"));
     EXPECT_TRUE(sink.texts.empty());
 }
