@@ -317,7 +317,13 @@ std::optional<TDisplayTexty> TDisplay::NactiDisplayTxt() {
         return std::nullopt;
     }
     const TDisplayTexty texts = RozdelDisplayTxt(platform::Cp1250ToUtf8(bytes));
+    const auto taken = stable_.StableLook(*file);
     stable_.Forget(*file);
+    if (taken && platform::LookAt(*file) != taken) {
+        // New texts under the name since it was read: they are judged at the next look.
+        stuck_.reset();
+        return texts;
+    }
     std::string error;
     if (remove_(*file, error)) {
         stuck_.reset();

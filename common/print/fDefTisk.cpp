@@ -240,6 +240,9 @@ void TDefTisk::Beh() {
             continue;
         }
         if (!c.stable) {
+            if (c.size == 0) {
+                continue; // no ticket yet: it holds up no other
+            }
             return; // later files wait too, so files print in their order
         }
         busy_ = true;
@@ -269,6 +272,14 @@ void TDefTisk::Beh() {
             }
         }
         reported_.erase(c.path);
+        if (const auto taken = stable_.StableLook(c.path);
+            taken && platform::LookAt(c.path) != taken) {
+            // A new ticket under the name, or more of this one, since it was judged: it is
+            // judged afresh and printed whole, never deleted unprinted.
+            stable_.Forget(c.path);
+            busy_ = false;
+            return;
+        }
         if (!files_->Remove(c.path, error)) {
             // Printing stops until the settings are stored again, or the file would print
             // again on every run.

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,12 +27,17 @@ struct Status : fDefTisk::PrintStatus {
 struct FailingFiles : fDefTisk::PrintFiles {
     std::string failRead;
     std::string failRemove;
+    std::function<void()> afterRead; // once: another writer meanwhile
     bool Read(const std::filesystem::path& file, std::string& bytes, std::string& error) override {
         if (file.filename() == failRead) {
             error = "Permission denied";
             return false;
         }
-        return PrintFiles::Read(file, bytes, error);
+        const bool read = PrintFiles::Read(file, bytes, error);
+        if (afterRead) {
+            std::exchange(afterRead, nullptr)();
+        }
+        return read;
     }
     bool Remove(const std::filesystem::path& file, std::string& error) override {
         if (file.filename() == failRemove) {

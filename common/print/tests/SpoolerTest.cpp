@@ -13,9 +13,11 @@
 
 #include <algorithm>
 #include <chrono>
+#include <fcntl.h>
 #include <functional>
 #include <map>
 #include <regex>
+#include <unistd.h>
 #include <utility>
 
 namespace fs = std::filesystem;
@@ -237,9 +239,10 @@ TEST_F(Spooler, PageBreaksTabsAndWrapping) {
     EXPECT_NE(pages[0].find("one"), std::string::npos);
     EXPECT_EQ(pages[1].find_first_not_of("\n "), std::string::npos);
     EXPECT_NE(pages[2].find("two"), std::string::npos);
-    // Files with nothing to print are done without paper.
+    // Files with nothing to print are done without paper; an empty file waits for its content
+    // and holds up no other.
     EXPECT_EQ(PdfCount(), 2U);
-    EXPECT_FALSE(fs::exists(PrintDir() / "c.txt"));
+    EXPECT_TRUE(fs::exists(PrintDir() / "c.txt"));
     EXPECT_FALSE(fs::exists(PrintDir() / "d.txt"));
 
     // A long line wraps at the right edge; lines that do not fit go on to new pages.
@@ -441,6 +444,51 @@ TEST_F(Spooler, NextRunGoesAheadWhileAMessageIsUp) {
     EXPECT_EQ(box.shown.size(), 1U);
     EXPECT_FALSE(fs::exists(PrintDir() / "a.txt"));
     EXPECT_FALSE(fs::exists(PrintDir() / "b.txt"));
+}
+
+// A ticket whose writer pauses longer than a look, or that is empty at first, prints once and
+// whole; a ticket written anew under the name while the one before prints prints too.
+TEST_F(Spooler, TicketInPiecesOrRenamedOverPrintsOnceWhole) {
+    ini.WriteInteger("DefPrint", "Cyklus", 1);
+    Make();
+    const auto ticks = [&](int n) {
+        for (int i = 0; i < n; ++i) {
+            spooler->TimerPrinterTimer();
+            clock.Advance(500);
+        }
+    };
+    struct Row {
+        const char* what;
+        std::string first;
+        int pauseTicks;
+        bool renamedOver;
+    };
+    size_t pdfs = 0;
+    for (const Row& row : std::vector<Row>{{"pause 1.5 s", "one\r\n", 3, false},
+                                           {"empty, 3.5 s", "", 7, false},
+                                           {"renamed over while printing", "one\r\n", 0, true}}) {
+        SCOPED_TRACE(row.what);
+        Drop("a.txt", row.first);
+        // The writer keeps the file open: what it writes after a deletion is lost.
+        const int fd = ::open((PrintDir() / "a.txt").c_str(), O_WRONLY | O_CLOEXEC);
+        ASSERT_GE(fd, 0);
+        ticks(row.pauseTicks);
+        if (row.renamedOver) {
+            files.afterRead = [&] {
+                Drop("new.tmp", "one\r\ntwo\r\n");
+                fs::rename(PrintDir() / "new.tmp", PrintDir() / "a.txt");
+            };
+        } else {
+            const std::string whole = "one\r\ntwo\r\n";
+            ASSERT_EQ(::pwrite(fd, whole.data(), whole.size(), 0), ssize_t(whole.size()));
+        }
+        ::close(fd);
+        ticks(20);
+        EXPECT_FALSE(fs::exists(PrintDir() / "a.txt"));
+        pdfs += row.renamedOver ? 2 : 1;
+        ASSERT_EQ(PdfCount(), pdfs);
+        EXPECT_NE(printtest::PdfText(Pdf(static_cast<int>(pdfs))).find("two"), std::string::npos);
+    }
 }
 
 TEST_F(Spooler, WaitsForTheCycleAndForFilesToStopChanging) {
