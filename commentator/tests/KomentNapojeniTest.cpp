@@ -1,6 +1,7 @@
 #include "KomentNapojeni.h"
 #include "KomentTools.h"
 #include "SI_Typ.h"
+#include "platform/Files.h"
 #include "platform/Clock.h"
 #include "testsupport/TempDir.h"
 
@@ -93,6 +94,7 @@ struct Komentator : ::testing::Test, IStavovyRadek {
     // The start-up load: the export is taken at the poll after the one that first saw it.
     void Nacti() {
         k->ReloadCompetitors();
+        clock.Advance(platform::StableFileCheck::kQuietMs);
         k->ReloadCompetitors();
     }
     void Enable(size_t i, const fs::path& file) {
@@ -280,7 +282,9 @@ TEST_F(Komentator, InfoBoardLineOnceTheChipIsKnown) {
     for (int i = 0; i < 3; ++i) {
         k->PollCompetitors();
         k->ProcessPunches1s();
+        clock.Advance(1000);
     }
+    ASSERT_NE(k->Zavod().NajdiZavodnika(202, true), nullptr);
     EXPECT_DOUBLE_EQ(k->Zavod().NajdiZavodnika(202, true)->Data.Mezicasy[1], 5.0);
     const std::string info = ReadBytes(dir / "InfoTab.txt");
     EXPECT_EQ(std::count(info.begin(), info.end(), '\n'), 2);

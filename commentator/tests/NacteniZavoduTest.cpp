@@ -56,7 +56,9 @@ struct Nacteni : ::testing::Test {
         copy = NacteniZavodu::LocalCopy(dir / "Data");
     }
     void TearDown() override { platform::SetClock(nullptr); }
+    // One poll, the quiet period after the one before.
     NacteniZavodu::TNacteni Nacti() {
+        clock.Advance(platform::StableFileCheck::kQuietMs);
         zpravy.clear();
         return NacteniZavodu::NactiZavod(zavod, (dir / "ravlin").string(), copy, stav, drop,
                                          nullptr,

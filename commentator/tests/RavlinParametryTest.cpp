@@ -3,6 +3,8 @@
 #include "KomentTools.h"
 #include "RavlinKoment.h"
 #include "SI_Typ.h"
+#include "platform/Clock.h"
+#include "platform/Files.h"
 #include "platform/Paths.h"
 #include "testsupport/TempDir.h"
 
@@ -26,10 +28,12 @@ protected:
         SI_Typ::Zavod = 1;
         SI_Typ::Etapa = 1;
         platform::SetProgramDataDir(dir.Path());
+        platform::SetClock(&clock);
         std::filesystem::create_directories(folder);
     }
     void TearDown() override {
         platform::SetProgramDataDir({});
+        platform::SetClock(nullptr);
         SI_Typ::ResetGlobals();
         Koment::ResetNastaveni();
         RavlinParametry::Zapomen();
@@ -49,16 +53,21 @@ protected:
                                     [this] { znovu = true; }};
         return RavlinParametry::NactiParametryRavlin(k);
     }
-    // As the program calls: once more at once when the file has not yet stood still.
+    // As the program calls: once more when the file has stood still long enough.
     bool Call() {
         const bool changed = Once();
-        return znovu ? Once() : changed;
+        if (!znovu) {
+            return changed;
+        }
+        clock.Advance(platform::StableFileCheck::kQuietMs);
+        return Once();
     }
     void WriteInf(const std::string& body, const std::string& name = "Hlasvel.inf") {
         std::ofstream(folder / name, std::ios::binary | std::ios::trunc) << body;
     }
 
     testsupport::TempDir dir;
+    platform::FakeClock clock;
     std::filesystem::path folder = dir.Path() / "ravlin";
     platform::IniFile ini{dir.Path() / "Hlasvel.ini"};
     TVstupniNapojeni napojeni;
@@ -209,6 +218,9 @@ TEST_F(RavlinParametryTest, TakesTheFileOnlyStillAndWithEveryKeyOfThePreviousOne
     EXPECT_FALSE(Once()) << "first look";
     EXPECT_TRUE(znovu);
     EXPECT_EQ(zprava, "") << "waiting is no fault";
+    clock.Advance(platform::StableFileCheck::kQuietMs - 1);
+    EXPECT_FALSE(Once()) << "not yet still for long enough";
+    clock.Advance(1);
     EXPECT_TRUE(Once());
     EXPECT_EQ(SI_Typ::Zavod, 7);
 

@@ -1,4 +1,6 @@
 #include "VstupniSoubor.h"
+#include "platform/Clock.h"
+#include "platform/Files.h"
 #include "testsupport/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -29,8 +31,10 @@ struct Zdroje : ::testing::Test {
     std::vector<std::string> zpravy;
     int vyprazdneno = 0, prekresleno = 0, nacteno = 0;
     std::unique_ptr<TVstupniSoubory> zdroje;
+    platform::FakeClock clock;
 
     void SetUp() override {
+        platform::SetClock(&clock);
         napojeni.VlozMezicas = [this](const TMezicasRec& r, bool save) {
             vlozene.push_back({r, save});
         };
@@ -43,6 +47,12 @@ struct Zdroje : ::testing::Test {
         fs::create_directories(dir / "Data_Kom/Z0012");
         zdroje = std::make_unique<TVstupniSoubory>(napojeni);
         Parsery::AlgeMemoCasy().Clear();
+    }
+    void TearDown() override { platform::SetClock(nullptr); }
+    // A poll of the punch sources, the quiet period after the one before.
+    void Poll() {
+        clock.Advance(platform::StableFileCheck::kQuietMs);
+        zdroje->PollPunches();
     }
     TVstupniSoubor& Zdroj(size_t i) { return (*zdroje)[i]; }
     void Enable(size_t i, const fs::path& name) {
@@ -201,9 +211,9 @@ TEST_F(Zdroje, ManualFolderTakesStableFilesCopiesAndRenames) {
     const std::string last = "0002      10:21:00.000               158";
     WriteBytes(folder / "a.b.dat", line + last);
 
-    zdroje->PollPunches(); // seen once: its writer may not be done
+    Poll(); // seen once: its writer may not be done
     EXPECT_TRUE(vlozene.empty());
-    zdroje->PollPunches();
+    Poll();
     EXPECT_EQ(Casy(), (std::vector<std::string>{"10:20:00.000", "10:21:00.000"}));
     EXPECT_TRUE(fs::exists(folder / "a.b.ok"));
     EXPECT_FALSE(fs::exists(folder / "a.b.dat"));
@@ -211,8 +221,8 @@ TEST_F(Zdroje, ManualFolderTakesStableFilesCopiesAndRenames) {
 
     // Its ".ok" name is taken: with the copy safe the file is deleted.
     WriteBytes(folder / "a.b.dat", line);
-    zdroje->PollPunches();
-    zdroje->PollPunches();
+    Poll();
+    Poll();
     EXPECT_EQ(Casy().size(), 1u);
     EXPECT_FALSE(fs::exists(folder / "a.b.dat"));
     EXPECT_EQ(ReadBytes(folder / "a.b.ok"), line + last);
@@ -222,34 +232,34 @@ TEST_F(Zdroje, ManualFolderTakesStableFilesCopiesAndRenames) {
     fs::remove_all(folder / "KOPIE");
     WriteBytes(folder / "a.b.dat", line);
     for (int i = 0; i < 4; ++i) {
-        zdroje->PollPunches();
+        Poll();
     }
     EXPECT_EQ(Casy().size(), 1u);
     EXPECT_TRUE(fs::exists(folder / "a.b.dat"));
     EXPECT_EQ(zpravy.size(), 1u);
     WriteBytes(folder / "a.b.dat", line + line);
-    zdroje->PollPunches();
-    zdroje->PollPunches();
+    Poll();
+    Poll();
     EXPECT_EQ(Casy().size(), 2u);
     EXPECT_EQ(zpravy.size(), 2u);
 
     // Without "kopie" a file is still renamed.
     WriteBytes(folder / "c.dat", line);
-    zdroje->PollPunches();
-    zdroje->PollPunches();
+    Poll();
+    Poll();
     EXPECT_TRUE(fs::exists(folder / "c.ok"));
 
     // Reconstruction reads the processed files once more, leaving them as they are.
     vlozene.clear();
     zdroje->Reconstruct();
-    zdroje->PollPunches();
+    Poll();
     EXPECT_EQ(Casy().size(), 3u);
-    zdroje->PollPunches();
+    Poll();
     EXPECT_TRUE(Casy().empty());
     EXPECT_TRUE(fs::exists(folder / "c.ok"));
 
     // A folder that is not there.
     Zdroj(6).FileName = (dir / "none").string();
-    zdroje->PollPunches();
+    Poll();
     EXPECT_EQ(napojeni.StavZdroju[1], "DATA ALGE " + (dir / "none").string() + "\\");
 }
