@@ -1,8 +1,8 @@
 #include "KomentNapojeni.h"
 #include "KomentTools.h"
 #include "SI_Typ.h"
-#include "platform/Files.h"
 #include "platform/Clock.h"
+#include "platform/Files.h"
 #include "testsupport/TempDir.h"
 
 #include <gtest/gtest.h>

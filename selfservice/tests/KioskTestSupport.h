@@ -8,6 +8,7 @@
 #include "SI_Typ.h"
 #include "platform/Clock.h"
 #include "platform/Cp1250.h"
+#include "platform/Files.h"
 #include "testsupport/TempDir.h"
 
 #include <gtest/gtest.h>

@@ -394,6 +394,7 @@ TEST_F(Desk, ATimedOutRequestIsWithdrawnOrItsLateAnswerApplied) {
     clock.Advance(12000);
     ravlin.Poll();
     desk->ZpracujPozdniOdpovedi();
+    clock.Advance(platform::StableFileCheck::kQuietMs);
     desk->ZpracujPozdniOdpovedi();
     EXPECT_EQ(SISam_Proc::Zavodnici[0].SI, 555);
     ASSERT_EQ(Log12().size(), 2u);
