@@ -26,41 +26,20 @@ void TDavkovyZapis::Pridej(const std::string& file, std::string_view line) {
     ++target->lines;
 }
 
-namespace {
-
-// One append of the whole block; on failure the file is cut back to its size before, so no
-// half line stays to be doubled by the retry.
-bool Append(const std::string& file, const std::string& bytes, std::string& error) {
-    const int fd = ::open(file.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        error = platform::ErrnoText(errno);
-        return false;
-    }
-    struct stat st {};
-    const bool sized = ::fstat(fd, &st) == 0;
-    int err = 0;
-    const size_t done = platform::WriteAll(fd, bytes, &err);
-    if (done != bytes.size()) {
-        error = platform::ErrnoText(err);
-        if (sized && done > 0) {
-            (void)::ftruncate(fd, st.st_size);
-        }
-        ::close(fd);
-        return false;
-    }
-    // The bytes are written; a late close error must not make the retry write them twice.
-    ::close(fd);
-    return true;
-}
-
-} // namespace
-
-std::vector<std::string> TDavkovyZapis::Zapis() {
+std::vector<std::string> TDavkovyZapis::Zapis(std::vector<std::string>* mended) {
     std::vector<std::string> errors;
     std::vector<Soubor> kept;
     for (Soubor& s : files_) {
         std::string error;
-        if (!Append(s.name, s.bytes, error)) {
+        std::string cut;
+        // One append of the whole block: a failure cuts the file back, so no half line stays to
+        // be doubled by the retry; a line cut by a crash is ended first, so nothing glues to it.
+        const bool written = platform::AppendWhole(s.name, s.bytes, &error,
+                                                   platform::AppendTail::Lines("\r\n"), &cut);
+        if (mended != nullptr && !cut.empty()) {
+            mended->push_back(cut);
+        }
+        if (!written) {
             errors.push_back(s.name + ": " + error);
             kept.push_back(std::move(s));
         }

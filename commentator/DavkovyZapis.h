@@ -11,8 +11,9 @@ class TDavkovyZapis {
 public:
     // The line as bytes, without its line end (CR LF is added). An empty line is not written.
     void Pridej(const std::string& file, std::string_view line);
-    // Appends what is gathered. Returns one text per file that failed (its name and why).
-    std::vector<std::string> Zapis();
+    // Appends what is gathered. Returns one text per file that failed (its name and why);
+    // mended gets one text per file whose tail a crash had cut and that was mended first.
+    std::vector<std::string> Zapis(std::vector<std::string>* mended = nullptr);
     // Lines still waiting (gathered or kept after a failure).
     size_t Cekajicich() const;
     // Forgets what waits for one file (it is about to be written anew).

@@ -1255,10 +1255,17 @@ void TZavod::ZapisInfoTab(const std::string& line) {
 }
 
 void TZavod::ZapisVystup() {
-    for (const std::string& error : Vystup.Zapis()) {
+    std::vector<std::string> mended;
+    for (const std::string& error : Vystup.Zapis(&mended)) {
         if (stav_ != nullptr) {
             stav_->NastavZpravu(
                 SI_Typ::LangText("Nelze zapsat do souboru ", "Cannot write to file ") + error);
+        }
+    }
+    for (const std::string& text : mended) {
+        if (stav_ != nullptr) {
+            stav_->NastavZpravu(SI_Typ::LangText("Opraven konec souboru ", "File end mended ") +
+                                text);
         }
     }
 }

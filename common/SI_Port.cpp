@@ -1039,8 +1039,15 @@ bool TSIPort::WriteChipData(const std::filesystem::path& file, std::string& reas
         bytes.append(reinterpret_cast<const char*>(rec.data()), rec.size());
     }
     // The card goes on in one piece: a write that fails half-way is cut back off, so the
-    // retry never leaves part of a card in front of the whole card.
-    return platform::AppendWhole(file, bytes, &reason);
+    // retry never leaves part of a card in front of the whole card; a record torn by a power
+    // cut is cut off first, or it would shift every later card.
+    std::string mended;
+    const bool ok = platform::AppendWhole(
+        file, bytes, &reason, platform::AppendTail::Records(TCardBlockRec::Size), &mended);
+    if (!mended.empty()) {
+        InfoLine(mended);
+    }
+    return ok;
 }
 
 bool TSIPort::WriteCardData() {

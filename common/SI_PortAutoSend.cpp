@@ -95,7 +95,11 @@ bool TSIPort::DecodePunch() {
 
 bool TSIPort::WritePunch() {
     std::string reason;
-    const bool saved = SI_Punch::SavePunch(punch, &reason);
+    std::string mended;
+    const bool saved = SI_Punch::SavePunch(punch, &reason, &mended);
+    if (!mended.empty()) {
+        InfoLine(mended);
+    }
     SI_Punch::AddNezprac(punch);
     if (!saved) {
         SetError(SI_Typ::LangText("Nelze zapsat ", "Cannot write ") + reason);

@@ -101,14 +101,16 @@ std::vector<std::string> PunchFiles(const TPunchRec& punch) {
     return files;
 }
 
-bool AppendPunchRec(const fs::path& file, const TPunchRec& punch, std::string* error) {
+bool AppendPunchRec(const fs::path& file, const TPunchRec& punch, std::string* error,
+                    std::string* mended) {
     // Readers take the file as whole records: a torn record would shift every later one.
     const auto bytes = punch.ToBytes();
     return platform::AppendWhole(
-        file, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), error);
+        file, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), error,
+        platform::AppendTail::Records(TPunchRec::Size), mended);
 }
 
-bool SavePunch(const TPunchRec& punch, std::string* error) {
+bool SavePunch(const TPunchRec& punch, std::string* error, std::string* mended) {
     std::string problems;
     const auto note = [&](const std::string& what, const std::string& why) {
         problems += (problems.empty() ? "" : "; ") + what + " (" + why + ")";
@@ -122,8 +124,12 @@ bool SavePunch(const TPunchRec& punch, std::string* error) {
     } else {
         for (const std::string& name : PunchFiles(punch)) {
             std::string why;
-            if (!AppendPunchRec(platform::ResolveNoCase(folder / name), punch, &why)) {
+            std::string cut;
+            if (!AppendPunchRec(platform::ResolveNoCase(folder / name), punch, &why, &cut)) {
                 note(name, why);
+            }
+            if (mended != nullptr && !cut.empty()) {
+                *mended += (mended->empty() ? "" : "; ") + cut;
             }
         }
     }

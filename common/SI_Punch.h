@@ -53,11 +53,14 @@ std::string PunchFileName(int i);
 std::vector<std::string> PunchFiles(const TPunchRec& punch);
 
 // Appends the record to the file, creating it when missing. A write that fails half-way is cut
-// back off, so the file stays a whole number of records. False with the reason on failure.
-bool AppendPunchRec(const std::filesystem::path& file, const TPunchRec& punch, std::string* error);
+// back off, so the file stays a whole number of records; a record torn before is cut off first
+// (said in mended). False with the reason on failure.
+bool AppendPunchRec(const std::filesystem::path& file, const TPunchRec& punch, std::string* error,
+                    std::string* mended = nullptr);
 
 // Appends the punch to every punch file (creating the race folder when missing) and queues it
-// for the information board. False when any append failed; error names the files and reasons.
-bool SavePunch(const TPunchRec& punch, std::string* error);
+// for the information board. False when any append failed; error names the files and reasons;
+// mended names the files whose torn last record was cut off.
+bool SavePunch(const TPunchRec& punch, std::string* error, std::string* mended = nullptr);
 
 } // namespace SI_Punch

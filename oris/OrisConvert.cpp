@@ -479,7 +479,8 @@ bool PrevedXmlOris(TPozadavekOris& poz, int mode) {
     if (out.started) {
         const std::string bytes = platform::Utf8ToCp1250(out.text);
         // Appended whole or not at all: a failure never leaves part of a line behind.
-        const bool written = p->multi ? platform::AppendWhole(poz.FN, bytes, nullptr)
+        const bool written = p->multi ? platform::AppendWhole(poz.FN, bytes, nullptr,
+                                                              platform::AppendTail::Lines("\r\n"))
                                       : platform::WriteFileAtomic(poz.FN, bytes, nullptr);
         if (!written) {
             // Nothing reached the file: no records to report.

@@ -81,10 +81,12 @@ void Protokol(int uroven, std::string_view text) {
     const std::string radek = platform::Utf8ToCp1250(RadekProtokolu(text)) + "\r\n";
     // A log that cannot be written must not stop the kiosk.
     if (uroven > 1) {
-        (void)platform::AppendWhole("Protokol.txt", radek, nullptr);
+        (void)platform::AppendWhole("Protokol.txt", radek, nullptr,
+                                    platform::AppendTail::Lines("\r\n"));
     }
     if (Param.Logovat) {
-        (void)platform::AppendWhole("Ladeni.txt", radek, nullptr);
+        (void)platform::AppendWhole("Ladeni.txt", radek, nullptr,
+                                    platform::AppendTail::Lines("\r\n"));
     }
 }
 

@@ -198,6 +198,36 @@ TEST_F(Komentator, SourcesReloadAndReconstructAgainstTheRace) {
     EXPECT_EQ(ReadBytes(data / "MezE1.dat"), mez);
 }
 
+// A copy whose last line a crash cut, or left ending in NUL bytes, gets the next split on a line
+// of its own: the copy reads back every split, and the board gets whole lines.
+TEST_F(Komentator, CopiesCutByACrashTakeTheNextLineWhole) {
+    const auto run = [&] {
+        WriteBytes(dir / "Ravlin/Exm00121.DAT", Export({{"H21", 101, "1", {31, 1}}}));
+        WriteBytes(dir / "Ravlin/Koment/Mez1.csv", "101;10:05:00,00;31;0\r\n");
+        Enable(1, dir / "Ravlin/Koment/Mez1.csv");
+        Nacti();
+        k->PollSources200ms();
+        k->ProcessPunches1s();
+    };
+    run();
+    const std::string mez = ReadBytes(data / "MezE1.dat");
+    const std::string info = ReadBytes(dir / "InfoTab.txt");
+    for (const std::string& tail : {std::string("    700005 ; 10:10:0"), std::string(64, '\0')}) {
+        SCOPED_TRACE(tail.size());
+        Znovu();
+        const std::string mended = tail[0] == ' ' ? tail + "\r\n" : "";
+        WriteBytes(data / "MezE1.dat", tail);
+        WriteBytes(dir / "InfoTab.txt", "x\r\n" + tail);
+        run();
+        EXPECT_EQ(ReadBytes(data / "MezE1.dat"), mended + mez);
+        EXPECT_EQ(ReadBytes(dir / "InfoTab.txt"), "x\r\n" + mended + info);
+        k->PollCompetitors();
+        k->ProcessPunches1s();
+        EXPECT_EQ(Splits().at(101), Ms({5 * 60000}));
+        EXPECT_FALSE(zpravy.empty());
+    }
+}
+
 // The timer's finish on channel 255 in a relay takes its leg from the race.
 TEST_F(Komentator, RelayFinishLegFromTheRace) {
     Koment::Nastaveni.DruhZavodu = 2;

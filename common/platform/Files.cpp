@@ -256,14 +256,42 @@ bool WriteFileAtomic(const fs::path& file, std::string_view bytes, std::string* 
     return true;
 }
 
-bool AppendWhole(const fs::path& file, std::string_view bytes, std::string* error) {
+namespace {
+
+// Where the data ends once a NUL tail is left out: a power cut can leave a file's size grown
+// over blocks that were never written.
+off_t EndBeforeNuls(int fd, off_t size) {
+    char block[4096];
+    while (size > 0) {
+        const off_t from = std::max<off_t>(0, size - static_cast<off_t>(sizeof block));
+        const auto len = static_cast<size_t>(size - from);
+        if (ReadAllAt(fd, block, len, from) != len) {
+            return size;
+        }
+        for (size_t i = len; i > 0; --i) {
+            if (block[i - 1] != '\0') {
+                return from + static_cast<off_t>(i);
+            }
+        }
+        size = from;
+    }
+    return 0;
+}
+
+} // namespace
+
+bool AppendWhole(const fs::path& file, std::string_view bytes, std::string* error,
+                 const AppendTail& tail, std::string* mended) {
     const auto fail = [&](int err) {
         if (error != nullptr) {
             *error = ErrnoText(err);
         }
         return false;
     };
-    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    if (mended != nullptr) {
+        mended->clear();
+    }
+    const int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
     if (fd < 0) {
         return fail(errno);
     }
@@ -273,7 +301,44 @@ bool AppendWhole(const fs::path& file, std::string_view bytes, std::string* erro
         ::close(fd);
         return fail(err);
     }
-    const off_t size = st.st_size;
+    off_t size = st.st_size;
+    std::string text;
+    if (tail.recordSize > 0 && size % static_cast<off_t>(tail.recordSize) != 0) {
+        const off_t whole = size - size % static_cast<off_t>(tail.recordSize);
+        if (::ftruncate(fd, whole) != 0) {
+            const int err = errno;
+            ::close(fd);
+            return fail(err);
+        }
+        if (mended != nullptr) {
+            *mended = file.string() + ": " + std::to_string(size - whole) +
+                      " bytes of a torn last record cut off";
+        }
+        size = whole;
+    } else if (!tail.lineEnd.empty() && size > 0) {
+        const off_t end = EndBeforeNuls(fd, size);
+        if (end < size && ::ftruncate(fd, end) != 0) {
+            const int err = errno;
+            ::close(fd);
+            return fail(err);
+        }
+        char last = '\n';
+        if (end > 0 && ReadAllAt(fd, &last, 1, end - 1) != 1) {
+            last = '\n';
+        }
+        const bool cutLine = last != '\n' && last != '\r';
+        if (mended != nullptr && (end < size || cutLine)) {
+            *mended = file.string() + ":" +
+                      (end < size ? " " + std::to_string(size - end) + " NUL bytes cut off" : "") +
+                      (cutLine ? " line end added after a cut last line" : "");
+        }
+        if (cutLine) {
+            text.reserve(tail.lineEnd.size() + bytes.size());
+            text.append(tail.lineEnd).append(bytes);
+            bytes = text;
+        }
+        size = end;
+    }
     const auto rollBack = [&](int err) {
         (void)::ftruncate(fd, size);
         ::close(fd);

@@ -55,10 +55,22 @@ bool WriteFileAtomic(const std::filesystem::path& file, std::string_view bytes, 
 // taken or the rename fails (errno says why).
 bool RenameNoReplace(const std::filesystem::path& from, const std::filesystem::path& to);
 
-// Appends the bytes to a file of fixed-size records (created when missing) in one piece: when
-// any step fails, the file is cut back to its size before, so readers never meet a torn
-// record, and the data is on disk before the call reports success.
-bool AppendWhole(const std::filesystem::path& file, std::string_view bytes, std::string* error);
+// What an append first mends in a tail that a power cut or a crash left behind, so the new
+// data never glues onto half a line or shifts every later record: in a text file a tail of NUL
+// bytes is cut off and a last line without its end gets `lineEnd`; a file of records of
+// `recordSize` bytes is cut back to its last whole record. A whole file is not changed.
+struct AppendTail {
+    std::string_view lineEnd;
+    size_t recordSize = 0;
+    static AppendTail Lines(std::string_view end) { return {end, 0}; }
+    static AppendTail Records(size_t size) { return {{}, size}; }
+};
+// Appends the bytes to a file (created when missing) in one piece, after mending its tail:
+// when any step fails, the file is cut back to its (mended) size before, so readers never meet
+// a torn record, and the data is on disk before the call reports success. `mended` says what
+// was mended, for the program's log; empty when nothing was.
+bool AppendWhole(const std::filesystem::path& file, std::string_view bytes, std::string* error,
+                 const AppendTail& tail = {}, std::string* mended = nullptr);
 
 // How a file looked at one look: its identity (device and inode: another file renamed over it
 // is another file), size and modification time.

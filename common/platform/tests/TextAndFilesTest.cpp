@@ -322,6 +322,48 @@ TEST(Files, AtomicWriteReplacesWholeFileOrReportsWhy) {
     EXPECT_NE(error.find("a.txt"), std::string::npos);
 }
 
+// A power cut can leave a text file with a cut last line or a tail of NUL bytes, and a record
+// file with a torn last record: the next append mends that first, and leaves a whole file be.
+TEST(Files, AppendMendsACutTailAndLeavesAWholeFileAlone) {
+    const auto lines = platform::AppendTail::Lines("\r\n");
+    const auto records = platform::AppendTail::Records(4);
+    const std::string nuls(5000, '\0'); // more than one block read back
+    struct Row {
+        const char* what;
+        std::string before;
+        platform::AppendTail tail;
+        std::string after; // with "new\r\n" or "wxyz" appended
+        bool mended;
+    };
+    const std::vector<Row> rows = {
+        {"missing file", "", lines, "new\r\n", false},
+        {"whole lines", "a\r\n", lines, "a\r\nnew\r\n", false},
+        {"LF alone", "a\n", lines, "a\nnew\r\n", false},
+        {"CR alone", "a\r", lines, "a\rnew\r\n", false},
+        {"cut line", "a\r\n    700005 ; 10:10:0", lines, "a\r\n    700005 ; 10:10:0\r\nnew\r\n",
+         true},
+        {"NUL tail", "a\r\n" + std::string(64, '\0'), lines, "a\r\nnew\r\n", true},
+        {"cut line, NUL tail", "a\r\nxy" + nuls, lines, "a\r\nxy\r\nnew\r\n", true},
+        {"only NULs", nuls, lines, "new\r\n", true},
+        {"whole records", "abcd", records, "abcdwxyz", false},
+        {"torn record", "abcdEF", records, "abcdwxyz", true},
+        {"no tail given", "a", {}, "anew\r\n", false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        TempDir dir;
+        if (!row.before.empty()) {
+            WriteBytes(dir / "f", row.before);
+        }
+        std::string error;
+        std::string mended = "stale";
+        const std::string bytes = row.tail.recordSize > 0 ? "wxyz" : "new\r\n";
+        ASSERT_TRUE(platform::AppendWhole(dir / "f", bytes, &error, row.tail, &mended)) << error;
+        EXPECT_EQ(ReadBytes(dir / "f"), row.after);
+        EXPECT_EQ(!mended.empty(), row.mended) << mended;
+    }
+}
+
 // A caller that must roll back a partly written block needs to know how much went out.
 TEST(Files, WriteAllSaysHowMuchWentOutAndWhyItStopped) {
     int err = 0;
