@@ -102,17 +102,42 @@ bool PrectiCele(const std::filesystem::path& file, std::string& bytes, std::stri
     return true;
 }
 
-// How the file looked at the previous call, and the keys of the file taken last.
+// How the file looked at the previous call, and the keys of the file taken last. The keys are
+// kept in the settings too: the first file of a run may be caught half-written as well.
 platform::StableFileCheck g_klid;
-std::vector<std::string> g_klice;
+platform::KeptKeys g_klice;
+constexpr std::string_view kSekceKlicu = "Ravlin";
+constexpr std::string_view kKliceInf = "KliceInf";
+
+void NactiKlice(platform::IniFile& ini) {
+    if (!g_klice.Keys().empty()) {
+        return;
+    }
+    std::vector<std::string> keys;
+    const std::string text = ini.ReadString(kSekceKlicu, kKliceInf, "");
+    for (size_t from = 0; from < text.size();) {
+        const size_t comma = std::min(text.find(',', from), text.size());
+        if (comma > from) {
+            keys.push_back(text.substr(from, comma - from));
+        }
+        from = comma + 1;
+    }
+    g_klice.Remember(std::move(keys));
+}
+
+void UlozKlice(platform::IniFile& ini, std::vector<std::string> keys) {
+    std::string text;
+    for (const std::string& key : keys) {
+        text += (text.empty() ? "" : ",") + key;
+    }
+    if (ini.ReadString(kSekceKlicu, kKliceInf, "") != text) {
+        (void)ini.WriteString(kSekceKlicu, kKliceInf, text);
+    }
+    g_klice.Remember(std::move(keys));
+}
 
 bool MaKliceMinule(platform::IniFile& inf, std::string& why) {
-    std::string chybi;
-    for (const std::string& klic : g_klice) {
-        if (!inf.ValueExists("Hlasvel", klic)) {
-            chybi += " " + klic;
-        }
-    }
+    const std::string chybi = g_klice.Missing(inf.ReadSection("Hlasvel"));
     if (chybi.empty()) {
         return true;
     }
@@ -145,7 +170,7 @@ struct TPrepinanyZdroj {
 
 void Zapomen() {
     g_klid = platform::StableFileCheck();
-    g_klice.clear();
+    g_klice.Forget();
 }
 
 void NastavCteni(TCteni cteni) {
@@ -203,12 +228,13 @@ bool NactiParametryRavlin(TKontext& k) {
     if (PrectiCele(*file, bytes, why)) {
         inf.SetContent(bytes);
     }
+    NactiKlice(k.Ini);
     if (!why.empty() || !JeCely(inf, why) || !MaKliceMinule(inf, why)) {
         r.InfNacten = bylNacten;
         k.NastavZpravu(why);
         return false;
     }
-    g_klice = inf.ReadSection("Hlasvel");
+    UlozKlice(k.Ini, inf.ReadSection("Hlasvel"));
     NactiInf(inf, r);
     r.InfNacten = true;
 

@@ -237,6 +237,13 @@ TEST_F(RavlinParametryTest, TakesTheFileOnlyStillAndWithEveryKeyOfThePreviousOne
     ASSERT_TRUE(double_.WriteInf());
     EXPECT_TRUE(Call());
     EXPECT_EQ(SI_Typ::Zavod, 8);
+
+    // The next run starts on a file caught half-written: refused as well.
+    RavlinParametry::Zapomen();
+    WriteInf("[Hlasvel]\r\nRok=2026\r\nZavod=9\r\nEtapa=2\r\n");
+    EXPECT_FALSE(Call());
+    EXPECT_NE(zprava.find("vlKom_QZPort1"), std::string::npos) << zprava;
+    EXPECT_EQ(SI_Typ::Zavod, 8);
 }
 
 TEST(KomentHlavni, SettingsWithoutAFileAndStart00) {
