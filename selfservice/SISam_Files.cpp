@@ -38,10 +38,11 @@ namespace {
 
 // No export or answer comes near this; a larger file is not Ravlin's.
 constexpr size_t kMaxSoubor = 16u << 20;
-// A file nobody has touched for this long is complete even at its first sight.
-constexpr auto kKlidnySoubor = std::chrono::seconds(2);
 
-platform::StableFileCheck g_stabilni;
+// Every line of an export or an answer ends with CR LF: one cut mid-line is waited for.
+platform::StableFileCheck g_stabilni{platform::StableFileCheck::Ends::LineEnd};
+// The export read now changed since it was last taken: read whole even with the same stamp.
+bool g_zmenenyExport = false;
 // Files whose deletion failed and was reported; reported again only after a success.
 std::set<fs::path> g_nesmazane;
 // Files that could not be read and were logged as errors.
@@ -76,13 +77,9 @@ std::vector<std::string_view> Radky(std::string_view text) {
     return out;
 }
 
+// An old modification time says nothing: a writer paused mid-file leaves one too.
 bool Stabilni(const fs::path& soubor) {
-    if (g_stabilni.IsStable(soubor)) {
-        return true;
-    }
-    std::error_code ec;
-    const auto cas = fs::last_write_time(soubor, ec);
-    return !ec && fs::file_time_type::clock::now() - cas >= kKlidnySoubor;
+    return g_stabilni.IsStable(soubor);
 }
 
 // Files addressed to this computer are the kiosk's to delete; with no name of its own it
@@ -94,6 +91,13 @@ bool NasSoubor(const THlavicka& h, const std::string& pocitac) {
 void Smazat(const fs::path& soubor, bool poCteni) {
     const std::string jmeno = soubor.string();
     Protokol(LogTrace, (poCteni ? "Smazat 2 " : "Smazat ") + jmeno);
+    if (const auto precteny = g_stabilni.StableLook(soubor);
+        precteny && platform::LookAt(soubor) != precteny) {
+        // Written anew since it was read: the next poll judges it.
+        Protokol(LogTrace, "Zmenen, nesmazan " + jmeno);
+        g_stabilni.Forget(soubor);
+        return;
+    }
     std::error_code ec;
     if (fs::remove(soubor, ec) && !ec) {
         Protokol(LogTrace, (poCteni ? "Smazano 2 " : "Smazano ") + jmeno);
@@ -227,7 +231,7 @@ Cteni NactiZavodnikyText(std::string_view bytes) {
         return Cteni::Zamitnuto;
     }
     const bool cely = h.Param == "ALL";
-    if (cely && CasZavodniku == h.Cas) {
+    if (cely && CasZavodniku == h.Cas && !g_zmenenyExport) {
         StavDat = "Data Zav : Read " + TedText() + SI_Typ::LangText(" data z ", " data of ") +
                   h.Cas + SI_Typ::LangText(" beze změny ", " unchanged ");
         return Cteni::Precteno;
@@ -439,7 +443,9 @@ int ZpracujVstupniSoubory(std::string_view maska, std::string_view guid, std::st
         int tento = VysledekNic;
         const std::string typ = VelkaPismena(h.Typ);
         if (h.Typ == "ZAVODNIK") {
+            g_zmenenyExport = g_stabilni.IsNew(soubor);
             cteni = NactiZavodniky(soubor);
+            g_zmenenyExport = false;
             tento = guid.empty() ? VysledekNic : VysledekOK;
         } else if (h.Typ == "KATEG") {
             cteni = NactiKategorie(soubor);
@@ -464,6 +470,7 @@ int ZpracujVstupniSoubory(std::string_view maska, std::string_view guid, std::st
             continue; // kept for the next poll, neither applied nor refused
         }
         vysledek = tento;
+        g_stabilni.MarkTaken(soubor);
         if (NasSoubor(h, pocitac)) {
             Smazat(soubor, true);
         }
@@ -545,7 +552,7 @@ void ResetFiles() {
     CasKategorii.reset();
     StavDat.clear();
     OcekavaneOdpovedi.clear();
-    g_stabilni = platform::StableFileCheck();
+    g_stabilni = platform::StableFileCheck(platform::StableFileCheck::Ends::LineEnd);
     g_nesmazane.clear();
     g_necitelne.clear();
     g_procNecitelny.clear();

@@ -168,11 +168,8 @@ protected:
                           Bezec(8, "D21", "NOVÁKOVÁ Eva", 1008, "ABC", 10.30),
                           Bezec(9, "D21", "", 0, "", 11.30, 2)};
         ASSERT_TRUE(ravlin.ExportCategories() && ravlin.ExportRunners());
-        for (const auto& e : fs::directory_iterator(sam)) {
-            fs::last_write_time(e.path(), fs::file_time_type::clock::now() - std::chrono::hours(1));
-        }
-        std::string chyba;
-        SISam_Proc::ZpracujVstupniSoubory("*.csv", "", chyba);
+        written = true;
+        Poll("*.csv");
         ASSERT_EQ(SISam_Proc::MaxID, 9);
         for (int i = 0; i < 20; ++i) {
             pocitac.guidy.push_back("{0000000" + std::to_string(i) + "-AAAA}");

@@ -48,6 +48,7 @@ protected:
             "[Pultra_Main]\r\nRavlinPath=" + (tmp.Path() / "ravlin").string() +
                 "\r\nCOM=0\r\n[COM3]\r\nZarizeni=" + (tmp.Path() / "no-device").string() + "\r\n");
         OpenForm();
+        clock.Advance(platform::StableFileCheck::kQuietMs);
         form->TimerVstupniDataTimer(); // the exports have now stood still since start-up
     }
     // Answers the next keyboard with the text and OK.
@@ -235,7 +236,8 @@ TEST_F(PultraForm, TheListShownFollowsTheLoadsAndARefusedExportIsNamed) {
     ASSERT_GT(form->Grid()->rowCount(), 10);
     const fs::path zavodnik = tmp.Path() / "ravlin" / "Z0007" / "SAM" / "Zavodnik.csv";
     const auto nacti = [&] {
-        fs::last_write_time(zavodnik, fs::file_time_type::clock::now() - std::chrono::hours(1));
+        form->TimerVstupniDataTimer();
+        clock.Advance(platform::StableFileCheck::kCutLineMs);
         form->TimerVstupniDataTimer();
     };
     ASSERT_EQ(::truncate(zavodnik.c_str(), 17 << 20), 0); // far beyond any race
