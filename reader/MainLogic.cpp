@@ -20,8 +20,9 @@ namespace {
 
 constexpr double WaitingSeconds = 20;
 // The results program may be writing Ravlin.inf just as we start; it gets this many looks.
-constexpr int RavlinInfAttempts = 3;
-constexpr int RavlinInfRetryMs = 200;
+constexpr int RavlinInfRetryMs = 250;
+// Looks enough for the quiet period and a second more.
+constexpr int RavlinInfLooks = 1 + (platform::StableFileCheck::kQuietMs + 1000) / RavlinInfRetryMs;
 
 std::optional<fs::path> RavlinInfFile() {
     if (CestaRavlin.empty()) {
@@ -154,18 +155,21 @@ std::string UlozDleRavlin(platform::IniFile& ini) {
     if (!file) {
         return {};
     }
+    // Taken once it has stood still for the quiet period, and only if it was not written again
+    // while it was read: a half-rewritten file would send chips to another race's file.
+    platform::StableFileCheck check;
+    bool settled = check.IsStable(*file);
+    for (int look = 1; look < RavlinInfLooks && !settled; ++look) {
+        Tools::WaitMs(RavlinInfRetryMs);
+        settled = check.IsStable(*file);
+    }
     RaceValues v;
-    bool settled = false;
-    for (int attempt = 0; attempt < RavlinInfAttempts && !settled; ++attempt) {
-        if (attempt > 0) {
-            Tools::WaitMs(RavlinInfRetryMs);
-        }
-        const FileLook before = LookAtFile(*file);
+    if (settled) {
         if (!ReadRavlinInf()) {
             return {};
         }
         v = ReadRaceValues(*file);
-        settled = before.exists && before == LookAtFile(*file);
+        settled = platform::LookAt(*file) == check.StableLook(*file);
     }
     if (!settled) {
         return NotTaken(LangText("soubor se stále mění", "the file keeps changing"));

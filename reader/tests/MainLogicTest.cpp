@@ -6,11 +6,13 @@
 #include "Tools.h"
 #include "platform/Clock.h"
 #include "platform/Cp1250.h"
+#include "platform/Files.h"
 #include "testsupport/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -28,8 +30,22 @@ protected:
         SI_Typ::ResetGlobals();
         fs::create_directories(dir / "Qz");
         ini = dir / "QZ_SI.ini";
+        platform::SetClock(&clock);
     }
-    void TearDown() override { SI_Typ::ResetGlobals(); }
+    void TearDown() override {
+        platform::SetClock(nullptr);
+        SI_Typ::ResetGlobals();
+    }
+    // Time passes only while the reader waits; the results program may write meanwhile.
+    struct WaitingClock : platform::FakeClock {
+        std::function<void(int64_t)> meanwhile;
+        void Pause() override {
+            FakeClock::Pause();
+            if (meanwhile) {
+                meanwhile(MonotonicMs());
+            }
+        }
+    };
 
     void WriteIni(const std::string& mainSection) {
         WriteBytes(ini, "[fQZ_SI]\r\nCestaRavlin=" + (dir / "Qz").string() + "\r\n" + mainSection +
@@ -48,6 +64,7 @@ protected:
 
     TempDir dir;
     fs::path ini;
+    WaitingClock clock;
 };
 
 } // namespace
@@ -132,6 +149,18 @@ TEST_F(RaceSettings, BadRavlinInfLeavesRaceAndSettingsAlone) {
         EXPECT_EQ(SI_Typ::Start00, 9.0);
         EXPECT_EQ(ReadBytes(ini), before);
     }
+    // Rewritten again and again while the reader waits for it to stand still.
+    WriteIni("PodleRavlin=1\r\nZavod=7\r\nEtapa=3\r\nStart00=9.00\r\n");
+    clock.meanwhile = [&](int64_t ms) {
+        if (ms % 500 == 0) {
+            WriteInf("Zavod=" + std::to_string(ms / 500 % 2 + 12) +
+                     "\r\nEtapa=2\r\nStart00=10.00\r\n");
+        }
+    };
+    EXPECT_NE(Start().find("soubor se stále mění"), std::string::npos);
+    EXPECT_EQ(SI_Typ::Zavod, 7);
+    clock.meanwhile = nullptr;
+
     SI_Typ::Language = 1;
     WriteInf("Zavod=0\r\nEtapa=1\r\nStart00=10.00\r\n");
     platform::IniFile file(ini);
