@@ -85,19 +85,9 @@ TCteniInf::Vysledek TCteniInf::Nacti(const std::string& ravlinPath) {
     if (!file) {
         chyba_ =
             LangText("Nenalezen soubor ", "File not found ") + (folder / "Pultra.inf").string();
-        pohled_.reset();
         return Vysledek::Chyba;
     }
-    // Ravlin rewrites the file key by key: it is taken once it has stood still since the last
-    // look, or has not changed for two seconds.
-    std::error_code ec;
-    const uintmax_t size = fs::file_size(*file, ec);
-    const fs::file_time_type mtime = fs::last_write_time(*file, ec);
-    const auto pohled = std::make_pair(size, mtime);
-    const bool stoji = (pohled_ && *pohled_ == pohled) ||
-                       (!ec && fs::file_time_type::clock::now() - mtime >= std::chrono::seconds(2));
-    pohled_ = pohled;
-    if (ec || !stoji) {
+    if (!klid_.IsStable(*file)) {
         return Vysledek::Nic;
     }
     std::string bytes;
@@ -118,6 +108,12 @@ TCteniInf::Vysledek TCteniInf::Prevezmi(std::string_view bytes, const std::strin
                                    ": no section [Pultra], the values in force stay");
         return Vysledek::Chyba;
     }
+    const std::vector<std::string> klice = ini.ReadSection("Pultra");
+    if (const std::string chybi = klice_.Missing(klice); !chybi.empty()) {
+        chyba_ = soubor + LangText(": neúplný, chybí:", ": incomplete, missing:") + chybi +
+                 LangText(", platí dosavadní hodnoty", ", the values in force stay");
+        return Vysledek::Chyba;
+    }
     const int64_t zavod = ini.ReadInteger("Pultra", "Zavod", 0);
     if (zavod <= 0 || zavod > 9999) {
         chyba_ = soubor + LangText(": Zavod není číslo závodu, platí dosavadní hodnoty",
@@ -126,6 +122,7 @@ TCteniInf::Vysledek TCteniInf::Prevezmi(std::string_view bytes, const std::strin
     }
     novyZavod_ = nacteno_ && (zavod != zavod_ || slozka != slozka_);
     nacteno_ = true;
+    klice_.Remember(klice);
     slozka_ = slozka;
 
     TPultraInf inf;

@@ -6,6 +6,7 @@
 // (Pultra_Main) only shows it.
 
 #include "SISam_Typ.h"
+#include "platform/Files.h"
 #include "platform/IniFile.h"
 
 #include <bitset>
@@ -108,7 +109,10 @@ private:
     std::string slozka_; // results folder of the last file taken
     int zavod_ = -1, etapa_ = -1;
     double start00_ = -1;
-    std::optional<std::pair<uintmax_t, std::filesystem::file_time_type>> pohled_;
+    // Ravlin rewrites the file key by key: taken once it has stood still, and only with every
+    // key of the file taken before.
+    platform::StableFileCheck klid_;
+    platform::KeptKeys klice_;
 };
 
 // Empties the tables, the loads' stamps, the lists and the login: nothing of the old race

@@ -49,7 +49,9 @@ protected:
                 "\r\nCOM=0\r\n[COM3]\r\nZarizeni=" + (tmp.Path() / "no-device").string() + "\r\n");
         OpenForm();
         clock.Advance(platform::StableFileCheck::kQuietMs);
-        form->TimerVstupniDataTimer(); // the exports have now stood still since start-up
+        // Pultra.inf and the exports have now stood still since start-up.
+        form->TimerParamRavlinTimer();
+        form->TimerVstupniDataTimer();
     }
     // Answers the next keyboard with the text and OK.
     void Napis(const QString& text) {
